@@ -1,0 +1,35 @@
+#pragma once
+// One exception class per engine component, carrying the message text the
+// player or the caller sees.
+#include <stdexcept>
+#include <string>
+
+namespace fusewick {
+
+class Exception : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+#define FUSEWICK_ERROR_CLASS(Name) \
+  class Name : public Exception {  \
+   public:                         \
+    using Exception::Exception;    \
+  }
+
+FUSEWICK_ERROR_CLASS(ESpriteError);
+FUSEWICK_ERROR_CLASS(EPictureCollectionError);
+FUSEWICK_ERROR_CLASS(EDirectDrawSurfaceError);
+FUSEWICK_ERROR_CLASS(EDXDrawError);
+FUSEWICK_ERROR_CLASS(EDXInputError);
+FUSEWICK_ERROR_CLASS(EWaveCollectionError);
+FUSEWICK_ERROR_CLASS(EStreamError);  // archive reading: bad format, truncated stream
+FUSEWICK_ERROR_CLASS(EInOutError);   // a file that cannot be opened or read
+
+#undef FUSEWICK_ERROR_CLASS
+
+// printf-style formatting of a message with one argument.
+std::string Format(const char* fmt, const std::string& arg);
+std::string Format(const char* fmt, long long arg);
+
+}  // namespace fusewick

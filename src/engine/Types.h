@@ -1,0 +1,50 @@
+#pragma once
+// Small value types shared by the engine and the game.
+#include <cstdint>
+#include <cmath>
+
+namespace fusewick {
+
+// A rectangle in pixels; Right and Bottom are exclusive.
+struct TRect {
+  int32_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+  constexpr int32_t Width() const { return Right - Left; }
+  constexpr int32_t Height() const { return Bottom - Top; }
+  constexpr bool Empty() const { return Left >= Right || Top >= Bottom; }
+  friend constexpr bool operator==(const TRect&, const TRect&) = default;
+};
+
+constexpr TRect Bounds(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
+
+// Strict overlap: rectangles that only touch at an edge do not overlap.
+constexpr bool Overlap(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+// A colour as the archives store it: 0x00BBGGRR (red in the low byte), or
+// 0xFF0000nn for the desktop's system colour number nn.
+using TColor = uint32_t;
+
+constexpr uint8_t ColorRed(TColor c) { return c & 0xFF; }
+constexpr uint8_t ColorGreen(TColor c) { return (c >> 8) & 0xFF; }
+constexpr uint8_t ColorBlue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
+  return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+}
+
+// Truncation toward zero, as the game's position arithmetic uses it.
+inline int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
+
+// 64-bit product, quotient rounded half away from zero.
+inline int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
+  if (denominator == 0) return -1;
+  int64_t p = int64_t(number) * numerator;
+  int64_t d = denominator;
+  bool neg = (p < 0) != (d < 0);
+  uint64_t ap = p < 0 ? uint64_t(-p) : uint64_t(p);
+  uint64_t ad = d < 0 ? uint64_t(-d) : uint64_t(d);
+  uint64_t q = (ap + ad / 2) / ad;
+  return neg ? -int32_t(q) : int32_t(q);
+}
+
+}  // namespace fusewick

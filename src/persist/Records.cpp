@@ -1,0 +1,15 @@
+#include "persist/Records.h"
+
+namespace fusewick {
+
+TGameOptions GameOptions;
+std::array<THighScore, 12> HighScores;
+std::string HighScoreCheck;
+
+void ResetRecords() {
+  GameOptions = TGameOptions{};
+  HighScores = {};
+  HighScoreCheck.clear();
+}
+
+}  // namespace fusewick
