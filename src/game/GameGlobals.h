@@ -1,0 +1,13 @@
+#pragma once
+// Program-wide state of a game: the level number and the score.
+#include <cstdint>
+
+namespace fusewick {
+
+extern int32_t Level;
+extern int32_t Score;
+
+// Puts the game's globals back to their start-up values (tests start clean).
+void ResetGameGlobals();
+
+}  // namespace fusewick
