@@ -176,4 +176,9 @@ void TDXDraw::WindowShown() {
 
 void TDXDraw::DeviceLost() { surface_->MarkLost(); }
 
+void TDXDraw::Paint() {
+  if (!initialized_ || busy_ || !SurfacesReady()) return;
+  platform::Current().Present(surface_->Pixels(), surface_->Width(), surface_->Height(), surface_->Width(), false);
+}
+
 }  // namespace fusewick

@@ -102,6 +102,8 @@ class TDXDraw {
   // AutoInitialize); the presenter lost its device.
   void WindowShown();
   void DeviceLost();
+  // A paint request: the last frame again, without waiting for the blank.
+  void Paint();
 
   bool AutoInitialize = true;
   bool AutoSize = true;

@@ -84,6 +84,10 @@ struct SdlPlatform::State {
   int status = 0;
   std::deque<Event> pending;  // events made from one SDL event (a key and its character)
   std::vector<SDL_Joystick*> joysticks;
+  // The picture last shown: a frame equal to it is not uploaded again
+  // unless the window needs repainting.
+  std::vector<uint16_t> shown;
+  bool repaint = true;
 };
 
 SdlPlatform::SdlPlatform() : s_(std::make_unique<State>()) {
@@ -202,7 +206,10 @@ bool SdlPlatform::PollEvent(Event& e) {
             out.Type = EventType::Deactivate;
             break;
           case SDL_WINDOWEVENT_SHOWN: out.Type = EventType::Shown; break;
-          case SDL_WINDOWEVENT_EXPOSED: out.Type = EventType::Paint; break;
+          case SDL_WINDOWEVENT_EXPOSED:
+            s_->repaint = true;
+            out.Type = EventType::Paint;
+            break;
           case SDL_WINDOWEVENT_MAXIMIZED:
             // The window keeps its size: maximising asks for full screen.
             SDL_RestoreWindow(s_->window);
@@ -265,6 +272,7 @@ bool SdlPlatform::CreatePresenter(int width, int height) {
   s_->texHeight = height;
   s_->vsync = false;
   s_->lost = false;
+  s_->repaint = true;
   return true;
 }
 
@@ -288,6 +296,18 @@ void SdlPlatform::Present(const uint16_t* pixels, int width, int height, int pit
     SDL_RenderSetVSync(s_->renderer, waitVBlank ? 1 : 0);
     s_->vsync = waitVBlank;
   }
+  // A menu or a paused game shows the same picture tick after tick: compare
+  // it with the one on the screen (a fraction of the upload's cost) and
+  // leave the screen alone when nothing changed.
+  const size_t count = size_t(width) * size_t(height);
+  bool same = !s_->repaint && s_->shown.size() == count;
+  for (int y = 0; same && y < height; ++y)
+    same = std::memcmp(&s_->shown[size_t(y) * size_t(width)], pixels + size_t(y) * size_t(pitch), size_t(width) * 2) == 0;
+  if (same) return;
+  s_->shown.resize(count);
+  for (int y = 0; y < height; ++y)
+    std::memcpy(&s_->shown[size_t(y) * size_t(width)], pixels + size_t(y) * size_t(pitch), size_t(width) * 2);
+  s_->repaint = false;
   SDL_UpdateTexture(s_->texture, nullptr, pixels, pitch * 2);
   SDL_SetRenderDrawColor(s_->renderer, 0, 0, 0, 255);
   SDL_RenderClear(s_->renderer);
