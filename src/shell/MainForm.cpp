@@ -422,6 +422,7 @@ int RunApplication() {
     const int32_t wait = form.MDXTimer.MsUntilDue();
     if (wait < 0) p.WaitForEvent(100);
     else if (wait > 1) p.WaitForEvent(uint32_t(wait - 1));
+    else p.WaitForEvent(0);
   }
   return p.ExitStatus();
 }
