@@ -17,7 +17,8 @@ const char* const Style =
     "th{background:#2b3a80;color:#ffcf3a;text-align:left;padding:8px 10px;letter-spacing:2px;font-size:13px}"
     "td{padding:6px 10px;border-top:1px solid #1f2b5e}"
     "tr:nth-child(even) td{background:#0f1634}"
-    "td.rank,td.score{text-align:right;font-variant-numeric:tabular-nums}"
+    "td.rank,td.score,th.num{text-align:right;font-variant-numeric:tabular-nums}"
+    "p.foot{margin-top:18px}"
     "td.score{color:#7dffa0;font-weight:bold}"
     "td.name{letter-spacing:2px}"
     "td.note,td.date{color:#9aa6d8;font-size:14px}"
@@ -62,7 +63,7 @@ std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
   std::string page = Head("Fusewick - world high scores");
   page += "<h1>FUSEWICK</h1><p class=\"sub\">World high scores &middot; the best " + std::to_string(rows.size()) +
           " of " + std::to_string(total) + " results sent</p>\n";
-  page += "<table><thead><tr><th>#</th><th>NAME</th><th>SCORE</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
+  page += "<table><thead><tr><th class=\"num\">#</th><th>NAME</th><th class=\"num\">SCORE</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
   int rank = 0;
   for (const TResultRow& r : rows) {
     ++rank;
@@ -72,7 +73,7 @@ std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
             "</td><td class=\"date\">" + Date(r.Received) + "</td></tr>\n";
   }
   if (rows.empty()) page += "<tr><td colspan=\"5\">No results yet.</td></tr>\n";
-  page += "</tbody></table>\n<p class=\"sub\"><a href=\"/\">Fusewick home</a></p>\n</main></body></html>\n";
+  page += "</tbody></table>\n<p class=\"sub foot\"><a href=\"/\">Fusewick home</a></p>\n</main></body></html>\n";
   return page;
 }
 
