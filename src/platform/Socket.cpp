@@ -10,6 +10,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace fusewick::platform {
 
 namespace {
@@ -41,6 +46,46 @@ struct AddrInfoList {
   }
 };
 
+// A name look-up that the caller may give up on: getaddrinfo has no time-out
+// of its own, so it runs on a thread of its own, which frees its result
+// itself when nobody waits for it any more.
+struct Lookup {
+  std::mutex lock;
+  std::condition_variable finished;
+  bool done = false, abandoned = false;
+  int rc = 0;
+  addrinfo* list = nullptr;
+};
+
+void Resolve(const std::string& host, uint16_t port, Deadline deadline, AddrInfoList& out) {
+  auto lookup = std::make_shared<Lookup>();
+  std::thread([lookup, host, service = std::to_string(port)] {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* list = nullptr;
+    int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
+    std::lock_guard<std::mutex> hold(lookup->lock);
+    if (lookup->abandoned) {
+      if (rc == 0 && list) ::freeaddrinfo(list);
+      return;
+    }
+    lookup->rc = rc;
+    lookup->list = rc == 0 ? list : nullptr;
+    lookup->done = true;
+    lookup->finished.notify_all();
+  }).detach();
+
+  std::unique_lock<std::mutex> hold(lookup->lock);
+  if (!lookup->finished.wait_until(hold, deadline, [&] { return lookup->done; })) {
+    lookup->abandoned = true;
+    throw ESocketError("name look-up of " + host + " timed out");
+  }
+  if (lookup->rc != 0) throw ESocketError("cannot resolve " + host + ": " + ::gai_strerror(lookup->rc));
+  out.list = lookup->list;
+}
+
 }  // namespace
 
 TcpConnection::~TcpConnection() { Close(); }
@@ -52,14 +97,8 @@ void TcpConnection::Close() {
 
 void TcpConnection::Connect(const std::string& host, uint16_t port, Deadline deadline) {
   Close();
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_NUMERICSERV;
   AddrInfoList found;
-  std::string service = std::to_string(port);
-  int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &found.list);
-  if (rc != 0) throw ESocketError("cannot resolve " + host + ": " + ::gai_strerror(rc));
+  Resolve(host, port, deadline, found);
 
   std::string lastError = "no address for " + host;
   for (addrinfo* a = found.list; a; a = a->ai_next) {
