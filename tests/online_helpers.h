@@ -27,13 +27,13 @@
 #include "game/GameGlobals.h"
 #include "persist/Online.h"
 #include "persist/Records.h"
-#include "platform/Platform.h"
+#include "platform/NullPlatform.h"
 #include "shell/Globals.h"
 
 namespace fusewick::testing {
 
-// Records what the game asks of the desktop; everything else does nothing.
-class RecordingPlatform : public platform::Platform {
+// Records what the game asks of the desktop; everything else is headless.
+class RecordingPlatform : public platform::NullPlatform {
  public:
   std::vector<std::pair<std::string, std::string>> Boxes;  // caption, text
   std::vector<std::string> Opened;
@@ -43,28 +43,6 @@ class RecordingPlatform : public platform::Platform {
     Opened.push_back(url);
     return true;
   }
-
-  uint32_t TimeGetTime() override { return 0; }
-  void OpenWindow(const std::string&, int, int) override {}
-  bool WindowOpen() const override { return false; }
-  void SetFullScreen(bool) override {}
-  bool GetWindowPlacement(platform::WindowPlacement&) override { return false; }
-  void SetWindowPlacement(const platform::WindowPlacement&) override {}
-  void CenterWindow() override {}
-  bool IsForeground() override { return true; }
-  bool PollEvent(platform::Event&) override { return false; }
-  void WaitForEvent(uint32_t) override {}
-  bool CreatePresenter(int, int) override { return true; }
-  void DestroyPresenter() override {}
-  bool PresenterLost() override { return false; }
-  bool RestorePresenter() override { return true; }
-  void Present(const uint16_t*, int, int, int, bool) override {}
-  void GetKeyboardState(uint8_t table[256]) override { std::memset(table, 0, 256); }
-  bool ReadJoystick(int, platform::JoystickReading&) override { return false; }
-  int ShowCursor(bool) override { return 0; }
-  void RequestExit(int) override {}
-  bool ExitRequested() const override { return false; }
-  int ExitStatus() const override { return 0; }
 };
 
 // Installs a RecordingPlatform and clean globals for each online test.
