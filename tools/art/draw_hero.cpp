@@ -141,8 +141,8 @@ void Body(cairo_t* cr, const Pose& pose, const Tint& t, int variant) {
   // Ear guard and antenna with a spark ball (it is a fuse-proof suit).
   Ellipse(cr, 40, hy + 2, 4.5, 5);
   FillStroke(cr, t.helmetDark, t.line, 1.8);
-  Line(cr, 38, hy - 12, 35, hy - 17, 2, t.line);
-  Ellipse(cr, 34.5, hy - 17.5, 2.6, 2.6);
+  Line(cr, 38, hy - 10, 33.5, hy - 13, 2, t.line);
+  Ellipse(cr, 32.5, hy - 13.5, 2.4, 2.4);
   FillStroke(cr, 0xFF5A3A, t.line, 1.4);
   RoundRect(cr, 45, hy - 6, 17, 12, 5);
   FillStrokeR(cr, 53, hy - 4, 12, 0xFFFFFF, t.visor, t.line, 2.2);

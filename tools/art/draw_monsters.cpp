@@ -245,10 +245,6 @@ void DrawMonster7(cairo_t* cr, const Frame& f) {
   Ellipse(cr, 36, 16, 34, 14);
   FillStrokeV(cr, 2, 30, 0xC8F0B0, 0x4A8A5A, kInk, 2.5);
   // Panel seams and a skull badge.
-  for (int i = 0; i < 3; ++i) {
-    cairo_arc(cr, 36, 16, 33, -0.5 + i * 0.0, 0.5);
-  }
-  cairo_new_path(cr);
   Line(cr, 22, 4, 22, 28, 1.5, 0x2E6A3E);
   Line(cr, 50, 4, 50, 28, 1.5, 0x2E6A3E);
   Ellipse(cr, 36, 14, 6, 5.5);
@@ -277,24 +273,29 @@ void DrawMonsterBlast(cairo_t* cr, const Frame& f) {
   Rng rng(77 + uint32_t(f.Index) * 13);
   if (t < 0.55) {
     // Flash growing into a spiky fireball.
-    double r = 7 + 30 * std::min(1.0, t / 0.45);
+    double r = 7 + 14 * std::min(1.0, t / 0.45);
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, 1.0, 1.25);
+    cairo_translate(cr, -cx, -cy);
     Star(cr, cx, cy, r, r * 0.62, 9, t * 2);
+    cairo_restore(cr);
     FillStrokeR(cr, cx, cy, r, 0xFFFFE8, 0xFF7A10, 0x6A1000, 2);
-    Star(cr, cx, cy, r * 0.62, r * 0.4, 7, t * 3 + 0.3);
+    Ellipse(cr, cx, cy, r * 0.55, r * 0.68);
     FillStrokeR(cr, cx, cy, r * 0.6, 0xFFFFFF, 0xFFD040, 0xFF9A20, 0);
   } else {
     // Smoke puffs drifting apart and shrinking, with stars.
     double k = (t - 0.55) / 0.45;
     for (int i = 0; i < 6; ++i) {
-      double a = i * kPi / 3 + 0.4, d = 8 + 12 * k;
-      double r = 9 * (1 - 0.75 * k) + rng.Uniform(0, 2);
+      double a = i * kPi / 3 + 0.4, d = 7 + 6 * k;
+      double r = 8 * (1 - 0.7 * k) + rng.Uniform(0, 1.5);
       Ellipse(cr, cx + d * std::cos(a), cy + d * std::sin(a) - 6 * k, r, r);
       FillStrokeR(cr, cx + d * std::cos(a) - 2, cy + d * std::sin(a) - 8 * k, r * 1.4, 0xB8A8C8, 0x5A4A6A,
                   0x2A1A3A, 1.6);
     }
   }
   for (int i = 0; i < 4; ++i) {
-    double a = rng.Uniform(0, 2 * kPi), d = 10 + 14 * t;
+    double a = rng.Uniform(0, 2 * kPi), d = 8 + 10 * t;
     Star(cr, cx + d * std::cos(a), cy + d * std::sin(a), 4.5 * (1.1 - t), 1.5, 4, a);
     FillStroke(cr, 0xFFF2A0, 0x7A3000, 1);
   }

@@ -69,8 +69,8 @@ void DrawPlatformEngines(cairo_t* cr, const Frame& f) {
 
 void DrawCloud(cairo_t* cr, const Frame& f) {
   double w = f.Width, h = f.Height;
-  const double puffs[7][3] = {{30, 38, 18}, {58, 26, 22}, {92, 20, 24}, {128, 26, 22},
-                              {158, 36, 18}, {76, 40, 18}, {116, 40, 18}};
+  const double puffs[7][3] = {{30, 38, 17}, {58, 28, 21}, {93, 25, 22}, {128, 29, 21},
+                              {158, 37, 17}, {76, 40, 17}, {116, 40, 17}};
   auto path = [&](double grow) {
     cairo_new_path(cr);
     for (auto& p : puffs) Ellipse(cr, p[0], p[1], p[2] + grow, p[2] + grow);

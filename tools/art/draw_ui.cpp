@@ -105,7 +105,7 @@ void DrawFont(cairo_t* cr, const Frame& f) {
       s = {16, 3, 1.5, 0xFFF48A, 0xFF8A12, 0x4A0E00, 0xFFFCE0};
       break;
     default:  // big: the message windows
-      s = {19, 1.5, 1.6, 0xFFFFFF, 0xFFC23A, kInk, 0};
+      s = {19, 1.5, 1.25, 0xFFFFFF, 0xFFC23A, kInk, 0};
       break;
   }
   DrawGlyph(cr, code, InkLimit(wide, code), s);
@@ -461,14 +461,14 @@ void DrawBonusPanel(cairo_t* cr, const Frame& f) {
   cairo_stroke(cr);
   // Icon in the left part; the game writes the seconds from local x 37.
   if (f.Variant == 0) {
-    Ellipse(cr, 18, h / 2, 9, 9);
+    Ellipse(cr, 16, h / 2, 9, 9);
     SetColour(cr, 0x4A5296);
     cairo_set_line_width(cr, 2);
     cairo_stroke(cr);
-    Line(cr, 12, h / 2 + 6, 24, h / 2 - 6, 2, 0x4A5296);
+    Line(cr, 10, h / 2 + 6, 22, h / 2 - 6, 2, 0x4A5296);
   } else {
     static const int kinds[4] = {0, 4, 8, 10};
-    PaintBonusIcon(cr, kinds[f.Variant], 18, h / 2, 12.5);
+    PaintBonusIcon(cr, kinds[f.Variant], 16, h / 2, 11);
   }
 }
 

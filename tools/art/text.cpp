@@ -1,6 +1,7 @@
 #include "text.h"
 
 #include <cairo-ft.h>
+#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
@@ -116,6 +117,8 @@ void ReleaseFonts() {
   }
   if (gLibrary) FT_Done_FreeType(gLibrary);
   gLibrary = nullptr;
+  // Cairo's FreeType backend asks fontconfig about rendering defaults.
+  FcFini();
 }
 
 void DrawGlyph(cairo_t* cr, int code, double inkLimit, const GlyphStyle& style) {
@@ -131,16 +134,28 @@ void DrawGlyph(cairo_t* cr, int code, double inkLimit, const GlyphStyle& style) 
   double x0, y0, x1, y1;
   cairo_path_extents(cr, &x0, &y0, &x1, &y1);
   cairo_new_path(cr);
-  // Fit horizontally: the ink with its outline inside [0.5, inkLimit - 0.5].
-  double room = inkLimit - 1.0 - 2 * style.Outline;
+  // Fit horizontally: the ink with its outline inside [0.25, inkLimit - 0.25].
+  double room = inkLimit - 0.5 - 2 * style.Outline;
   double w = x1 - x0;
   double sx = w > room ? room / w : 1.0;
-  double left = 0.5 + style.Outline + (room - w * sx) / 2;
+  double left = 0.25 + style.Outline + (room - w * sx) / 2;
   // Vertically the capitals' top sits at style.Top (baseline = Top + cap).
+  // Descenders (J, Q, ; and /) are pulled up to end just below the
+  // baseline, so that the cell below the capitals stays free for the cursor.
   double baseline = style.Top + style.CapHeight;
+  double sy = 1.0;
+  const double descent = 1.5;
+  if (y1 > descent) {
+    if (y1 - y0 > style.CapHeight + descent) {
+      sy = (style.CapHeight + descent) / (y1 - y0);
+      baseline = style.Top - y0 * sy;
+    } else {
+      baseline = style.Top + style.CapHeight + descent - y1;
+    }
+  }
   if (code == '@') baseline = style.Top - y0;  // the apostrophe hangs from the top
   cairo_translate(cr, left - x0 * sx, baseline);
-  cairo_scale(cr, sx, 1.0);
+  cairo_scale(cr, sx, sy);
   cairo_move_to(cr, 0, 0);
   cairo_text_path(cr, text.c_str());
   cairo_restore(cr);
@@ -152,7 +167,7 @@ void DrawGlyph(cairo_t* cr, int code, double inkLimit, const GlyphStyle& style) 
     cairo_save(cr);
     cairo_new_path(cr);
     cairo_translate(cr, left - x0 * sx, baseline);
-    cairo_scale(cr, sx, 1.0);
+    cairo_scale(cr, sx, sy);
     cairo_move_to(cr, 0, 0);
     cairo_text_path(cr, text.c_str());
     cairo_restore(cr);
