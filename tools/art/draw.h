@@ -75,7 +75,6 @@ constexpr int ButtonVariant(ButtonLabel label, bool lit) { return int(label) * 2
 
 // Shared pieces that several families draw.
 void PaintBombBody(cairo_t* cr, double cx, double cy, double r);
-void PaintHeroStanding(cairo_t* cr, uint32_t tintSuit, uint32_t tintSkin, uint32_t line);
 void PaintBonusIcon(cairo_t* cr, int kind, double cx, double cy, double r);
 
 }  // namespace fusewick::art

@@ -158,8 +158,6 @@ void Body(cairo_t* cr, const Pose& pose, const Tint& t, int variant) {
 
 void DrawHero(cairo_t* cr, const Frame& f) { Body(cr, WalkPose(f.Index, f.Count), kNormal, f.Variant); }
 
-void PaintHeroStanding(cairo_t* cr, uint32_t, uint32_t, uint32_t) { Body(cr, WalkPose(0, 8), kNormal, 0); }
-
 void DrawHeroFrozen(cairo_t* cr, const Frame& f) {
   (void)f;
   // A block of ice with the hero stiff inside it.

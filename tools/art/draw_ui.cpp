@@ -201,7 +201,7 @@ void DrawOptionsTable(cairo_t* cr, const Frame& f) {
     DrawLabel(cr, ":", 236, baselines[i], Align::Left, s);
   }
   // The field of the free-text row (the game writes it from x 294).
-  Inset(cr, 260, 236, 250, 36, 8);
+  Inset(cr, 260, 232, 250, 42, 8);
   LabelStyle hint = Plain(12, 0x8FA0D8);
   hint.Outline = 1;
   DrawLabel(cr, "ENTER: SELECT    ARROWS: MOVE", w - 36, 365, Align::Right, hint);

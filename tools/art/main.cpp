@@ -13,11 +13,7 @@
 namespace fs = std::filesystem;
 using namespace fusewick::art;
 
-static void WriteIfChanged(const fs::path& path, const std::string& text) {
-  // Leaves an unchanged manifest alone, so the archives are not repacked.
-  std::ifstream in(path, std::ios::binary);
-  std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in && old == text) return;
+static void WriteText(const fs::path& path, const std::string& text) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
   if (!out) throw std::runtime_error("cannot write " + path.string());
@@ -38,8 +34,8 @@ int main(int argc, char** argv) {
       WritePng((dir / file).string(), Render(spec));
       manifest[spec.Archive - 1] += ManifestLine(spec, file) + "\n";
     }
-    WriteIfChanged(dir / "images1.manifest", manifest[0]);
-    WriteIfChanged(dir / "images2.manifest", manifest[1]);
+    WriteText(dir / "images1.manifest", manifest[0]);
+    WriteText(dir / "images2.manifest", manifest[1]);
     ReleaseFonts();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fusewick-art: %s\n", e.what());
