@@ -216,8 +216,9 @@ Image Render(const ImageSpec& spec) {
 
 std::string ManifestLine(const ImageSpec& spec, const std::string& file) {
   std::string line = "image " + std::string(spec.Name) + " " + file;
-  if (spec.Frames > 1)
-    line += " pattern=" + std::to_string(spec.PatternWidth) + "," + std::to_string(spec.PatternHeight);
+  // The pattern size is always stored, also for single pictures, so that the
+  // pattern count is known before any surface exists.
+  line += " pattern=" + std::to_string(spec.PatternWidth) + "," + std::to_string(spec.PatternHeight);
   if (spec.Transparent)
     line += std::string(" transparent=1 color=") + kKeyColourName;
   else

@@ -20,7 +20,7 @@ for list in 1 2; do
     h=$(identify -format '%h' "$art/$file")
     pattern=$(sed -n 's/.*pattern=\([0-9]*\),\([0-9]*\).*/\1 \2/p' <<<"$rest")
     info="$w x $h"
-    if [ -n "$pattern" ]; then
+    if [ -n "$pattern" ] && [ "$pattern" != "$w $h" ]; then
       read -r pw ph <<<"$pattern"
       info="$info, $(( (w / pw) * (h / ph) )) of ${pw} x ${ph}"
     fi
