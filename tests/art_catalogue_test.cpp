@@ -21,8 +21,8 @@ class FontRelease : public ::testing::Environment {
 };
 const auto* const kFontRelease = ::testing::AddGlobalTestEnvironment(new FontRelease);
 
-const ImageSpec& Spec(const char* name) {
-  const ImageSpec* s = FindImage(name);
+const ImageEntry& Entry(const char* name) {
+  const ImageEntry* s = FindImage(name);
   if (!s) throw std::runtime_error(std::string("not in the catalogue: ") + name);
   return *s;
 }
@@ -67,7 +67,7 @@ TEST(ArtCatalogue, HasEveryImageTheGameLooksUpWithItsPatternCount) {
   };
   for (const Need& n : needs) {
     SCOPED_TRACE(n.name);
-    const ImageSpec* s = FindImage(n.name);
+    const ImageEntry* s = FindImage(n.name);
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->Archive, n.archive);
     if (n.patterns == 0)
@@ -81,21 +81,21 @@ TEST(ArtCatalogue, HasEveryImageTheGameLooksUpWithItsPatternCount) {
     EXPECT_EQ(count, s->Frames);
   }
   std::set<std::string> names;
-  for (const ImageSpec& s : Catalogue()) EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+  for (const ImageEntry& s : Catalogue()) EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
   for (int i = 1; i <= 5; ++i) {
-    const ImageSpec& bg = Spec(("Background" + std::to_string(i)).c_str());
+    const ImageEntry& bg = Entry(("Background" + std::to_string(i)).c_str());
     EXPECT_EQ(bg.PictureWidth(), 800);
     EXPECT_EQ(bg.PictureHeight(), 600);
   }
-  EXPECT_EQ(Spec("HealthBar").PatternWidth, 1);
-  EXPECT_EQ(Spec("Green").PatternWidth, 100);
-  EXPECT_EQ(Spec("Water").PatternWidth, 100);
+  EXPECT_EQ(Entry("HealthBar").PatternWidth, 1);
+  EXPECT_EQ(Entry("Green").PatternWidth, 100);
+  EXPECT_EQ(Entry("Water").PatternWidth, 100);
 }
 
 TEST(ArtCatalogue, EveryPixelIsTheKeyOrClearlyNotTheKey) {
   // On the 16-bit back surface a colour that maps to the key's 5-6-5 value
   // would vanish; keyed pictures also need both key and opaque pixels.
-  for (const ImageSpec& s : Catalogue()) {
+  for (const ImageEntry& s : Catalogue()) {
     SCOPED_TRACE(std::string(s.Name));
     Image img = Render(s);
     ASSERT_EQ(img.Width, s.PictureWidth());
@@ -126,7 +126,7 @@ TEST(ArtCatalogue, NudgesColoursThatWouldTurnIntoTheKey) {
 TEST(ArtCatalogue, DrawsTheSameBytesEveryTime) {
   for (const char* name : {"PlayerRightGun", "Font_big", "Background3", "Bomb_Player_Explode"}) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(Render(Spec(name)).Pixels, Render(Spec(name)).Pixels);
+    EXPECT_EQ(Render(Entry(name)).Pixels, Render(Entry(name)).Pixels);
   }
 }
 
@@ -137,7 +137,7 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
   } fonts[] = {{"Font_small", false}, {"Font_medium_inactive", false}, {"Font_medium_active", false},
                {"Font_big", true}};
   for (const Font& font : fonts) {
-    const ImageSpec& s = Spec(font.name);
+    const ImageEntry& s = Entry(font.name);
     EXPECT_EQ(s.PatternWidth, font.wide ? kWideCell : kNarrowCell);
     for (int k = 0; k < kGlyphCount; ++k) {
       int code = kFirstGlyph + k;
@@ -173,7 +173,7 @@ struct Box {
 };
 Box TextBox(int font, const std::string& text, int x, int y) {
   static const char* kFonts[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
-  const ImageSpec& s = Spec(kFonts[font]);
+  const ImageEntry& s = Entry(kFonts[font]);
   double extra = font == 3 ? -s.PatternWidth * 0.05 : 0;
   int pen = x, right = x;
   for (char c : text) {
@@ -191,7 +191,7 @@ Box TextBox(int font, const std::string& text, int x, int y) {
 // True when every pixel of the box lies on an opaque pixel of the image
 // placed at (ix, iy) (pattern 0).
 bool OnOpaque(const char* image, int ix, int iy, const Box& b) {
-  Image img = RenderFrame(Spec(image), 0);
+  Image img = RenderFrame(Entry(image), 0);
   for (int y = b.top; y < b.bottom; ++y)
     for (int x = b.left; x < b.right; ++x) {
       int px = x - ix, py = y - iy;
@@ -227,7 +227,7 @@ TEST(ArtCatalogue, MessageWindowsHoldTheTextsTheGameWritesOnThem) {
     EXPECT_TRUE(OnOpaque(c.window, c.wx, c.wy, TextBox(3, c.text, c.x, c.y)));
   }
   // Name entry: the cursor (20 wide) at y 300 under the name stays inside.
-  const ImageSpec& cursor = Spec("Cursor");
+  const ImageEntry& cursor = Entry("Cursor");
   EXPECT_TRUE(OnOpaque("WindowMedium", 260, 217, {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
 }
 
@@ -236,15 +236,15 @@ TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
   EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "999", 63 - 12, 31)));
   EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "888888", 160 - 30, 31)));
   EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "99", 252 - 6, 31)));
-  EXPECT_EQ(Spec("LeftPanel").PatternHeight, 55);  // it slides in from y -55
+  EXPECT_EQ(Entry("LeftPanel").PatternHeight, 55);  // it slides in from y -55
   // Right panel at (588, 0): the energy strip 601 .. 654 at y 34.
-  EXPECT_TRUE(OnOpaque("RightPanel", 588, 0, {601, 34, 655, 34 + Spec("HealthBar").PatternHeight}));
+  EXPECT_TRUE(OnOpaque("RightPanel", 588, 0, {601, 34, 655, 34 + Entry("HealthBar").PatternHeight}));
   // Bonus seconds (up to 20) on the bonus panel at (700, 20).
   for (const char* panel : {"None", "PanelGunBonus", "PanelEngineBonus", "PanelEnergoBonus"}) {
     SCOPED_TRACE(panel);
     EXPECT_TRUE(OnOpaque(panel, 700, 20, TextBox(0, "20", 737 - 6, 23)));
-    EXPECT_EQ(Spec(panel).PatternWidth, Spec("None").PatternWidth);
-    EXPECT_EQ(Spec(panel).PatternHeight, Spec("None").PatternHeight);
+    EXPECT_EQ(Entry(panel).PatternWidth, Entry("None").PatternWidth);
+    EXPECT_EQ(Entry(panel).PatternHeight, Entry("None").PatternHeight);
   }
   // Options words (table at 26, 126) and the ten high-score rows.
   EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
@@ -260,12 +260,12 @@ TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
 TEST(ArtCatalogue, HeroFramesFitTheGameBoxes) {
   // Drawn at 80 %: 72 x 68, so the jump puff at y + 68 is right under the
   // feet; the body box (x + 25 .. x + 47 drawn) is covered by the figure.
-  const ImageSpec& right = Spec("PlayerRight");
+  const ImageEntry& right = Entry("PlayerRight");
   EXPECT_EQ(std::lround(right.PatternWidth * 0.8), 72);
   EXPECT_EQ(std::lround(right.PatternHeight * 0.8), 68);
   for (const char* name : {"PlayerRight", "PlayerLeft", "PlayerRightGun", "PlayerLeftGun", "PlayerRightEngine",
                            "PlayerLeftEngine"}) {
-    const ImageSpec& s = Spec(name);
+    const ImageEntry& s = Entry(name);
     EXPECT_EQ(s.PatternWidth, right.PatternWidth);
     EXPECT_EQ(s.PatternHeight, right.PatternHeight);
     for (int f = 0; f < s.Frames; ++f) {
@@ -281,7 +281,7 @@ TEST(ArtCatalogue, HeroFramesFitTheGameBoxes) {
   // The blaster's muzzle is at the picture's edge on the side it faces, where
   // the game puts the muzzle flash (y + 25.6 drawn, that is row 32 and on).
   for (int f = 0; f < 8; ++f) {
-    Image r = RenderFrame(Spec("PlayerRightGun"), f), l = RenderFrame(Spec("PlayerLeftGun"), f);
+    Image r = RenderFrame(Entry("PlayerRightGun"), f), l = RenderFrame(Entry("PlayerLeftGun"), f);
     EXPECT_TRUE(Ink(r, r.Width - 1, 36));
     EXPECT_TRUE(Ink(l, 0, 36));
   }

@@ -22,20 +22,20 @@ TEST(ArtArchives, EveryCatalogueImageLoadsWithItsPatterns) {
   lists[0].LoadFromFile((res / "Images1.dxg").string());
   lists[1].LoadFromFile((res / "Images2.dxg").string());
   int expected[2] = {0, 0};
-  for (const ImageSpec& spec : Catalogue()) {
-    SCOPED_TRACE(std::string(spec.Name));
-    ++expected[spec.Archive - 1];
-    TPictureCollectionItem* item = lists[spec.Archive - 1].Find(std::string(spec.Name));
+  for (const ImageEntry& entry : Catalogue()) {
+    SCOPED_TRACE(std::string(entry.Name));
+    ++expected[entry.Archive - 1];
+    TPictureCollectionItem* item = lists[entry.Archive - 1].Find(std::string(entry.Name));
     ASSERT_NE(item, nullptr);
     ASSERT_TRUE(item->Picture);
-    EXPECT_EQ(item->PatternCount(), spec.Frames);
-    EXPECT_EQ(item->PatternWidth(), spec.PatternWidth);
-    EXPECT_EQ(item->PatternHeight(), spec.PatternHeight);
-    EXPECT_EQ(item->Transparent, spec.Transparent);
-    if (spec.Transparent) {
+    EXPECT_EQ(item->PatternCount(), entry.Frames);
+    EXPECT_EQ(item->PatternWidth(), entry.PatternWidth);
+    EXPECT_EQ(item->PatternHeight(), entry.PatternHeight);
+    EXPECT_EQ(item->Transparent, entry.Transparent);
+    if (entry.Transparent) {
       EXPECT_EQ(item->TransparentColor(), kKeyColourBGR);
     }
-    Image drawn = Render(spec);
+    Image drawn = Render(entry);
     ASSERT_EQ(item->Picture->Width, drawn.Width);
     ASSERT_EQ(item->Picture->Height, drawn.Height);
     EXPECT_TRUE(item->Picture->Pixels == drawn.Pixels);

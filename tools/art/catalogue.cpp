@@ -14,7 +14,7 @@ constexpr bool kMirror = true, kAsDrawn = false;
 
 // Name, archive, pattern width and height, patterns, keyed, mirrored,
 // variant, what it shows, draw function.
-const std::vector<ImageSpec> kCatalogue = {
+const std::vector<ImageEntry> kCatalogue = {
     // Bitmap fonts: pattern k is the glyph of code 47 + k.
     {"Font_small", 1, kNarrowCell, 20, kGlyphCount, kKeyed, kAsDrawn, 0,
      "small font of the head-up display and the high-score screen, white on a dark outline", DrawFont},
@@ -176,50 +176,50 @@ const std::vector<ImageSpec> kCatalogue = {
 
 }  // namespace
 
-int ImageSpec::Columns() const {
+int ImageEntry::Columns() const {
   // One row of patterns, unless that gets wider than 2048 pixels.
   if (Frames <= 1) return 1;
   if (PatternWidth * Frames <= 2048) return Frames;
   return 1;
 }
 
-const std::vector<ImageSpec>& Catalogue() { return kCatalogue; }
+const std::vector<ImageEntry>& Catalogue() { return kCatalogue; }
 
-const ImageSpec* FindImage(std::string_view name) {
-  for (const ImageSpec& s : kCatalogue)
+const ImageEntry* FindImage(std::string_view name) {
+  for (const ImageEntry& s : kCatalogue)
     if (s.Name == name) return &s;
   return nullptr;
 }
 
-Image RenderFrame(const ImageSpec& spec, int index) {
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, spec.PatternWidth, spec.PatternHeight);
+Image RenderFrame(const ImageEntry& entry, int index) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, entry.PatternWidth, entry.PatternHeight);
   cairo_t* cr = cairo_create(surface);
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_GOOD);
-  Frame frame{index, spec.Frames, spec.PatternWidth, spec.PatternHeight, spec.Variant};
-  spec.Draw(cr, frame);
+  Frame frame{index, entry.Frames, entry.PatternWidth, entry.PatternHeight, entry.Variant};
+  entry.Draw(cr, frame);
   cairo_status_t status = cairo_status(cr);
   cairo_destroy(cr);
-  Image out = FromSurface(surface, spec.Transparent);
+  Image out = FromSurface(surface, entry.Transparent);
   cairo_surface_destroy(surface);
   if (status != CAIRO_STATUS_SUCCESS)
-    throw std::runtime_error(std::string(spec.Name) + ": " + cairo_status_to_string(status));
-  return spec.Mirror ? Mirrored(out) : out;
+    throw std::runtime_error(std::string(entry.Name) + ": " + cairo_status_to_string(status));
+  return entry.Mirror ? Mirrored(out) : out;
 }
 
-Image Render(const ImageSpec& spec) {
-  Image picture(spec.PictureWidth(), spec.PictureHeight(), spec.Transparent ? kKeyColour : 0);
-  int cols = spec.Columns();
-  for (int i = 0; i < spec.Frames; ++i)
-    Blit(picture, RenderFrame(spec, i), (i % cols) * spec.PatternWidth, (i / cols) * spec.PatternHeight);
+Image Render(const ImageEntry& entry) {
+  Image picture(entry.PictureWidth(), entry.PictureHeight(), entry.Transparent ? kKeyColour : 0);
+  int cols = entry.Columns();
+  for (int i = 0; i < entry.Frames; ++i)
+    Blit(picture, RenderFrame(entry, i), (i % cols) * entry.PatternWidth, (i / cols) * entry.PatternHeight);
   return picture;
 }
 
-std::string ManifestLine(const ImageSpec& spec, const std::string& file) {
-  std::string line = "image " + std::string(spec.Name) + " " + file;
+std::string ManifestLine(const ImageEntry& entry, const std::string& file) {
+  std::string line = "image " + std::string(entry.Name) + " " + file;
   // The pattern size is always stored, also for single pictures, so that the
   // pattern count is known before any surface exists.
-  line += " pattern=" + std::to_string(spec.PatternWidth) + "," + std::to_string(spec.PatternHeight);
-  if (spec.Transparent)
+  line += " pattern=" + std::to_string(entry.PatternWidth) + "," + std::to_string(entry.PatternHeight);
+  if (entry.Transparent)
     line += std::string(" transparent=1 color=") + kKeyColourName;
   else
     line += " transparent=0";

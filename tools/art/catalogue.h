@@ -23,7 +23,7 @@ struct Frame {
 };
 using DrawFn = void (*)(cairo_t* cr, const Frame& frame);
 
-struct ImageSpec {
+struct ImageEntry {
   std::string_view Name;
   int Archive;        // 1: Images1.dxg, 2: Images2.dxg
   int PatternWidth;
@@ -42,16 +42,16 @@ struct ImageSpec {
   int PictureHeight() const { return PatternHeight * Rows(); }
 };
 
-const std::vector<ImageSpec>& Catalogue();
+const std::vector<ImageEntry>& Catalogue();
 // The entry of that name (exact), or null.
-const ImageSpec* FindImage(std::string_view name);
+const ImageEntry* FindImage(std::string_view name);
 
 // Draws the whole picture of an image.
-Image Render(const ImageSpec& spec);
+Image Render(const ImageEntry& entry);
 // Draws one pattern of an image.
-Image RenderFrame(const ImageSpec& spec, int index);
+Image RenderFrame(const ImageEntry& entry, int index);
 
 // The manifest line of an image stored in file (relative to the manifest).
-std::string ManifestLine(const ImageSpec& spec, const std::string& file);
+std::string ManifestLine(const ImageEntry& entry, const std::string& file);
 
 }  // namespace fusewick::art

@@ -258,9 +258,9 @@ void Key(cairo_t* cr, double x, double y, double w, const std::string& text) {
 
 // Draws another catalogue picture (one pattern) scaled into a box.
 void Picture(cairo_t* cr, const char* name, int pattern, double x, double y, double scale) {
-  const ImageSpec* spec = FindImage(name);
-  if (!spec) return;
-  Image img = RenderFrame(*spec, pattern);
+  const ImageEntry* entry = FindImage(name);
+  if (!entry) return;
+  Image img = RenderFrame(*entry, pattern);
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, img.Width, img.Height);
   cairo_surface_flush(s);
   unsigned char* data = cairo_image_surface_get_data(s);
@@ -269,7 +269,7 @@ void Picture(cairo_t* cr, const char* name, int pattern, double x, double y, dou
     uint32_t* row = reinterpret_cast<uint32_t*>(data + size_t(yy) * size_t(stride));
     for (int xx = 0; xx < img.Width; ++xx) {
       uint32_t p = img.At(xx, yy);
-      row[xx] = (spec->Transparent && p == kKeyColour) ? 0 : (0xFF000000u | p);
+      row[xx] = (entry->Transparent && p == kKeyColour) ? 0 : (0xFF000000u | p);
     }
   }
   cairo_surface_mark_dirty(s);
@@ -352,7 +352,7 @@ void DrawHelpPage(cairo_t* cr, const Frame& f) {
                               "Monster7"};
     double x = 36;
     for (const char* m : monsters) {
-      const ImageSpec* s = FindImage(m);
+      const ImageEntry* s = FindImage(m);
       double scale = s->PatternWidth > 60 ? 0.6 : 0.85;
       Picture(cr, m, 0, x, 214 + (48 - s->PatternHeight * scale) / 2, scale);
       x += s->PatternWidth * scale + 22;

@@ -29,10 +29,10 @@ int main(int argc, char** argv) {
     fs::create_directories(dir);
     std::string manifest[2] = {"# The game's first image list, drawn by fusewick-art.\narchive images\n",
                                "# The game's level backgrounds, drawn by fusewick-art.\narchive images\n"};
-    for (const ImageSpec& spec : Catalogue()) {
-      std::string file = std::string(spec.Name) + ".png";
-      WritePng((dir / file).string(), Render(spec));
-      manifest[spec.Archive - 1] += ManifestLine(spec, file) + "\n";
+    for (const ImageEntry& entry : Catalogue()) {
+      std::string file = std::string(entry.Name) + ".png";
+      WritePng((dir / file).string(), Render(entry));
+      manifest[entry.Archive - 1] += ManifestLine(entry, file) + "\n";
     }
     WriteText(dir / "images1.manifest", manifest[0]);
     WriteText(dir / "images2.manifest", manifest[1]);

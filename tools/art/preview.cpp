@@ -22,25 +22,25 @@ std::map<std::string, Image> gCache;
 const Image& Picture(const std::string& name) {
   auto it = gCache.find(name);
   if (it != gCache.end()) return it->second;
-  const ImageSpec* spec = FindImage(name);
-  if (!spec) throw std::runtime_error("no image " + name);
-  return gCache.emplace(name, Render(*spec)).first->second;
+  const ImageEntry* entry = FindImage(name);
+  if (!entry) throw std::runtime_error("no image " + name);
+  return gCache.emplace(name, Render(*entry)).first->second;
 }
 
 // Draws pattern p of an image at (x, y), scaled (nearest pixel), keyed.
 void Put(Image& screen, const std::string& name, int p, double x, double y, double scale = 1.0) {
-  const ImageSpec* spec = FindImage(name);
+  const ImageEntry* entry = FindImage(name);
   const Image& pic = Picture(name);
-  int cols = spec->Columns();
-  int sx0 = (p % cols) * spec->PatternWidth, sy0 = (p / cols) * spec->PatternHeight;
-  int w = int(std::lround(spec->PatternWidth * scale)), h = int(std::lround(spec->PatternHeight * scale));
+  int cols = entry->Columns();
+  int sx0 = (p % cols) * entry->PatternWidth, sy0 = (p / cols) * entry->PatternHeight;
+  int w = int(std::lround(entry->PatternWidth * scale)), h = int(std::lround(entry->PatternHeight * scale));
   int dx0 = int(std::lround(x)), dy0 = int(std::lround(y));
   for (int yy = 0; yy < h; ++yy)
     for (int xx = 0; xx < w; ++xx) {
-      int sx = sx0 + std::min(spec->PatternWidth - 1, int(xx / scale));
-      int sy = sy0 + std::min(spec->PatternHeight - 1, int(yy / scale));
+      int sx = sx0 + std::min(entry->PatternWidth - 1, int(xx / scale));
+      int sy = sy0 + std::min(entry->PatternHeight - 1, int(yy / scale));
       uint32_t c = pic.At(sx, sy);
-      if (spec->Transparent && c == kKeyColour) continue;
+      if (entry->Transparent && c == kKeyColour) continue;
       int dx = dx0 + xx, dy = dy0 + yy;
       if (dx < 0 || dy < 0 || dx >= screen.Width || dy >= screen.Height) continue;
       screen.At(dx, dy) = c;
@@ -52,12 +52,12 @@ int gPenEnd = 0;
 
 // The game's text drawing: glyphs at the pen, advances from the tables.
 void Text(Image& screen, int font, const std::string& s, int x, int y) {
-  const ImageSpec* spec = FindImage(kFonts[font]);
-  double extra = font == 3 ? -spec->PatternWidth * 0.05 : 0;
+  const ImageEntry* entry = FindImage(kFonts[font]);
+  double extra = font == 3 ? -entry->PatternWidth * 0.05 : 0;
   int pen = x;
   for (char c : s) {
     if (c == ' ') {
-      pen = int(std::trunc(pen + spec->PatternWidth * 0.2));
+      pen = int(std::trunc(pen + entry->PatternWidth * 0.2));
     } else if (c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount) {
       Put(screen, kFonts[font], c - kFirstGlyph, pen, y);
       int w = (font == 3 ? kWideAdvance : kNarrowAdvance)[size_t(c - kFirstGlyph)];
