@@ -13,6 +13,7 @@
 #include "platform/NullPlatform.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
+#include "shell/Text.h"
 
 namespace fusewick::testing {
 
@@ -41,6 +42,7 @@ class TempDir {
 
 inline void ResetProgramState() {
   ResetShellGlobals();
+  ResetTextState();
   ResetGameGlobals();
   ResetRecords();
 }

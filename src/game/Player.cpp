@@ -1,0 +1,7 @@
+#include "game/Player.h"
+
+namespace fusewick {
+
+TPlayer* Player = nullptr;
+
+}  // namespace fusewick

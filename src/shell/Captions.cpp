@@ -1,0 +1,100 @@
+#include "shell/Captions.h"
+
+#include <cmath>
+
+#include "engine/ImageList.h"
+#include "shell/MainForm.h"
+#include "shell/Sound.h"
+
+namespace fusewick {
+
+TPictureCollectionItem* FindImage(const std::string& name, int list) {
+  return (list == 2 ? MForm->MDXImageList2 : MForm->MDXImageList).Items.Find(name);
+}
+
+// ---- TBackground
+
+TBackground::TBackground(const std::string& imageName, int list) : TBackgroundSprite(MForm->MDXSpriteEngine.Engine()) {
+  SetImage(imageName, list);
+  SetMapSize(1, 1);  // its one cell holds pattern 0
+  Tile = true;
+  SetZ(2);
+}
+
+void TBackground::SetImage(const std::string& imageName, int list) {
+  Image = FindImage(imageName, list);
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+}
+
+// ---- TCaption
+
+TCaption::TCaption(const std::string& imageName, double x, double y) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+  SetImage(imageName);
+  X = x;
+  Y = y;
+  SetZ(6);
+}
+
+void TCaption::SetImage(const std::string& imageName) {
+  Image = FindImage(imageName);
+  Width = int32_t(std::nearbyint(Image->PatternWidth() * Scale));
+  Height = int32_t(std::nearbyint(Image->PatternHeight() * Scale));
+}
+
+void TCaption::Render() {
+  if (!Visible || !Image) return;
+  const TRect r{int32_t(std::nearbyint(X)), int32_t(std::nearbyint(Y)), int32_t(std::nearbyint(X + Width)),
+                int32_t(std::nearbyint(Y + Height))};
+  Image->StretchDraw(Engine()->Surface(), r, int32_t(std::floor(AnimFrame)));
+}
+
+// ---- TCursorCaption
+
+void TCursorCaption::Step(int32_t moveCount) {
+  TCaption::Step(moveCount);
+  if (Active) {
+    BlinkTime -= MForm->MDXTimer.Interval();
+    if (BlinkTime <= 0) {
+      Visible = !Visible;
+      BlinkTime = 500;
+    }
+  } else {
+    Visible = false;
+  }
+}
+
+// ---- TMenuButton
+
+TMenuButton::TMenuButton(const std::string& highlightImage, const std::string& normalImage, int32_t highlightPattern,
+                         int32_t normalPattern, double x, double y)
+    : TImageSprite(MForm->MDXSpriteEngine.Engine()),
+      HighlightImage(highlightImage),
+      NormalImage(normalImage),
+      HighlightPattern(highlightPattern),
+      NormalPattern(normalPattern) {
+  Image = FindImage(NormalImage);
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+  AnimFrames = Image->PatternCount();
+  AnimLoop = true;
+  AnimRate = 0;
+  AnimFrame = NormalPattern;
+  X = x;
+  Y = y;
+  SetZ(7);
+  Highlighted = false;
+}
+
+void TMenuButton::Highlight() {
+  PlaySound("Button_Activated");
+  Image = FindImage(HighlightImage);
+  AnimFrame = HighlightPattern;
+}
+
+void TMenuButton::Unhighlight() {
+  Image = FindImage(NormalImage);
+  AnimFrame = NormalPattern;
+}
+
+}  // namespace fusewick
