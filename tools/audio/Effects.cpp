@@ -151,6 +151,9 @@ Signal Die3(double rate) {
     return v * Decay(t, 0.003, 0.09);
   });
   Saturate(s, 2.0);
+  Biquad soften(Biquad::LowPass);
+  soften.Set(4500.0, 0.7, rate);
+  for (double& v : s) v = soften.Process(v);
   return s;
 }
 
@@ -257,21 +260,30 @@ Signal MonsterExplosion(double rate) {
 Signal BombExplosion(double rate) {
   Rng rng(41);
   Osc thump(Osc::Sine);
-  Biquad body(Biquad::LowPass), crackFilter(Biquad::HighPass);
+  Biquad body(Biquad::LowPass), rumbleFilter(Biquad::LowPass), crackFilter(Biquad::HighPass);
   crackFilter.Set(2000.0, 0.7, rate);
-  OnePole rumbleFilter, brown;
-  rumbleFilter.Set(120.0, rate);
+  rumbleFilter.Set(140.0, 0.7, rate);
+  OnePole brown;
   brown.Set(900.0, rate);
   Signal s = Render(1.4, rate, [&](double t) {
     double n = rng.Signed();
     double boom = thump.Next(32.0 + 78.0 * std::exp(-t / 0.09), rate) * Decay(t, 0.002, 0.3);
     body.Set(150.0 + 2400.0 * std::exp(-t / 0.2), 0.7, rate);
     double roar = body.Process(brown.Process(n) * 3.0) * Decay(t, 0.003, 0.35);
-    double crack = crackFilter.Process(n) * Decay(t, 0.0005, 0.012) * 0.8;
-    double rumble = rumbleFilter.Process(n) * 6.0 * Decay(t, 0.05, 0.45);
-    return boom + roar + crack + rumble;
+    double rumble = rumbleFilter.Process(n) * 5.0 * Decay(t, 0.05, 0.45);
+    return boom + roar + rumble;
   });
   Saturate(s, 2.2);
+  // The distortion's overtones fade with the blast; the crack sits on top.
+  Biquad tone(Biquad::LowPass), tone2(Biquad::LowPass);
+  Rng crackNoise(43);
+  for (size_t i = 0; i < s.size(); ++i) {
+    double t = double(i) / rate;
+    double cutoff = 1000.0 + 8000.0 * std::exp(-t / 0.15);
+    tone.Set(cutoff, 0.7, rate);
+    tone2.Set(cutoff, 0.7, rate);
+    s[i] = tone2.Process(tone.Process(s[i])) + crackFilter.Process(crackNoise.Signed()) * Decay(t, 0.0005, 0.012) * 0.8;
+  }
   return s;
 }
 
