@@ -127,3 +127,22 @@ TEST(Songs, PitchedInstrumentsPlayInTune) {
   }
   EXPECT_GT(checked, 6);
 }
+
+TEST(Songs, SustainedSamplesLoopWithoutAClick) {
+  std::vector<XmInstrument> all = MenuInstruments();
+  for (const XmInstrument& i : GameInstruments()) all.push_back(i);
+  for (const XmInstrument& ins : all) {
+    const XmSample& s = ins.sample;
+    if (!s.loopLength) continue;
+    SCOPED_TRACE(ins.name);
+    size_t start = s.loopStart, end = s.loopStart + s.loopLength;
+    int steepest = 0;
+    for (size_t i = start + 1; i < end; ++i) steepest = std::max(steepest, std::abs(s.data[i] - s.data[i - 1]));
+    // Wrapping from the loop's end to its start is a step like any other.
+    EXPECT_LE(std::abs(s.data[start] - s.data[end - 1]), steepest);
+    // And the attack runs into the loop without a jump.
+    if (start > 0) {
+      EXPECT_LE(std::abs(s.data[start] - s.data[start - 1]), steepest);
+    }
+  }
+}
