@@ -193,7 +193,7 @@ std::vector<XmInstrument> MenuInstruments() {
   keys.fadeout = 400;
   v.push_back(keys);
 
-  Tone strings{"Pad", kC4, Spectrum(14, [](int k) { return 1.0 / std::pow(k, 1.7); }), {}, 0.0, 0.0, 3, 0.5};
+  Tone strings{"Pad", kC4, Spectrum(18, [](int k) { return 1.0 / std::pow(k, 1.45); }), {}, 0.0, 0.0, 3, 0.5};
   XmInstrument pad = Wrap(MakeTone(strings, 23), 64, 150);
   pad.volume = Env({{0, 0}, {30, 64}, {60, 52}, {110, 0}}, 2);
   pad.fadeout = 300;

@@ -103,14 +103,14 @@ XmModule MenuSong() {
   for (int section : {kA, kB, kA2}) {
     s.Drums(KickCh, section, repeat(kick, 7) + kickEnd, kMenuKick, 44, kit);
     s.Drums(ClapCh, section, repeat("........x.......", 7) + "........x...x.x.", kMenuClap, 34, kit);
-    s.Drums(ShakerCh, section, repeat(shaker, 8), kMenuShaker, 22, kit);
-    s.Drums(RideCh, section, "X...............|" + repeat("................", 3) + "x...............", kMenuCymbal, 20, kit);
+    s.Drums(ShakerCh, section, repeat(shaker, 8), kMenuShaker, 36, kit);
+    s.Drums(RideCh, section, "X...............|" + repeat("................", 3) + "x...............", kMenuCymbal, 26, kit);
   }
-  s.Drums(RideCh, kB, "X...x...x...x...|x...x...x...x...|x...x...x...x...|x...x...x...x...", kMenuCymbal, 14, kit);
+  s.Drums(RideCh, kB, "X...x...x...x...|x...x...x...x...|x...x...x...x...|x...x...x...x...", kMenuCymbal, 18, kit);
   s.Drums(RideCh, kIntro, "X...............", kMenuCymbal, 18, kit);
-  s.Drums(ShakerCh, kIntro + 2, repeat(shaker, 2), kMenuShaker, 18, kit);
+  s.Drums(ShakerCh, kIntro + 2, repeat(shaker, 2), kMenuShaker, 24, kit);
   s.Drums(ClapCh, kIntro + 3, "........x...x.x.", kMenuClap, 26, kit);
-  s.Drums(ShakerCh, kBridge, repeat(shaker, 4), kMenuShaker, 20, kit);
+  s.Drums(ShakerCh, kBridge, repeat(shaker, 4), kMenuShaker, 28, kit);
   s.Drums(RideCh, kBridge, "X...............", kMenuCymbal, 20, kit);
   s.Drums(KickCh, kBridge + 3, "x.......x...x.x.", kMenuKick, 40, kit);
 
