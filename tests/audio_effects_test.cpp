@@ -42,12 +42,12 @@ TEST(SoundEffects, CatalogueHoldsEveryNameTheGamePlays) {
                                       "Water",          "BombGet",          "BonusGet",       "Monster_Explosion",
                                       "Bomb_Explosion"};
   std::set<std::string> ours;
-  for (const EffectSpec& e : EffectCatalogue()) EXPECT_TRUE(ours.insert(e.name).second) << "twice: " << e.name;
+  for (const SoundEffect& e : EffectCatalogue()) EXPECT_TRUE(ours.insert(e.name).second) << "twice: " << e.name;
   EXPECT_EQ(ours, game);
 }
 
 TEST(SoundEffects, ArePcmWavesThatFitTheirEvents) {
-  for (const EffectSpec& e : EffectCatalogue()) {
+  for (const SoundEffect& e : EffectCatalogue()) {
     SCOPED_TRACE(e.name);
     const OutputFile* f = Find(Built(), std::string(e.name) + ".wav");
     ASSERT_NE(f, nullptr);

@@ -17,7 +17,7 @@ std::vector<OutputFile> BuildAudio() {
       "# Sound effects of Fusewick, written by fusewick-audio.\n"
       "# No effect loops; the game restarts an effect rather than overlapping it.\n"
       "archive waves\n";
-  for (const EffectSpec& e : EffectCatalogue()) {
+  for (const SoundEffect& e : EffectCatalogue()) {
     std::string file = std::string(e.name) + ".wav";
     out.push_back({file, EncodeWav(RenderEffect(e), kEffectRate)});
     manifest += std::string("\n# ") + e.event + "\nwave " + e.name + " " + file + " looped=0 maxplaying=0\n";

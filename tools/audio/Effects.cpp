@@ -289,8 +289,8 @@ Signal BombExplosion(double rate) {
 
 }  // namespace
 
-const std::vector<EffectSpec>& EffectCatalogue() {
-  static const std::vector<EffectSpec> kEffects = {
+const std::vector<SoundEffect>& EffectCatalogue() {
+  static const std::vector<SoundEffect> kEffects = {
       {"Button_Pressed", "a menu button is activated, or Enter is pressed", 0.2, -1.0, ButtonPressed},
       {"Button_Activated", "a menu button becomes highlighted", 0.1, -6.0, ButtonActivated},
       {"Level_Complete", "the level-completed window opens", 2.0, -1.0, LevelComplete},
@@ -308,9 +308,9 @@ const std::vector<EffectSpec>& EffectCatalogue() {
   return kEffects;
 }
 
-std::vector<int16_t> RenderEffect(const EffectSpec& spec) {
+std::vector<int16_t> RenderEffect(const SoundEffect& effect) {
   const double rate = kEffectRate;
-  Signal s = spec.make(rate);
+  Signal s = effect.make(rate);
   // DC blocker: a 20 Hz high-pass.
   double x1 = 0.0, y1 = 0.0, r = 1.0 - 2.0 * kPi * 20.0 / rate;
   for (double& v : s) {
@@ -318,7 +318,7 @@ std::vector<int16_t> RenderEffect(const EffectSpec& spec) {
     x1 = v, y1 = y, v = y;
   }
   FadeEdges(s, rate, 0.001, std::min(0.03, double(s.size()) / rate / 4));
-  Normalize(s, spec.peakDb);
+  Normalize(s, effect.peakDb);
   return ToPcm16(s);
 }
 

@@ -11,7 +11,7 @@ namespace fusewick::audio {
 
 constexpr uint32_t kEffectRate = 44100;
 
-struct EffectSpec {
+struct SoundEffect {
   const char* name;     // wave name the game looks up
   const char* event;    // when the game plays it
   double maxSeconds;    // the effect never runs longer
@@ -20,10 +20,10 @@ struct EffectSpec {
 };
 
 // Every effect, in archive order.
-const std::vector<EffectSpec>& EffectCatalogue();
+const std::vector<SoundEffect>& EffectCatalogue();
 
 // 16-bit samples of one effect at kEffectRate: synthesised, rid of any DC
 // offset, faded at both ends and normalised to its peak level.
-std::vector<int16_t> RenderEffect(const EffectSpec& spec);
+std::vector<int16_t> RenderEffect(const SoundEffect& effect);
 
 }  // namespace fusewick::audio

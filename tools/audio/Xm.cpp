@@ -164,7 +164,6 @@ void TuneSample(XmSample& sample, double rate, double sampleHz, double targetHz)
   int steps = int(std::lround(semis * 128.0));
   int rel = steps >= 0 ? steps / 128 : -((-steps + 127) / 128);
   int fine = steps - rel * 128;
-  if (fine > 127) rel += 1, fine -= 128;
   if (rel < -96 || rel > 95) throw EXmError("Sample tuning out of range");
   sample.relativeNote = int8_t(rel);
   sample.finetune = int8_t(fine);
