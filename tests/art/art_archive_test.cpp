@@ -14,8 +14,7 @@ namespace fusewick::art {
 namespace {
 
 TEST(ArtArchives, EveryCatalogueImageLoadsWithItsPatterns) {
-  const char* bin = std::getenv("FUSEWICK_BINARY_DIR");
-  std::filesystem::path res = std::filesystem::path(bin ? bin : ".") / "Data" / "Res";
+  std::filesystem::path res = std::filesystem::path(FUSEWICK_BINARY_DIR) / "Data" / "Res";
   if (!std::filesystem::exists(res / "Images1.dxg") || !std::filesystem::exists(res / "Images2.dxg"))
     GTEST_SKIP() << "the image archives are not built in " << res;
   TPictureCollection lists[2];
