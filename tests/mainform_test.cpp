@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "Harness.h"
+#include "GameHarness.h"
 #include "persist/SaveFiles.h"
 #include "shell/Screens.h"
 
@@ -13,7 +13,14 @@ using namespace fusewick::platform;
 
 namespace {
 
-class MainFormTest : public FormHarness {};
+// The game screen needs its pictures: the catalogue's sizes stand in.
+class MainFormTest : public FormHarness {
+ protected:
+  void SetUp() override {
+    FormHarness::SetUp();
+    FillCatalogueImages(*form);
+  }
+};
 
 TEST_F(MainFormTest, StartUpShowsTheMainMenuInAWindow) {
   Create();

@@ -86,7 +86,9 @@ class TPlayer : public TImageSprite {
   bool GameOver = false;       // the last life has been lost
 
  private:
-  std::string imageName_;  // the image set last, so an unchanged name is not looked up again
+  // The looks set last, so that an unchanged look is not looked up again.
+  const char* look_ = nullptr;
+  const char* flash_ = nullptr;
 };
 
 // The one hero while a game runs; null otherwise.
