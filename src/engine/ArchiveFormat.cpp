@@ -174,14 +174,15 @@ class TObjectReader {
 
   // The object header: optional prefix byte (high four bits set; flag 2
   // means an integer follows), class name and object name.
-  void ObjectHeader() {
+  std::string ObjectHeader() {
     const uint8_t b = Peek();
     if ((b & 0xF0) == 0xF0) {
       Byte();
       if (b & 2) Integer();
     }
-    ShortString();  // class name, not compared
-    ShortString();  // object name
+    std::string className = ShortString();  // not compared
+    ShortString();                          // object name
+    return className;
   }
   // Child objects until a 0 byte; archives have none, so they are read and
   // dropped.
@@ -201,15 +202,16 @@ class TObjectReader {
   size_t pos_ = 0;
 };
 
-// Resource header, signature and the root object's header.
-void ReadContainerHead(TObjectReader& r) {
+// Resource header, signature and the root object's header; answers the
+// root's class name.
+std::string ReadContainerHead(TObjectReader& r) {
   if (r.Byte() != 0xFF) InvalidFormat();
   if (r.U16() != 10) InvalidFormat();
   while (r.Byte() != 0) {}  // resource name, not tested
   r.U16();                  // memory flags
   r.U32();                  // data size
   if (r.Chars(4) != "TPF0") InvalidFormat();
-  r.ObjectHeader();
+  return r.ObjectHeader();
 }
 
 void ReadPictureData(TObjectReader& r, TImageArchiveItem& item) {
@@ -306,6 +308,11 @@ int TImageArchiveItem::PatternCount() const {
   const int64_t cols = (w + SkipWidth) / stepX, rows = (h + SkipHeight) / stepY;
   if (cols <= 0 || rows <= 0) return 0;
   return int(cols * rows);
+}
+
+std::string ReadArchiveClassName(const uint8_t* data, size_t size) {
+  TObjectReader r(data, size);
+  return ReadContainerHead(r);
 }
 
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into) {

@@ -86,6 +86,10 @@ struct TWaveArchive {
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into);
 void ReadWaveArchive(const uint8_t* data, size_t size, TWaveArchive& into);
 
+// The class name of an archive's root object ("TPictureCollectionComponent",
+// "TWaveCollectionComponent"); raises like the readers.
+std::string ReadArchiveClassName(const uint8_t* data, size_t size);
+
 // Write an archive; the result reads back to the same model.
 std::vector<uint8_t> WriteImageArchive(const TImageArchive& archive);
 std::vector<uint8_t> WriteWaveArchive(const TWaveArchive& archive);
