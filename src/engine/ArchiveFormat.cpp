@@ -469,8 +469,7 @@ std::vector<uint8_t> WriteWaveArchive(const TWaveArchive& archive) {
     w.String(item.Name);
     if (item.Looped) w.Property("Looped"), w.Bool(true);
     if (item.MaxPlayingCount != 0) w.Property("MaxPlayingCount"), w.Integer(item.MaxPlayingCount);
-    w.Property("Wave.WAVE");
-    w.Binary(item.Riff.data(), item.Riff.size());
+    if (!item.Riff.empty()) w.Property("Wave.WAVE"), w.Binary(item.Riff.data(), item.Riff.size());
     w.Byte(vaNull);
   }
   w.Byte(vaNull);
