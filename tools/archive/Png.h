@@ -6,8 +6,8 @@
 
 namespace fusewick::tool {
 
-// Reads any PNG as RGB: palettes and grey are expanded, 16-bit channels cut
-// to their high byte, alpha dropped (the colour values are kept as stored).
+// Reads any PNG as RGB: palettes and grey are expanded, 16-bit channels
+// rounded to 8 bits, alpha dropped (the colour values are kept as stored).
 // Raises std::runtime_error with the file name.
 TDIB ReadPng(const std::string& fileName);
 
