@@ -13,6 +13,7 @@
 namespace fusewick {
 
 class TDXDraw;
+enum TDXDrawNotifyType : int;
 class THashCollection;
 
 // Name hash of the collections: 256 buckets.
@@ -164,7 +165,7 @@ class TDXImageList {
   void SetDXDraw(TDXDraw* d);
 
  private:
-  void Notify(TDXDraw* sender, int code);
+  void Notify(TDXDraw* sender, TDXDrawNotifyType code);
   TDXDraw* dxDraw_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 // clock, the mouse cursor, message boxes, opening URLs, audio). The game
 // talks to the one current Platform; the SDL2 implementation runs the real
 // game, the null implementation runs it headless for tests and tools.
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,7 +41,8 @@ enum class EventType {
   Activate,     // the application gained the focus
   Deactivate,   // the application lost the focus
   DeviceLost,   // the presenter lost its textures; surfaces must be restored
-  Shown,        // the window has been shown for the first time
+  Shown,        // the window has been shown
+  Paint,        // the window needs its picture again
 };
 
 struct Event {
@@ -78,7 +80,8 @@ class Platform {
   // --- the window
   virtual void OpenWindow(const std::string& caption, int clientWidth, int clientHeight) = 0;
   virtual bool WindowOpen() const = 0;
-  virtual void SetFullScreen(bool on) = 0;
+  // Switches between the window and desktop full screen; false on failure.
+  virtual bool SetFullScreen(bool on) = 0;
   virtual bool GetWindowPlacement(WindowPlacement& out) = 0;
   virtual void SetWindowPlacement(const WindowPlacement& p) = 0;
   virtual void CenterWindow() = 0;

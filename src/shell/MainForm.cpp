@@ -1,0 +1,429 @@
+#include "shell/MainForm.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "engine/Random.h"
+#include "game/GameGlobals.h"
+#include "game/PlayFlow.h"
+#include "persist/SaveFiles.h"
+#include "shell/Globals.h"
+#include "shell/Screens.h"
+#include "shell/Sound.h"
+#include "shell/Text.h"
+
+namespace fusewick {
+
+TMForm* MForm = nullptr;
+
+namespace {
+constexpr int32_t kTimerInterval = 30;  // ms per frame tick
+
+// The keyboard table stored with the form: one key per input state.
+void AssignKeys(TKeyboard& k) {
+  k.Assigns.fill(0);
+  const std::pair<int, int> keys[] = {
+      {isUp, platform::VK_UP},     {isDown, platform::VK_DOWN}, {isLeft, platform::VK_LEFT},
+      {isRight, platform::VK_RIGHT}, {isButton1, platform::VK_SPACE}, {isButton2, 'P'},
+      {isButton3, platform::VK_ESCAPE}, {isButton4, 'Y'}, {isButton5, 'N'}, {isButton10, 'D'},
+  };
+  for (auto [state, key] : keys) k.Assigns[size_t(state * 3)] = key;
+}
+
+std::string WebSiteUrl() { return std::string("http://") + FUSEWICK_SERVER + "/"; }
+std::string WorldHighScoresUrl() {
+  return std::string("http://") + FUSEWICK_SERVER + "/cgi/version.pl?prg=Fusewick&type=0&show";
+}
+}  // namespace
+
+TMForm::TMForm() : MDXDraw(this), MDXInput(this) {
+  MDXDraw.SetOptions({doCenter, doAllowReboot, doHardware, doWaitVBlank, doSelectDriver, doFlip, doDirectX7Mode});
+  MDXImageList.SetDXDraw(&MDXDraw);
+  MDXImageList2.SetDXDraw(&MDXDraw);
+  MDXSpriteEngine.SetDXDraw(&MDXDraw);
+  MDXInput.ActiveOnly = true;
+  for (int axis = 0; axis < 3; ++axis) {
+    MDXInput.Joystick.SetDeadZone(axis, 50);
+    MDXInput.Joystick.SetRange(axis, 1000);
+  }
+  AssignKeys(MDXInput.Keyboard);
+  MDXInput.Initialize();
+  MDXTimer.SetInterval(kTimerInterval);
+  MDXTimer.SetActiveOnly(true);
+  MDXTimer.OnTimer = [this](int32_t lag) { MDXTimerTimer(lag); };
+  MDXTimer.SetEnabled(true);
+  MForm = this;
+}
+
+TMForm::~TMForm() {
+  if (MForm == this) MForm = nullptr;
+  // The sprites go before the display and the image lists they draw with.
+  MDXSpriteEngine.Engine()->Clear();
+}
+
+void LoadResources() {
+  // The archives are read here once the archive reader exists; until then
+  // the image lists stay empty.
+}
+
+void TMForm::FormCreate() {
+  LoadResources();
+  Randomize(platform::Current().TimeGetTime());
+  LoadSaveFiles();  // the table, the options, and the table's check
+  ApplyDisplayMode();
+  InitFontTables();
+  ResetInputFlags();
+  GameScreen = NoScreen;
+  MDXSpriteEngine.Engine()->X = 0;
+  MDXSpriteEngine.Engine()->Y = 0;
+  PlayerName.clear();
+  ShowMainMenu(1);
+}
+
+// ---- the frame tick
+
+void UpdateInputFlags() {
+  const TDXInputStates& s = MForm->MDXInput.States;
+  UpHeld = s.Has(isUp);
+  auto edge = [](bool on, bool& pressed, bool& wasHeld) {
+    pressed = on && !wasHeld;
+    wasHeld = on;
+  };
+  edge(s.Has(isButton2), PausePressed, PauseWasHeld);
+  edge(s.Has(isButton3), EscapePressed, EscapeWasHeld);
+  edge(s.Has(isButton1), FirePressed, FireWasHeld);
+  LeftHeld = s.Has(isLeft);
+  RightHeld = s.Has(isRight);
+  // The up gesture: a tap (released within 100 ms) or a hold past 100 ms,
+  // each press reported once. Hold time counts nominal ticks.
+  const bool up = UpHeld;
+  UpGesture = 0;
+  if (!up) UpGestureArmed = true;
+  if (UpGestureArmed) {
+    if (up) {
+      UpHoldTime += MForm->MDXTimer.Interval();
+      if (UpHoldTime > 100) UpGesture = 2;
+    } else if (UpWasHeld && UpHoldTime > 0) {
+      UpGesture = 1;
+    }
+  }
+  if (UpGesture != 0) {
+    UpHoldTime = 0;
+    UpGestureArmed = false;
+  }
+  UpWasHeld = up;
+}
+
+void ResetInputFlags() {
+  PausePressed = PauseWasHeld = EscapePressed = EscapeWasHeld = FirePressed = FireWasHeld = false;
+  CtrlPressed = CtrlDown = false;
+  UpGesture = 0;
+  UpWasHeld = false;
+  UpGestureArmed = true;
+  UpHoldTime = 0;
+  LeftHeld = RightHeld = false;
+}
+
+void UpdateFrameRate() {
+  const int32_t tps = MForm->MDXTimer.TicksPerSecond();
+  FrameRate = tps != 0 ? 1000.0 / double(tps) : 1000.0 / double(MForm->MDXTimer.Interval());
+}
+
+void TMForm::MDXTimerTimer(int32_t lagCount) {
+  MDXInput.Update();
+  UpdateInputFlags();
+  UpdateFrameRate();
+  switch (GameScreen) {
+    case Game: GameFrame(lagCount); break;
+    case MainMenu:
+      MenuFrame(lagCount);
+      UpdateMenuPointer();
+      break;
+    case Options: OptionsFrame(lagCount); break;
+    case HighScoreScreen: HighScoreFrame(lagCount); break;
+    case Help: MenuFrame(lagCount); break;
+    default: break;  // nothing is drawn; the last frame stays on the display
+  }
+}
+
+// ---- keys and mouse
+
+void TMForm::FormKeyDown(int& key, uint8_t shift) {
+  using namespace platform;
+  if (key == VK_CONTROL) {
+    // Auto-repeat reports nothing new and clears an unused press.
+    CtrlPressed = false;
+    if (!CtrlDown) {
+      CtrlPressed = true;
+      CtrlDown = true;
+    }
+  }
+  if ((shift & ssAlt) && key == VK_RETURN) {
+    GameOptions.FullScreen = !GameOptions.FullScreen;
+    ApplyDisplayMode();
+  }
+  MouseMoved = false;
+  if (key == VK_RETURN) MDXDrawClick();
+  switch (GameScreen) {
+    case MainMenu:
+    case Options:
+      if (key == VK_UP) SelectPrevious();
+      if (key == VK_DOWN) SelectNext();
+      break;
+    case HighScoreScreen:
+      if (key == VK_UP && MenuSelection == 3) MenuSelection = 1;
+      else if (key == VK_DOWN && (MenuSelection == 1 || MenuSelection == 2)) MenuSelection = 3;
+      else if (key == VK_LEFT && MenuSelection == 2) MenuSelection = 1;
+      else if (key == VK_RIGHT && MenuSelection == 1) MenuSelection = 2;
+      break;
+    case Help:
+      if (key == VK_UP && MenuSelection == 3) MenuSelection = 1;
+      else if (key == VK_DOWN && (MenuSelection == 1 || MenuSelection == 2)) MenuSelection = 3;
+      else if (key == VK_LEFT) {
+        if (MenuSelection == 1) MDXDrawClick();
+        else SelectPrevious();
+      } else if (key == VK_RIGHT) {
+        if (MenuSelection == 2) MDXDrawClick();
+        else SelectNext();
+      }
+      break;
+    default: break;
+  }
+  // Any key stops the editing of the Options text row unless its button is
+  // selected.
+  if (GameScreen == Options && TextEditActive() && MenuSelection != 4) StopTextEdit();
+}
+
+void TMForm::FormKeyUp(int& key, uint8_t) {
+  if (key == platform::VK_CONTROL) {
+    CtrlPressed = false;
+    CtrlDown = false;
+  }
+}
+
+void TMForm::FormKeyPress(char& key) {
+  if (GameScreen == Game && PlayState == NameEntry) NameEntryKey(key);
+  else if (GameScreen == Options && TextEditActive()) OptionsTextKey(key);
+}
+
+void TMForm::MDXDrawMouseMove(uint8_t, int32_t x, int32_t y) {
+  MouseX = x;
+  MouseY = y;
+  MouseMoved = true;
+}
+
+void TMForm::MDXDrawClick() {
+  PlaySound("Button_Pressed");
+  const int32_t sel = MenuSelection;
+  switch (GameScreen) {
+    case MainMenu:
+      switch (sel) {
+        case 1: LeaveMainMenu(); StartNewGame(); break;
+        case 2: LeaveMainMenu(); ShowOptions(); break;
+        case 3: LeaveMainMenu(); ShowHighScores(); break;
+        case 4: LeaveMainMenu(); ShowHelp(); break;
+        case 5: platform::Current().OpenUrl(WebSiteUrl()); break;
+        case 6: LeaveMainMenu(); QuitProgram(); break;
+        default: break;
+      }
+      break;
+    case Options:
+      switch (sel) {
+        case 1:
+          GameOptions.FullScreen = !GameOptions.FullScreen;
+          ApplyDisplayMode();
+          break;
+        case 2:
+          GameOptions.MusicOn = !GameOptions.MusicOn;
+          if (GameOptions.MusicOn) PlayScreenMusic();
+          else StopMusic();
+          break;
+        case 3: GameOptions.SoundOn = !GameOptions.SoundOn; break;
+        case 4:
+          if (TextEditActive()) StopTextEdit();
+          else StartTextEdit();
+          break;
+        case 5: LeaveOptions(); ShowMainMenu(2); break;
+        default: break;
+      }
+      break;
+    case HighScoreScreen:
+      switch (sel) {
+        case 1: ResetHighScores(); break;
+        case 2: platform::Current().OpenUrl(WorldHighScoresUrl()); break;
+        case 3: LeaveHighScores(); ShowMainMenu(3); break;
+        default: break;
+      }
+      break;
+    case Help:
+      switch (sel) {
+        case 1:
+          HelpPage = HelpPage == 1 ? 3 : HelpPage - 1;
+          ShowHelpPage();
+          break;
+        case 2:
+          HelpPage = HelpPage == 3 ? 1 : HelpPage + 1;
+          ShowHelpPage();
+          break;
+        case 3: LeaveHelp(); ShowMainMenu(4); break;
+        default: break;
+      }
+      break;
+    default: break;
+  }
+}
+
+// ---- window requests
+
+void TMForm::FormCloseQuery(bool& canClose) {
+  canClose = false;
+  if (GameScreen == Game) {
+    if (PlayState == Running) OpenMessageWindow(QuitConfirm);
+    return;
+  }
+  QuitProgram();
+}
+
+void TMForm::FormSysCommand(uint32_t command) {
+  if (command == platform::SC_MAXIMIZE) {
+    GameOptions.FullScreen = !GameOptions.FullScreen;
+    ApplyDisplayMode();
+    return;
+  }
+  DefaultSysCommand(command);
+}
+
+void EnterWindowedMode() {
+  TMForm& f = *MForm;
+  f.MDXDraw.Finalize();
+  f.RestoreWindowPlacement();
+  f.SetBorderStyle(bsSingle);
+  f.CenterOnScreen();
+  TDXDrawOptions o = f.MDXDraw.Options();
+  o.Remove(doFullScreen);
+  f.MDXDraw.SetOptions(o);
+  f.MDXDraw.Initialize();
+}
+
+void EnterFullScreenMode() {
+  TMForm& f = *MForm;
+  f.MDXDraw.Finalize();
+  f.SaveWindowPlacement();
+  f.SetBorderStyle(bsNone);
+  TDXDrawOptions o = f.MDXDraw.Options();
+  o.Add(doFullScreen);
+  f.MDXDraw.SetOptions(o);
+  f.MDXDraw.Initialize();
+}
+
+void ApplyDisplayMode() {
+  if (GameOptions.FullScreen) EnterFullScreenMode();
+  else EnterWindowedMode();
+}
+
+void ShowMouseCursor() {
+  // One call always leaves the cursor visible, whatever the counter was.
+  while (platform::Current().ShowCursor(true) < 1) {
+  }
+}
+
+void HideMouseCursor() {
+  while (platform::Current().ShowCursor(false) >= 0) {
+  }
+}
+
+void StartNewGame() {
+  SubmitConfirmed = false;
+  MenuModeActive = false;
+  HideMouseCursor();
+  GameScreen = Game;
+  PlayScreenMusic();
+  MenuButtonCount = 0;
+  ResetGameState();
+  UpdateFrameRate();
+  BuildGameScreen();
+}
+
+void EndGame() {
+  GameScreen = NoScreen;
+  TearDownGameScreen();
+  MForm->MDXSpriteEngine.FreeKilled();
+}
+
+void QuitProgram() {
+  SaveSaveFiles();
+  // The exit link: a "play.url" beside the game opens with the desktop.
+  std::error_code ec;
+  if (std::filesystem::exists("play.url", ec)) platform::Current().OpenUrl("play.url");
+  platform::Current().RequestExit(0);
+}
+
+// ---- events
+
+void TMForm::HandleEvent(const platform::Event& e) {
+  using platform::EventType;
+  switch (e.Type) {
+    case EventType::KeyDown: {
+      int key = e.Key;
+      FormKeyDown(key, e.Shift);
+      break;
+    }
+    case EventType::KeyUp: {
+      int key = e.Key;
+      FormKeyUp(key, e.Shift);
+      break;
+    }
+    case EventType::Char: {
+      char c = char(e.Char);
+      FormKeyPress(c);
+      break;
+    }
+    case EventType::MouseMove: MDXDrawMouseMove(e.Shift, e.X, e.Y); break;
+    case EventType::Click:
+    case EventType::DoubleClick: MDXDrawClick(); break;
+    case EventType::Close: {
+      bool canClose = true;
+      FormCloseQuery(canClose);
+      break;
+    }
+    case EventType::SysCommand: FormSysCommand(e.Command); break;
+    case EventType::Activate: MDXTimer.ApplicationActivated(); break;
+    case EventType::Deactivate: MDXTimer.ApplicationDeactivated(); break;
+    case EventType::DeviceLost: MDXDraw.DeviceLost(); break;
+    case EventType::Shown: MDXDraw.WindowShown(); break;
+    case EventType::Paint: MDXDraw.Paint(); break;
+  }
+}
+
+// ---- the message loop
+
+int RunApplication() {
+  platform::Platform& p = platform::Current();
+  p.OpenWindow(kFormCaption, 800, 600);
+  TMForm form;
+  auto guarded = [&](auto&& fn) {
+    // An error in a handler is shown and the program goes on.
+    try {
+      fn();
+    } catch (const std::exception& ex) {
+      p.MessageBox(kApplicationTitle, ex.what());
+    }
+  };
+  guarded([&] { form.FormCreate(); });
+  guarded([&] { form.MDXDraw.WindowShown(); });
+  while (!p.ExitRequested()) {
+    platform::Event e;
+    while (!p.ExitRequested() && p.PollEvent(e)) guarded([&] { form.HandleEvent(e); });
+    if (p.ExitRequested()) break;
+    guarded([&] { form.MDXTimer.Idle(); });
+    if (p.ExitRequested()) break;
+    // Sleep until the next tick is due; the last millisecond is waited out
+    // by polling so that ticks stay close to the interval.
+    const int32_t wait = form.MDXTimer.MsUntilDue();
+    if (wait < 0) p.WaitForEvent(100);
+    else if (wait > 1) p.WaitForEvent(uint32_t(wait - 1));
+  }
+  return p.ExitStatus();
+}
+
+}  // namespace fusewick

@@ -1,0 +1,70 @@
+#pragma once
+// The main form: the one window, its components, start-up, the frame tick,
+// and the translation of keys, mouse and window requests into the game's
+// flags and screen changes.
+#include <cstdint>
+#include <memory>
+
+#include "engine/Display.h"
+#include "engine/ImageList.h"
+#include "engine/Input.h"
+#include "engine/Sprite.h"
+#include "engine/Timer.h"
+#include "platform/Platform.h"
+
+namespace fusewick {
+
+constexpr const char* kFormCaption = "Fusewick v.2.0";
+constexpr const char* kApplicationTitle = "Fusewick";
+
+class TMForm : public TDXForm {
+ public:
+  // Creates the components with their stored settings.
+  TMForm();
+  ~TMForm() override;
+
+  // Components, in the order they are made (and unmade in reverse).
+  TDXDraw MDXDraw;
+  TDXImageList MDXImageList;
+  TDXImageList MDXImageList2;
+  TDXSpriteEngine MDXSpriteEngine;
+  TDXInput MDXInput;
+  TDXTimer MDXTimer;
+
+  // Event handlers.
+  void FormCreate();
+  void MDXTimerTimer(int32_t lagCount);
+  void FormKeyDown(int& key, uint8_t shift);
+  void FormKeyUp(int& key, uint8_t shift);
+  void FormKeyPress(char& key);
+  void MDXDrawMouseMove(uint8_t shift, int32_t x, int32_t y);
+  void MDXDrawClick();
+  void FormCloseQuery(bool& canClose);
+  void FormSysCommand(uint32_t command);
+
+  // Delivers one window-system event to its handler.
+  void HandleEvent(const platform::Event& e);
+};
+
+// The one main form; null when none exists.
+extern TMForm* MForm;
+
+// Start-up step: the three archives into the image and wave lists.
+void LoadResources();
+void ApplyDisplayMode();
+void EnterWindowedMode();
+void EnterFullScreenMode();
+void ShowMouseCursor();
+void HideMouseCursor();
+void UpdateFrameRate();
+void ResetInputFlags();
+void UpdateInputFlags();
+void StartNewGame();
+void EndGame();
+// Saves, opens the exit link and ends the program: nothing runs after it.
+void QuitProgram();
+
+// Runs the program on the current platform until QuitProgram; the exit status.
+int RunApplication();
+
+}  // namespace fusewick

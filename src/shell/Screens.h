@@ -1,0 +1,43 @@
+#pragma once
+// The menu screens: main menu, options, high scores and help.
+#include <cstdint>
+
+namespace fusewick {
+
+// The main menu's pointer Y for buttons 1 to 6.
+constexpr int32_t kMenuPointerY[7] = {0, 191, 239, 289, 336, 382, 432};
+
+void ShowMainMenu(int32_t selection);
+void LeaveMainMenu();
+void ShowOptions();
+void LeaveOptions();
+void ShowHighScores();
+void LeaveHighScores();
+void ShowHelp();
+void LeaveHelp();
+// Shows help page HelpPage.
+void ShowHelpPage();
+
+// Per-tick frames.
+void MenuFrame(int32_t lagCount);
+void UpdateMenuPointer();
+void OptionsFrame(int32_t lagCount);
+void HighScoreFrame(int32_t lagCount);
+
+void UpdateHover();
+void UpdateHighlights();
+void SelectPrevious();
+void SelectNext();
+
+// The Options text row.
+bool TextEditActive();
+void StartTextEdit();
+void StopTextEdit();
+void OptionsTextKey(char key);
+// Name entry at the end of a game.
+void NameEntryKey(char key);
+
+// The menu-mode switch: music and mouse cursor once on entering the menus.
+void EnterMenuMode();
+
+}  // namespace fusewick

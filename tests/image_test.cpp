@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "engine/Display.h"
+#include "engine/Errors.h"
+#include "engine/ImageList.h"
+
+using namespace fusewick;
+using namespace fusewick::testing;
+
+namespace {
+
+// An image list bound to an initialized display on a null platform.
+class ImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::SetCurrent(&null);
+    display = std::make_unique<TDXDraw>(&form);
+    list.SetDXDraw(display.get());
+    display->Initialize();
+    dest = display->Surface();
+  }
+  void TearDown() override {
+    list.SetDXDraw(nullptr);
+    display.reset();
+    platform::SetCurrent(nullptr);
+  }
+  TPictureCollectionItem* Add(const std::string& name, PictureRef pic, int pw, int ph, int sw = 0, int sh = 0) {
+    TPictureCollectionItem* item = list.Items.Add();
+    item->SetName(name);
+    item->Picture = std::move(pic);
+    item->SetPatternWidth(pw);
+    item->SetPatternHeight(ph);
+    item->SkipWidth = sw;
+    item->SkipHeight = sh;
+    return item;
+  }
+  // Each pixel's colour tells its picture coordinates.
+  static uint32_t Coded(int x, int y) { return (uint32_t(x) << 13) | (uint32_t(y) << 3) | 0x40000u; }
+
+  platform::NullPlatform null;
+  TDXForm form;
+  std::unique_ptr<TDXDraw> display;
+  TDXImageList list;
+  TDirectDrawSurface* dest = nullptr;
+};
+
+TEST_F(ImageTest, PatternGeometry) {
+  struct Case {
+    int w, h, pw, ph, sw, sh, count;
+  };
+  const Case cases[] = {
+      {100, 40, 20, 20, 0, 0, 10},
+      {95, 20, 20, 20, 5, 0, 4},  // (95 + 5) div 25 columns
+      {64, 48, 0, 0, 0, 0, 1},    // no pattern size: the whole picture
+      {30, 10, 40, 10, 0, 0, 0},  // patterns wider than the picture
+  };
+  for (const Case& c : cases) {
+    auto* item = Add("P", MakePicture(c.w, c.h, Coded), c.pw, c.ph, c.sw, c.sh);
+    const int before = item->PatternCount();
+    item->Restore();
+    EXPECT_EQ(item->PatternCount(), c.count) << c.w << "x" << c.h;
+    EXPECT_EQ(before, c.count) << "counted before the surfaces exist";
+  }
+  auto* item = list.Items.Items(0);
+  EXPECT_EQ(item->PatternRect(7), (TRect{40, 20, 60, 40}));
+  EXPECT_EQ(item->PatternRect(10), (TRect{}));
+  EXPECT_EQ(item->PatternSurface(-1), nullptr);
+}
+
+TEST_F(ImageTest, WidePicturesAreCutIntoBlocksOfWholePatterns) {
+  // 11 patterns of 100 x 20: blocks of 600 pixels (6 patterns), then 500.
+  auto* item = Add("Strip", MakePicture(1100, 20, Coded), 100, 20);
+  item->Restore();
+  ASSERT_EQ(item->PatternCount(), 11);
+  EXPECT_EQ(item->SurfaceCount(), 2);
+  EXPECT_EQ(item->PatternRect(7), (TRect{100, 0, 200, 20}));
+  EXPECT_NE(item->PatternSurface(7), item->PatternSurface(5));
+  EXPECT_EQ(item->PatternSurface(7)->Width(), 500);
+  item->Transparent = false;
+  item->Draw(dest, 0, 0, 7);
+  EXPECT_EQ(dest->Pixel(0, 0), PixelToRGB565(Coded(700, 0)));
+  EXPECT_EQ(dest->Pixel(99, 19), PixelToRGB565(Coded(799, 19)));
+  // In system memory the picture stays one surface.
+  auto* sys = Add("Sys", MakePicture(1100, 20, Coded), 100, 20);
+  sys->SystemMemory = true;
+  sys->Restore();
+  EXPECT_EQ(sys->SurfaceCount(), 1);
+  EXPECT_EQ(sys->PatternRect(7), (TRect{700, 0, 800, 20}));
+}
+
+TEST_F(ImageTest, FindIgnoresCaseAndTheLastNamedWins) {
+  auto* first = Add("Bomb", MakePicture(4, 4, Coded), 0, 0);
+  auto* second = Add("bomb", MakePicture(4, 4, Coded), 0, 0);
+  EXPECT_EQ(list.Items.Find("BOMB"), second);
+  first->SetName("BOMB");  // renamed last
+  EXPECT_EQ(list.Items.Find("bomb"), first);
+  list.Items.Delete(first->Index());
+  EXPECT_EQ(list.Items.Find("Bomb"), second);
+  EXPECT_EQ(second->Index(), 0);
+  try {
+    list.Items.Find("Mine");
+    FAIL();
+  } catch (const EPictureCollectionError& e) {
+    EXPECT_STREQ(e.what(), "Image 'Mine' not found");
+  }
+}
+
+TEST_F(ImageTest, DrawClipsAtEveryEdge) {
+  auto* item = Add("Sq", MakePicture(32, 32, Coded), 32, 32);
+  item->Transparent = false;
+  item->Restore();
+  struct Case {
+    int x, y;
+    int dx, dy;  // a destination pixel that must show...
+    int sx, sy;  // ...this picture pixel (sx < 0: must stay 0)
+  };
+  const Case cases[] = {
+      {-10, 0, 0, 0, 10, 0},    {-10, 0, 21, 31, 31, 31}, {-10, 0, 22, 0, -1, -1},
+      {790, 590, 799, 599, 9, 9}, {0, 601, 0, 599, -1, -1}, {800, 0, 799, 0, -1, -1},
+      {0, -31, 0, 0, 0, 31},
+  };
+  for (const Case& c : cases) {
+    dest->Fill(0);
+    item->Draw(dest, c.x, c.y, 0);
+    const uint16_t want = c.sx < 0 ? 0 : PixelToRGB565(Coded(c.sx, c.sy));
+    EXPECT_EQ(dest->Pixel(c.dx, c.dy), want) << c.x << "," << c.y;
+  }
+  dest->Fill(0);
+  item->Draw(dest, 0, 0, -1);
+  item->Draw(dest, 0, 0, 1);
+  EXPECT_EQ(dest->Pixel(0, 0), 0);
+}
+
+TEST_F(ImageTest, ColourKeySkipsTransparentPixelsAndFollowsTheColour) {
+  // A checker of magenta (transparent) and green.
+  auto* item = Add("Check", MakePicture(4, 1, [](int x, int) { return x % 2 ? 0x00FF00u : 0xFF00FFu; }), 0, 0);
+  item->SetTransparentColor(RGBColor(0xFF, 0x00, 0xFF));
+  item->Restore();
+  dest->Fill(1);
+  item->Draw(dest, 0, 0, 0);
+  EXPECT_EQ(dest->Pixel(0, 0), 1);
+  EXPECT_EQ(dest->Pixel(1, 0), RGB565(0, 255, 0));
+  item->SetTransparentColor(RGBColor(0, 0xFF, 0));  // re-keys the built surfaces
+  dest->Fill(1);
+  item->Draw(dest, 0, 0, 0);
+  EXPECT_EQ(dest->Pixel(0, 0), RGB565(255, 0, 255));
+  EXPECT_EQ(dest->Pixel(1, 0), 1);
+  item->Transparent = false;
+  item->Draw(dest, 0, 0, 0);
+  EXPECT_EQ(dest->Pixel(1, 0), RGB565(0, 255, 0));
+}
+
+TEST_F(ImageTest, StretchDrawScalesKeysAndClips) {
+  auto* item = Add("Two", MakePicture(2, 1, [](int x, int) { return x ? 0x0000FFu : 0u; }), 0, 0);
+  item->Restore();  // black is the key by default
+  dest->Fill(3);
+  item->StretchDraw(dest, {-4, 10, 8, 13}, 0);  // 2 x 1 to 12 x 3, cut at x 0
+  EXPECT_EQ(dest->Pixel(0, 10), 3);   // left half transparent
+  EXPECT_EQ(dest->Pixel(1, 12), 3);
+  EXPECT_EQ(dest->Pixel(2, 11), RGB565(0, 0, 255));
+  EXPECT_EQ(dest->Pixel(7, 12), RGB565(0, 0, 255));
+  EXPECT_EQ(dest->Pixel(8, 12), 3);
+  EXPECT_EQ(dest->Pixel(3, 13), 3);
+}
+
+TEST_F(ImageTest, PatternsFollowTheDisplayLifecycle) {
+  auto* item = Add("Life", MakePicture(40, 20, Coded), 20, 20);
+  display->Finalize();
+  EXPECT_FALSE(item->Initialized());
+  EXPECT_EQ(item->SurfaceCount(), 0);
+  display->Initialize();  // initialize, then restore: the patterns are rebuilt
+  EXPECT_TRUE(item->Initialized());
+  EXPECT_EQ(item->SurfaceCount(), 1);
+  EXPECT_EQ(item->PatternCount(), 2);
+  // A lost device is repaired before the next frame is presented.
+  null.Lost = true;
+  display->Flip();
+  EXPECT_FALSE(null.Lost);
+  EXPECT_EQ(item->SurfaceCount(), 1);
+  EXPECT_EQ(null.PresentCount, 1);
+  TPictureCollection unbound;
+  EXPECT_THROW(unbound.Initialize(nullptr), EPictureCollectionError);
+}
+
+}  // namespace
