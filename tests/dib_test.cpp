@@ -135,6 +135,7 @@ TEST(Dib, EncodeDecodesToTheSamePixels) {
   for (size_t i = 0; i < many.Pixels.size(); ++i) many.Pixels[i] = uint32_t(i) * 0x0101;  // 289 colours
   for (const TDIB* pic : {&few, &many}) {
     const Bytes b = EncodeDib(*pic);
+    EXPECT_EQ(ReadDibLayout(b.data(), b.size()).BitCount, pic == &few ? 8 : 24);  // a table only where it fits
     const TDIB back = DecodeDib(b.data(), b.size());
     EXPECT_EQ(back.Width, pic->Width);
     EXPECT_EQ(back.Pixels, pic->Pixels);

@@ -1,7 +1,6 @@
 #include "engine/Archive.h"
 
 #include <fstream>
-#include <iterator>
 
 #include "engine/ArchiveFormat.h"
 #include "engine/Errors.h"
@@ -11,10 +10,13 @@
 namespace fusewick {
 
 std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
   if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw EInOutError("Cannot read file \"" + fileName + "\"");
+  const std::streamoff size = in.tellg();
+  if (size < 0) throw EInOutError("Cannot read file \"" + fileName + "\"");
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) throw EInOutError("Cannot read file \"" + fileName + "\"");
   return bytes;
 }
 

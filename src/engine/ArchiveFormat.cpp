@@ -219,14 +219,12 @@ void ReadPictureData(TObjectReader& r, TImageArchiveItem& item) {
   TObjectReader payload(data, size);
   const std::string graphicClass = payload.ShortString();
   item.Picture.reset();
-  item.PictureData.clear();
   if (!SameText(graphicClass, "TDIB")) return;  // not a registered graphic: no picture
   const size_t rest = payload.Remaining();
   const uint8_t* dib = payload.Take(rest);
   TDIB pic = DecodeDib(dib, rest);
   if (pic.Empty()) return;
   item.Picture = std::make_shared<TDIB>(std::move(pic));
-  item.PictureData.assign(dib, dib + rest);
 }
 
 void ReadImageItem(TObjectReader& r, TImageArchiveItem& item) {

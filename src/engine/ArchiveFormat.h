@@ -50,8 +50,9 @@ struct TImageArchiveItem {
   // The decoded picture; null when the item has none (no "Picture.Data",
   // an empty payload, or a graphic class other than "TDIB").
   std::shared_ptr<TDIB> Picture;
-  // The stored bitmap bytes, exactly as read; written back unchanged when
-  // present (otherwise the writer encodes Picture).
+  // Bitmap bytes for the writer to store unchanged (a .bmp file that the
+  // archive tool packs as it is); when empty the writer encodes Picture.
+  // The reader leaves it empty.
   std::vector<uint8_t> PictureData;
 
   // Pattern size as drawn: the stored value when > 0, else the picture's.
