@@ -2,6 +2,7 @@
 
 #include "engine/Input.h"
 #include "game/GameGlobals.h"
+#include "persist/Online.h"
 #include "persist/SaveFiles.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
@@ -101,6 +102,7 @@ void GameFrame(int32_t lagCount) {
     SubmitConfirmed = false;
     f.MDXDraw.Surface()->ReleaseCanvas();
     f.MDXDraw.Flip();
+    SubmitScore();  // blocks until both requests are done
     CloseMessageWindow();
     LeaveGame();
     return;

@@ -69,10 +69,12 @@ class NullPlatform : public Platform {
     return true;
   }
   void WaitForEvent(uint32_t timeoutMs) override {
-    // Time passes while the program waits.
+    // Time passes while the program waits; even a zero wait lets a
+    // millisecond go by, as a real clock would while the loop spins.
     if (Events.empty()) {
-      Now += timeoutMs;
-      WaitedMs += timeoutMs;
+      const uint32_t ms = timeoutMs > 0 ? timeoutMs : 1;
+      Now += ms;
+      WaitedMs += ms;
     }
   }
   bool CreatePresenter(int, int) override { return !FailPresenter; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <vector>
 
@@ -364,11 +365,33 @@ void SdlPlatform::MessageBox(const std::string& caption, const std::string& text
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption.c_str(), text.c_str(), s_->window);
 }
 
+// The web address of an Internet Shortcut file (".url": an "URL=" line), or
+// empty when the file holds none that a browser should open.
+static std::string ShortcutTarget(const std::string& path) {
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.rfind("URL=", 0) != 0) continue;
+    const std::string url = line.substr(4);
+    if (url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0) return url;
+    return {};
+  }
+  return {};
+}
+
 bool SdlPlatform::OpenUrl(const std::string& urlOrFile) {
   std::string url = urlOrFile;
   if (url.find("://") == std::string::npos) {
-    std::error_code ec;
-    url = "file://" + std::filesystem::absolute(urlOrFile, ec).string();
+    // A file: a shortcut opens its web address, anything else the file.
+    const std::filesystem::path path(urlOrFile);
+    if (path.extension() == ".url") {
+      url = ShortcutTarget(urlOrFile);
+      if (url.empty()) return false;
+    } else {
+      std::error_code ec;
+      url = "file://" + std::filesystem::absolute(path, ec).string();
+    }
   }
   return SDL_OpenURL(url.c_str()) == 0;
 }

@@ -1,11 +1,10 @@
 #include "shell/MainForm.h"
 
-#include <cstdio>
-#include <filesystem>
 
 #include "engine/Random.h"
 #include "game/GameGlobals.h"
 #include "game/PlayFlow.h"
+#include "persist/Online.h"
 #include "persist/SaveFiles.h"
 #include "shell/Globals.h"
 #include "shell/Screens.h"
@@ -28,11 +27,6 @@ void AssignKeys(TKeyboard& k) {
       {isButton3, platform::VK_ESCAPE}, {isButton4, 'Y'}, {isButton5, 'N'}, {isButton10, 'D'},
   };
   for (auto [state, key] : keys) k.Assigns[size_t(state * 3)] = key;
-}
-
-std::string WebSiteUrl() { return std::string("http://") + FUSEWICK_SERVER + "/"; }
-std::string WorldHighScoresUrl() {
-  return std::string("http://") + FUSEWICK_SERVER + "/cgi/version.pl?prg=Fusewick&type=0&show";
 }
 }  // namespace
 
@@ -222,7 +216,7 @@ void TMForm::MDXDrawClick() {
         case 2: LeaveMainMenu(); ShowOptions(); break;
         case 3: LeaveMainMenu(); ShowHighScores(); break;
         case 4: LeaveMainMenu(); ShowHelp(); break;
-        case 5: platform::Current().OpenUrl(WebSiteUrl()); break;
+        case 5: OpenUrl(HomePageUrl()); break;
         case 6: LeaveMainMenu(); QuitProgram(); break;
         default: break;
       }
@@ -250,7 +244,7 @@ void TMForm::MDXDrawClick() {
     case HighScoreScreen:
       switch (sel) {
         case 1: ResetHighScores(); break;
-        case 2: platform::Current().OpenUrl(WorldHighScoresUrl()); break;
+        case 2: OpenUrl(WorldHighScoresUrl()); break;
         case 3: LeaveHighScores(); ShowMainMenu(3); break;
         default: break;
       }
@@ -352,9 +346,7 @@ void EndGame() {
 
 void QuitProgram() {
   SaveSaveFiles();
-  // The exit link: a "play.url" beside the game opens with the desktop.
-  std::error_code ec;
-  if (std::filesystem::exists("play.url", ec)) platform::Current().OpenUrl("play.url");
+  OpenPlayLink();
   platform::Current().RequestExit(0);
 }
 
@@ -422,6 +414,7 @@ int RunApplication() {
     const int32_t wait = form.MDXTimer.MsUntilDue();
     if (wait < 0) p.WaitForEvent(100);
     else if (wait > 1) p.WaitForEvent(uint32_t(wait - 1));
+    else p.WaitForEvent(0);
   }
   return p.ExitStatus();
 }

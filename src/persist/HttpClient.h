@@ -1,0 +1,45 @@
+#pragma once
+// The small HTTP/1.1 client under the score submission. It writes its
+// request line and headers byte for byte as the version server expects them,
+// reads one response, and returns its body. Every request is bounded: one
+// time-out for connecting, sending and receiving, and a cap on the reply.
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "engine/Errors.h"
+
+namespace fusewick {
+
+// A reply that is not a success (error status, redirect), broke the protocol
+// or was too large.
+class EHttpError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class THttpClient {
+ public:
+  std::string Host = "localhost";
+  uint16_t Port = 80;
+  // The whole request, from connecting to the last byte of the reply.
+  std::chrono::milliseconds Timeout{10000};
+  // Replies whose body would grow past this are cut off with an error.
+  size_t MaxBody = 64 * 1024;
+  // Status line and headers together.
+  size_t MaxHead = 16 * 1024;
+
+  // Status code of the last response read (0 if none arrived).
+  int ResponseCode = 0;
+
+  // The request's bytes: request line, the four headers, empty line.
+  std::string RequestText(const std::string& target) const;
+
+  // Sends GET target and puts the response body into body. Throws EHttpError
+  // or platform::ESocketError on failure; body then holds the part of the
+  // body that had arrived (empty for an error status).
+  void Get(const std::string& target, std::string& body);
+};
+
+}  // namespace fusewick

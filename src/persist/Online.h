@@ -1,0 +1,57 @@
+#pragma once
+// The online side of the game: sending a result to the world high-score
+// server, the browser links to its pages, and the exit link play.url.
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "persist/ResultCode.h"
+
+namespace fusewick {
+
+struct TServerAddress {
+  std::string Host;
+  uint16_t Port = 80;
+};
+
+// Reads "host:port", "host" (port 80) or "[ipv6]:port". False if malformed.
+bool ParseServerAddress(const std::string& text, TServerAddress& out);
+
+// The server the game talks to: the build's setting (FUSEWICK_SERVER).
+TServerAddress ServerAddress();
+// Its home page and its world high-score page, for the browser.
+std::string HomePageUrl();
+std::string WorldHighScoresUrl();
+
+inline constexpr const char* VersionTarget = "/cgi/version.pl?version&prg=Fusewick";
+inline constexpr const char* SubmitTarget = "/cgi/version.pl?hs&prg=Fusewick&inf=";
+inline constexpr const char* ShowTarget = "/cgi/version.pl?prg=Fusewick&type=0&show";
+
+inline constexpr const char* ConnectFailedText = "Can't connect to server!";
+
+// Each request, from connecting to the end of the reply.
+inline constexpr std::chrono::milliseconds RequestTimeout{10000};
+
+// The echo value of a version reply: its fifth "|"-terminated field, counting
+// the leading "OK" as the first; empty when there are fewer fields.
+std::string EchoValue(std::string reply);
+
+// The result record before padding.
+std::string ResultText(const std::string& name, int32_t score, const std::string& echo, const std::string& addText);
+
+// Sends the version request and, if the server answers "OK", the result of
+// PlayerName, Score and GameOptions.AddText. Blocks until both are done; a
+// failed version request shows "Can't connect to server!".
+void SubmitScore();
+
+// Hands a URL to the desktop to open in the browser; failures are silent.
+void OpenUrl(const std::string& url);
+// Opens play.url of the working directory if there is one.
+void OpenPlayLink();
+
+// Tests point the client at their own loopback server, with their own
+// time-out; ResetOnline puts back the build's server and the 10 s time-out.
+void SetServerForTests(const std::string& host, uint16_t port, std::chrono::milliseconds timeout = RequestTimeout);
+void ResetOnline();
+
+}  // namespace fusewick

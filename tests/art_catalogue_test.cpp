@@ -1,0 +1,291 @@
+// The game's pictures as the asset builder draws them: every image the game
+// looks up, cut the way the game indexes it, keyed safely for a 16-bit
+// surface, and laid out for the texts and boxes the game puts on them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+
+#include "catalogue.h"
+#include "text.h"
+
+namespace fusewick::art {
+namespace {
+
+// The fonts' own faces are freed after all tests, so that the leak checker
+// sees a clean exit.
+class FontRelease : public ::testing::Environment {
+ public:
+  void TearDown() override { ReleaseFonts(); }
+};
+const auto* const kFontRelease = ::testing::AddGlobalTestEnvironment(new FontRelease);
+
+const ImageEntry& Entry(const char* name) {
+  const ImageEntry* s = FindImage(name);
+  if (!s) throw std::runtime_error(std::string("not in the catalogue: ") + name);
+  return *s;
+}
+
+bool Ink(const Image& img, int x, int y) { return img.At(x, y) != kKeyColour; }
+
+TEST(ArtCatalogue, HasEveryImageTheGameLooksUpWithItsPatternCount) {
+  // name, archive, patterns the game indexes (0: at least 2, pattern 1 used)
+  struct Need {
+    const char* name;
+    int archive, patterns;
+  };
+  const Need needs[] = {
+      {"BackButton_Active", 1, 0}, {"BackButton_Inactive", 1, 0}, {"Bomb", 1, 1}, {"BombPointer", 1, 1},
+      {"Bomb_Dynamit_Burning", 1, -1}, {"Bomb_Player_Explode", 1, -8}, {"BulletEnemy", 1, 1},
+      {"BulletPlayer", 1, 1}, {"ClearButton_Active", 1, 0}, {"ClearButton_Inactive", 1, 0}, {"Cloud", 1, 1},
+      {"Cursor", 1, 1}, {"Dynamit", 1, 1}, {"EngineFire", 1, -1}, {"EngineFireLeft", 1, -1},
+      {"EngineFireRight", 1, -1}, {"Font_big", 1, 44}, {"Font_medium_active", 1, 44},
+      {"Font_medium_inactive", 1, 44}, {"Font_small", 1, 44}, {"Green", 1, 1}, {"HealthBar", 1, 1},
+      {"Help1", 1, 1}, {"Help2", 1, 1}, {"Help3", 1, 1}, {"Help_BackButton_Active", 1, 0},
+      {"Help_BackButton_Inactive", 1, 0}, {"Help_NextButton_Active", 1, 0}, {"Help_NextButton_Inactive", 1, 0},
+      {"Help_PreviousButton_Active", 1, 0}, {"Help_PreviousButton_Inactive", 1, 0}, {"HighScoreTable", 1, 1},
+      {"ItemStartAnim", 1, -2}, {"LeftPanel", 1, 1}, {"LevelEnergo", 1, 1}, {"LevelEngine", 1, 1},
+      {"LevelGun", 1, 1}, {"LevelLife", 1, 1}, {"LevelMegaBomb", 1, 1}, {"LevelMoney10", 1, 1},
+      {"LevelMoney20", 1, 1}, {"LevelMoney50", 1, 1}, {"MainMenuBackground", 1, 1},
+      {"MainMenuButtons_Active", 1, 5}, {"MainMenuButtons_Inactive", 1, 5}, {"MainMenu_Exit_Active", 1, -1},
+      {"MainMenu_Exit_Inactive", 1, -1}, {"Mine", 1, -2}, {"Monster1Left", 1, -2}, {"Monster1Right", 1, -2},
+      {"Monster2", 1, 1}, {"Monster3Left", 1, 1}, {"Monster3Right", 1, 1}, {"Monster4Left", 1, -2},
+      {"Monster4Right", 1, -2}, {"Monster5", 1, 1}, {"Monster6", 1, 1}, {"Monster7", 1, 1},
+      {"Monster7_Bomb1", 1, 1}, {"Monster7_Bomb2", 1, 1}, {"MonsterExplode", 1, -4}, {"None", 1, 1},
+      {"OptionsTable", 1, 1}, {"Options_BackButton_Active", 1, 0}, {"Options_BackButton_Inactive", 1, 0},
+      {"Options_Button_Active", 1, 0}, {"Options_Button_Inactive", 1, 0}, {"PanelEnergoBonus", 1, 1},
+      {"PanelEngineBonus", 1, 1}, {"PanelGunBonus", 1, 1}, {"Platform1", 1, 1}, {"Platform2", 1, 1},
+      {"PlayerEnergo", 1, 1}, {"PlayerFreezeLeft", 1, 1}, {"PlayerFreezeRight", 1, 1},
+      {"PlayerHighJump", 1, -2}, {"PlayerJump", 1, -2}, {"PlayerLeft", 1, -4}, {"PlayerRight", 1, -4},
+      {"PlayerLeftGun", 1, -4}, {"PlayerRightGun", 1, -4}, {"PlayerLeftEngine", 1, -4},
+      {"PlayerRightEngine", 1, -4}, {"RightPanel", 1, 1}, {"ShootFireLeft", 1, -2}, {"ShootFireRight", 1, -2},
+      {"Spittle1", 1, 1}, {"Spittle2", 1, 1}, {"ViewButton_Active", 1, 0}, {"ViewButton_Inactive", 1, 0},
+      {"Wall", 1, 1}, {"Water", 1, 1}, {"Window", 1, 1}, {"WindowBig", 1, 1}, {"WindowMedium", 1, 1},
+      {"WindowSmall", 1, 1}, {"Background1", 2, 1}, {"Background2", 2, 1}, {"Background3", 2, 1},
+      {"Background4", 2, 1}, {"Background5", 2, 1},
+  };
+  for (const Need& n : needs) {
+    SCOPED_TRACE(n.name);
+    const ImageEntry* s = FindImage(n.name);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->Archive, n.archive);
+    if (n.patterns == 0)
+      EXPECT_GE(s->Frames, 2);  // a button: its look is pattern 1
+    else if (n.patterns < 0)
+      EXPECT_GE(s->Frames, -n.patterns);  // an animation: enough frames to move
+    else
+      EXPECT_EQ(s->Frames, n.patterns);
+    // The picture holds exactly that many patterns, by the game's geometry.
+    int count = (s->PictureWidth() / s->PatternWidth) * (s->PictureHeight() / s->PatternHeight);
+    EXPECT_EQ(count, s->Frames);
+  }
+  std::set<std::string> names;
+  for (const ImageEntry& s : Catalogue()) EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+  for (int i = 1; i <= 5; ++i) {
+    const ImageEntry& bg = Entry(("Background" + std::to_string(i)).c_str());
+    EXPECT_EQ(bg.PictureWidth(), 800);
+    EXPECT_EQ(bg.PictureHeight(), 600);
+  }
+  EXPECT_EQ(Entry("HealthBar").PatternWidth, 1);
+  EXPECT_EQ(Entry("Green").PatternWidth, 100);
+  EXPECT_EQ(Entry("Water").PatternWidth, 100);
+}
+
+TEST(ArtCatalogue, EveryPixelIsTheKeyOrClearlyNotTheKey) {
+  // On the 16-bit back surface a colour that maps to the key's 5-6-5 value
+  // would vanish; keyed pictures also need both key and opaque pixels.
+  for (const ImageEntry& s : Catalogue()) {
+    SCOPED_TRACE(std::string(s.Name));
+    Image img = Render(s);
+    ASSERT_EQ(img.Width, s.PictureWidth());
+    ASSERT_EQ(img.Height, s.PictureHeight());
+    size_t keyed = 0, bad = 0;
+    for (uint32_t p : img.Pixels) {
+      if (p == kKeyColour)
+        ++keyed;
+      else if (NearKey(p) || To565(p) == To565(kKeyColour))
+        ++bad;
+    }
+    EXPECT_EQ(bad, 0u);
+    if (s.Transparent) {
+      EXPECT_GT(keyed, 0u);
+      EXPECT_LT(keyed, img.Pixels.size());
+    } else {
+      EXPECT_EQ(keyed, 0u);
+    }
+  }
+}
+
+TEST(ArtCatalogue, NudgesColoursThatWouldTurnIntoTheKey) {
+  EXPECT_EQ(To565(0xFF00FF), To565(0xF803FA));  // the trap: a near-magenta
+  EXPECT_NE(To565(AvoidKey(0xF803FA)), To565(kKeyColour));
+  EXPECT_EQ(AvoidKey(0x123456), 0x123456u);
+}
+
+TEST(ArtCatalogue, DrawsTheSameBytesEveryTime) {
+  for (const char* name : {"PlayerRightGun", "Font_big", "Background3", "Bomb_Player_Explode"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(Render(Entry(name)).Pixels, Render(Entry(name)).Pixels);
+  }
+}
+
+TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
+  struct Font {
+    const char* name;
+    bool wide;
+  } fonts[] = {{"Font_small", false}, {"Font_medium_inactive", false}, {"Font_medium_active", false},
+               {"Font_big", true}};
+  for (const Font& font : fonts) {
+    const ImageEntry& s = Entry(font.name);
+    EXPECT_EQ(s.PatternWidth, font.wide ? kWideCell : kNarrowCell);
+    for (int k = 0; k < kGlyphCount; ++k) {
+      int code = kFirstGlyph + k;
+      SCOPED_TRACE(std::string(font.name) + " '" + char(code) + "'");
+      Image g = RenderFrame(s, k);
+      int left = g.Width, right = -1, bottom = -1;
+      for (int y = 0; y < g.Height; ++y)
+        for (int x = 0; x < g.Width; ++x)
+          if (Ink(g, x, y)) {
+            left = std::min(left, x);
+            right = std::max(right, x);
+            bottom = std::max(bottom, y);
+          }
+      ASSERT_GE(right, 0) << "empty glyph";
+      // Pen advances by the table (less 2 for the big font): the glyph's
+      // ink stays inside it, centred, so that neighbours never collide.
+      int limit = InkLimit(font.wide, code);
+      EXPECT_GE(left, 0);
+      EXPECT_LT(right, limit);
+      EXPECT_NEAR((left + right + 1) / 2.0, limit / 2.0, 2.0);
+      // The text cursor sits 23 pixels below big text: no glyph reaches it.
+      if (font.wide) {
+        EXPECT_LT(bottom, 23);
+      }
+    }
+  }
+}
+
+// The rectangle the game's text drawing covers: first glyph's top-left at
+// (x, y), pen advanced by the width tables, a space by a fifth of a cell.
+struct Box {
+  int left, top, right, bottom;
+};
+Box TextBox(int font, const std::string& text, int x, int y) {
+  static const char* kFonts[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
+  const ImageEntry& s = Entry(kFonts[font]);
+  double extra = font == 3 ? -s.PatternWidth * 0.05 : 0;
+  int pen = x, right = x;
+  for (char c : text) {
+    if (c == ' ') {
+      pen = int(std::trunc(pen + s.PatternWidth * 0.2));
+      continue;
+    }
+    int k = c - kFirstGlyph;
+    right = pen + InkLimit(font == 3, c);
+    pen = int(std::trunc(pen + (font == 3 ? kWideAdvance : kNarrowAdvance)[size_t(k)] + extra));
+  }
+  return {x, y, right, y + s.PatternHeight};
+}
+
+// True when every pixel of the box lies on an opaque pixel of the image
+// placed at (ix, iy) (pattern 0).
+bool OnOpaque(const char* image, int ix, int iy, const Box& b) {
+  Image img = RenderFrame(Entry(image), 0);
+  for (int y = b.top; y < b.bottom; ++y)
+    for (int x = b.left; x < b.right; ++x) {
+      int px = x - ix, py = y - iy;
+      if (px < 0 || py < 0 || px >= img.Width || py >= img.Height || !Ink(img, px, py)) return false;
+    }
+  return true;
+}
+
+TEST(ArtCatalogue, MessageWindowsHoldTheTextsTheGameWritesOnThem) {
+  struct Case {
+    const char* window;
+    int wx, wy;
+    const char* text;
+    int x, y;
+  } cases[] = {
+      {"WindowSmall", 292, 242, "L E V E L   1", 326, 284},
+      {"WindowSmall", 292, 242, "L E V E L   999", 326 - 16, 284},
+      {"WindowSmall", 292, 242, "P A U S E", 343, 284},
+      {"Window", 260, 217, "F I N I S H  G A M E ?", 276, 274},
+      {"Window", 260, 217, "Y / N", 371, 313},
+      {"WindowMedium", 260, 242, "LEVEL COMPLETED", 273, 286},
+      {"Window", 260, 217, "G A M E  O V E R", 290, 287},
+      {"WindowMedium", 260, 217, "Y O U R  N A M E:", 290, 237},
+      {"WindowMedium", 260, 217, "WWWWWWWW", 290, 277},  // the longest name entry lets through
+      {"WindowBig", 200, 200, "SEND THE RESULT", 280, 217},
+      {"WindowBig", 200, 200, "TO WORLD@S", 315, 262},
+      {"WindowBig", 200, 200, "HIGHSCORES PAGE?", 270, 307},
+      {"WindowBig", 200, 200, "Y / N", 375, 352},
+      {"WindowBig", 200, 200, "PLEASE WAIT", 312, 352},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.window) + ": " + c.text);
+    EXPECT_TRUE(OnOpaque(c.window, c.wx, c.wy, TextBox(3, c.text, c.x, c.y)));
+  }
+  // Name entry: the cursor (20 wide) at y 300 under the name stays inside.
+  const ImageEntry& cursor = Entry("Cursor");
+  EXPECT_TRUE(OnOpaque("WindowMedium", 260, 217, {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
+}
+
+TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
+  // Left panel at (34, 0): level (up to 3 digits), score (6), lives (2).
+  EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "999", 63 - 12, 31)));
+  EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "888888", 160 - 30, 31)));
+  EXPECT_TRUE(OnOpaque("LeftPanel", 34, 0, TextBox(0, "99", 252 - 6, 31)));
+  EXPECT_EQ(Entry("LeftPanel").PatternHeight, 55);  // it slides in from y -55
+  // Right panel at (588, 0): the energy strip 601 .. 654 at y 34.
+  EXPECT_TRUE(OnOpaque("RightPanel", 588, 0, {601, 34, 655, 34 + Entry("HealthBar").PatternHeight}));
+  // Bonus seconds (up to 20) on the bonus panel at (700, 20).
+  for (const char* panel : {"None", "PanelGunBonus", "PanelEngineBonus", "PanelEnergoBonus"}) {
+    SCOPED_TRACE(panel);
+    EXPECT_TRUE(OnOpaque(panel, 700, 20, TextBox(0, "20", 737 - 6, 23)));
+    EXPECT_EQ(Entry(panel).PatternWidth, Entry("None").PatternWidth);
+    EXPECT_EQ(Entry(panel).PatternHeight, Entry("None").PatternHeight);
+  }
+  // Options words (table at 26, 126) and the ten high-score rows.
+  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(1, "ON / OFF", 292, 322)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, {294, 367, 526, 390 + 6}));
+  for (int i = 1; i <= 10; ++i) {
+    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, std::to_string(i), 55, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "WWWWWWWWWWWWW", 190, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "9999999", 466, 200 + 24 * i)));
+  }
+}
+
+TEST(ArtCatalogue, HeroFramesFitTheGameBoxes) {
+  // Drawn at 80 %: 72 x 68, so the jump puff at y + 68 is right under the
+  // feet; the body box (x + 25 .. x + 47 drawn) is covered by the figure.
+  const ImageEntry& right = Entry("PlayerRight");
+  EXPECT_EQ(std::lround(right.PatternWidth * 0.8), 72);
+  EXPECT_EQ(std::lround(right.PatternHeight * 0.8), 68);
+  for (const char* name : {"PlayerRight", "PlayerLeft", "PlayerRightGun", "PlayerLeftGun", "PlayerRightEngine",
+                           "PlayerLeftEngine"}) {
+    const ImageEntry& s = Entry(name);
+    EXPECT_EQ(s.PatternWidth, right.PatternWidth);
+    EXPECT_EQ(s.PatternHeight, right.PatternHeight);
+    for (int f = 0; f < s.Frames; ++f) {
+      SCOPED_TRACE(std::string(name) + " frame " + std::to_string(f));
+      Image img = RenderFrame(s, f);
+      bool feet = false, body = false;
+      for (int x = 0; x < img.Width; ++x) feet = feet || Ink(img, x, img.Height - 1) || Ink(img, x, img.Height - 2);
+      for (int x = 32; x <= 58; ++x) body = body || Ink(img, x, img.Height / 2);
+      EXPECT_TRUE(feet);
+      EXPECT_TRUE(body);
+    }
+  }
+  // The blaster's muzzle is at the picture's edge on the side it faces, where
+  // the game puts the muzzle flash (y + 25.6 drawn, that is row 32 and on).
+  for (int f = 0; f < 8; ++f) {
+    Image r = RenderFrame(Entry("PlayerRightGun"), f), l = RenderFrame(Entry("PlayerLeftGun"), f);
+    EXPECT_TRUE(Ink(r, r.Width - 1, 36));
+    EXPECT_TRUE(Ink(l, 0, 36));
+  }
+}
+
+}  // namespace
+}  // namespace fusewick::art

@@ -1,0 +1,66 @@
+#pragma once
+// Text in the game's pictures: the four bitmap fonts (one glyph per cell,
+// fitted to the game's advance-width tables) and the labels drawn on
+// buttons, panels and help pages.
+#include <cairo.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace fusewick::art {
+
+// The glyph set of the bitmap fonts: codes 47 ("/") to 90 ("Z").
+constexpr int kFirstGlyph = 47;
+constexpr int kGlyphCount = 44;
+// Cell widths of the font strips.
+constexpr int kNarrowCell = 24;
+constexpr int kWideCell = 40;
+
+// Advance widths in pixels, glyph code 47 + k at index k: the narrow table
+// of the small and the two medium fonts, and the wide table of the big font.
+extern const std::array<int, kGlyphCount> kNarrowAdvance;
+extern const std::array<int, kGlyphCount> kWideAdvance;
+// The big font advances 5 % of its cell less than its table says.
+constexpr int kWideExtra = 2;
+
+// Glyph ink of every font stays inside [0, InkLimit) of its cell: the
+// advance less the blank column(s) that keep neighbours apart.
+int InkLimit(bool wide, int code);
+
+enum class Face { Bold, Condensed };
+// Cairo font faces loaded from the Debian DejaVu fonts; throws when a font
+// file is missing.
+cairo_font_face_t* FontFace(Face face);
+// Frees the faces (before Cairo's static data is reset).
+void ReleaseFonts();
+
+struct GlyphStyle {
+  double CapHeight;     // height of the capitals in pixels
+  double Top;           // y of the capitals' top in the cell
+  double Outline;       // outline width outside the letter, pixels
+  uint32_t FillTop, FillBottom, Line;
+  uint32_t Shine = 0;   // a thin highlight line inside the top, 0 = none
+};
+
+// Draws the glyph of one bitmap-font character into a cell whose left edge
+// is x = 0: fitted between column 0 and inkLimit, capitals from style.Top.
+void DrawGlyph(cairo_t* cr, int code, double inkLimit, const GlyphStyle& style);
+
+enum class Align { Left, Centre, Right };
+struct LabelStyle {
+  Face FontFace = Face::Bold;
+  double Size = 16;      // em size in pixels
+  double Outline = 2;    // outline width outside the letters
+  uint32_t FillTop = 0xFFFFFF, FillBottom = 0xFFFFFF, Line = 0x1A1024;
+  double Squeeze = 1.0;  // horizontal scale
+};
+// Width of a label in pixels (ink advance, without the outline).
+double LabelWidth(cairo_t* cr, const std::string& text, const LabelStyle& style);
+// Draws a label with its baseline at y.
+void DrawLabel(cairo_t* cr, const std::string& text, double x, double y, Align align, const LabelStyle& style);
+// Draws a label no wider than maxWidth (squeezed horizontally if needed).
+void DrawLabelFit(cairo_t* cr, const std::string& text, double x, double y, Align align, LabelStyle style,
+                  double maxWidth);
+
+}  // namespace fusewick::art
