@@ -5,12 +5,13 @@
 #include <cstdint>
 
 #include "engine/Sprite.h"
+#include "game/Recycle.h"
 
 namespace fusewick {
 
 class TFire;
 
-class TBullet : public TImageSprite {
+class TBullet : public TImageSprite, public TRecycled<TBullet> {
  public:
   TBullet(uint8_t kind, int32_t slot, double x, double y, double velX, double velY, uint8_t owner, int32_t damage);
   void Step(int32_t moveCount) override;

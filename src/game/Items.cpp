@@ -20,6 +20,10 @@ bool IsBomb(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
 constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
 constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
 constexpr double kBonusScale = 0.8;     // bonuses and their appear animation are drawn at 80 %
+
+// Names too long to be kept inside a string object: made once.
+const std::string kFuseFlame = "Bomb_Dynamit_Burning";
+const std::string kBlast = "Bomb_Player_Explode";
 }  // namespace
 
 const char* ItemImageName(uint8_t kind) {
@@ -81,7 +85,7 @@ void TLevelItem::Ignite() {
   ItemState = Burning;
   if (HasFuse) {
     const double fuseX = Kind == ItemDynamit ? X + 46 : X + 5;
-    Flame = new TFire("Bomb_Dynamit_Burning", int32_t(std::floor(fuseX)), int32_t(std::floor(Y)), Z());
+    Flame = new TFire(kFuseFlame, int32_t(std::floor(fuseX)), int32_t(std::floor(Y)), Z());
     HasFlame = true;
   } else {
     // A mine blinks its lamp instead.
@@ -98,7 +102,7 @@ void TLevelItem::Explode() {
   PlaySound("Bomb_Explosion");
   if (HasFuse) {
     // The fuse flame becomes the explosion.
-    Flame->SetFlameImage("Bomb_Player_Explode");
+    Flame->SetFlameImage(kBlast);
     if (Kind == ItemDynamit) {
       Flame->X = X - 14;
       Flame->Y = Y - 31;
@@ -108,7 +112,7 @@ void TLevelItem::Explode() {
     }
     Flame->SetZ(5);
   } else {
-    Flame = new TFire("Bomb_Player_Explode", int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
+    Flame = new TFire(kBlast, int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
     HasFlame = true;
   }
   Flame->OneShot = true;

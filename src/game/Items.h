@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/Sprite.h"
+#include "game/Recycle.h"
 
 namespace fusewick {
 
@@ -33,7 +34,7 @@ const char* ItemImageName(uint8_t kind);
 // Energy a lit bomb of the kind takes when it goes off.
 int32_t ExplosionDamage(uint8_t kind);
 
-class TLevelItem : public TImageSprite {
+class TLevelItem : public TImageSprite, public TRecycled<TLevelItem> {
  public:
   TLevelItem(uint8_t kind, double x, double y, int32_t slot);
 

@@ -49,7 +49,8 @@ void TMonster::PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed) 
 }
 
 void TMonster::Burst() {
-  PlaySound("Monster_Explosion");
+  static const std::string sound = "Monster_Explosion";
+  PlaySound(sound);
   State = Bursting;
   HasBurst = true;
   Explosion = new TFire("MonsterExplode", int32_t(std::floor(X - (Width - 44) / 2)),

@@ -8,6 +8,7 @@
 
 #include "engine/Sprite.h"
 #include "game/Level.h"
+#include "game/Recycle.h"
 
 namespace fusewick {
 
@@ -15,7 +16,7 @@ class TFire;
 
 enum TMonsterState : uint8_t { Alive = 1, Bursting = 2 };
 
-class TMonster : public TImageSprite {
+class TMonster : public TImageSprite, public TRecycled<TMonster> {
  public:
   TMonster(int32_t kind, int32_t slot, double x, double y);
   // Stands the monster on the platform of that slot, offsetX from its left.

@@ -50,11 +50,21 @@ constexpr double kWalkAnimRate = 15;      // walk cycle, frames per second
 
 // The six looks of the hero: facing left or right, without a bonus, with
 // the gun, with the engine.
-const char* const kFlashRight = "ShootFireRight";
-const char* const kFlashLeft = "ShootFireLeft";
-
-const char* const kLooks[2][3] = {{"PlayerLeft", "PlayerLeftGun", "PlayerLeftEngine"},
+// Image names, made once (some are too long to be kept inside a string).
+const std::string kFlashRight = "ShootFireRight";
+const std::string kFlashLeft = "ShootFireLeft";
+const std::string kLooks[2][3] = {{"PlayerLeft", "PlayerLeftGun", "PlayerLeftEngine"},
                                   {"PlayerRight", "PlayerRightGun", "PlayerRightEngine"}};
+const std::string kPanelNone = "None", kPanelGun = "PanelGunBonus", kPanelEngine = "PanelEngineBonus",
+                  kPanelEnergy = "PanelEnergoBonus";
+const std::string kFreezeRight = "PlayerFreezeRight", kFreezeLeft = "PlayerFreezeLeft";
+const std::string kEnergyLook = "PlayerEnergo";
+
+// The captions over the hero (energy shield, ice block).
+class THeroCaption : public TCaption, public TRecycled<THeroCaption> {
+ public:
+  using TCaption::TCaption;
+};
 }  // namespace
 
 uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
@@ -220,33 +230,33 @@ void TPlayer::Shoot() {
 
 void TPlayer::TakeBonus(uint8_t kind) {
   DropBonus();
-  const char* panel = "None";
+  const std::string* panel = &kPanelNone;
   switch (kind) {
     case GunBonus:
       BonusTimeLeft = 20000;
-      panel = "PanelGunBonus";
-      flash_ = Facing == 1 ? kFlashRight : kFlashLeft;
-      GunFlash = new TFire(flash_, int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
+      panel = &kPanelGun;
+      flash_ = Facing == 1 ? &kFlashRight : &kFlashLeft;
+      GunFlash = new TFire(*flash_, int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
       GunFlash->OneShot = true;
       GunFlash->Visible = false;
       break;
     case EngineBonus:
       BonusTimeLeft = 10000;
-      panel = "PanelEngineBonus";
+      panel = &kPanelEngine;
       EngineOn = true;
       EngineFlame = new TFire("EngineFire", int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
       break;
     case EnergyBonus:
       BonusTimeLeft = 10000;
-      panel = "PanelEnergoBonus";
-      EnergyCaption = new TCaption("PlayerEnergo", X, Y);
+      panel = &kPanelEnergy;
+      EnergyCaption = new THeroCaption(kEnergyLook, X, Y);
       EnergyCaption->SetZ(Z());
       EnergyCaption->Scale = kScale;
-      EnergyCaption->SetImage("PlayerEnergo");
+      EnergyCaption->SetImage(kEnergyLook);
       break;
     default: return;
   }
-  if (BonusPanel) BonusPanel->SetImage(panel);
+  if (BonusPanel) BonusPanel->SetImage(*panel);
   ActiveBonus = kind;
 }
 
@@ -266,7 +276,7 @@ void TPlayer::DropBonus() {
       break;
     default: break;
   }
-  if (BonusPanel) BonusPanel->SetImage("None");
+  if (BonusPanel) BonusPanel->SetImage(kPanelNone);
   ActiveBonus = NoBonus;
   BonusTimeLeft = 0;
   EngineOn = false;
@@ -287,8 +297,8 @@ void TPlayer::Hurt(int32_t damage) {
 
 void TPlayer::Freeze() {
   if (State != Frozen) {
-    const char* look = Facing == 1 ? "PlayerFreezeRight" : "PlayerFreezeLeft";
-    FreezeCaption = new TCaption(look, X, Y);
+    const std::string& look = Facing == 1 ? kFreezeRight : kFreezeLeft;
+    FreezeCaption = new THeroCaption(look, X, Y);
     FreezeCaption->SetZ(Z());
     FreezeCaption->Scale = kScale;
     FreezeCaption->SetImage(look);
@@ -325,20 +335,20 @@ void TPlayer::UpdateLook() {
     if (JumpFlameTimer <= 0) JumpFlame->Visible = false;
   }
   const int32_t bonus = ActiveBonus == GunBonus ? 1 : ActiveBonus == EngineBonus ? 2 : 0;
-  const char* look = kLooks[Facing == 1 ? 1 : 0][bonus];
+  const std::string* look = &kLooks[Facing == 1 ? 1 : 0][bonus];
   if (look != look_) {
     look_ = look;
-    SetImage(look);
+    SetImage(*look);
   }
   AnimFrames = Image->PatternCount();
   AnimLoop = true;
   AnimRate = WalkSpeed != 0 && !Airborne ? Interval() / 1000.0 * kWalkAnimRate : 0;
   if (ActiveBonus == EngineBonus && EngineFlame) EngineFlame->Visible = VelY < 0;
   if (ActiveBonus == GunBonus && GunFlash) {
-    const char* flash = Facing == 1 ? kFlashRight : kFlashLeft;
+    const std::string* flash = Facing == 1 ? &kFlashRight : &kFlashLeft;
     if (flash != flash_) {
       flash_ = flash;
-      GunFlash->SetFlameImage(flash);
+      GunFlash->SetFlameImage(*flash);
     }
   }
 }

@@ -87,8 +87,8 @@ class TPlayer : public TImageSprite {
 
  private:
   // The looks set last, so that an unchanged look is not looked up again.
-  const char* look_ = nullptr;
-  const char* flash_ = nullptr;
+  const std::string* look_ = nullptr;
+  const std::string* flash_ = nullptr;
 };
 
 // The one hero while a game runs; null otherwise.

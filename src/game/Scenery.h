@@ -6,12 +6,13 @@
 #include <string>
 
 #include "engine/Sprite.h"
+#include "game/Recycle.h"
 
 namespace fusewick {
 
 // An animated effect owned by another sprite, which moves, re-images and
 // kills it. Loops, or with OneShot plays its cycle once and hides itself.
-class TFire : public TImageSprite {
+class TFire : public TImageSprite, public TRecycled<TFire> {
  public:
   TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z);
   // Replaces the image and recomputes the size; the animation fields stay.
@@ -26,7 +27,7 @@ class TFire : public TImageSprite {
 
 enum TPlatformKind : uint8_t { Shuttle = 0, Fixed = 1, Crossing = 3 };
 
-class TPlatform : public TImageSprite {
+class TPlatform : public TImageSprite, public TRecycled<TPlatform> {
  public:
   // rightX: a shuttle's right limit (its right edge turns there).
   TPlatform(const std::string& imageName, uint8_t kind, double x, double y, double minX, double rightX, double speed,
@@ -44,7 +45,7 @@ class TPlatform : public TImageSprite {
 };
 
 // Drifts sideways and removes itself once it has left the screen.
-class TCloud : public TImageSprite {
+class TCloud : public TImageSprite, public TRecycled<TCloud> {
  public:
   TCloud(const std::string& imageName, double x, double y, double speed, int32_t slot);
   void Step(int32_t moveCount) override;
@@ -53,7 +54,7 @@ class TCloud : public TImageSprite {
   double Speed = 0;  // px/s
 };
 
-class TWall : public TImageSprite {
+class TWall : public TImageSprite, public TRecycled<TWall> {
  public:
   TWall(const std::string& imageName, double x, double y, int32_t slot);
 
