@@ -313,7 +313,10 @@ void Apply(TMForm& form, platform::NullPlatform& null, const TInputChange& c) {
 
 TTimedemo TRunner::Run() {
   TImpl& m = *impl_;
-  const TOptions& o = m.Options;
+  TOptions& o = m.Options;
+  // Output paths are taken from where the runner was started.
+  if (!o.TracePath.empty()) o.TracePath = std::filesystem::absolute(o.TracePath).string();
+  for (auto& shot : o.Shots) shot.second = std::filesystem::absolute(shot.second).string();
   if (!o.DataDir.empty()) {
     m.OldDir = std::filesystem::current_path();
     std::filesystem::current_path(o.DataDir);
