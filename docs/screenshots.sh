@@ -49,21 +49,31 @@ cd "$build"
 game=$!
 started+=($game)
 
+# The window SDL finally shows (it may make and drop one before).
 win=""
 for _ in $(seq 100); do
-  win="$(xdotool search --name "Fusewick v.2.0" 2>/dev/null | head -1)" && [ -n "$win" ] && break
+  win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" 2>/dev/null | tail -1)" && [ -n "$win" ] && break
   sleep 0.1
 done
 [ -n "$win" ] || { echo "the game window did not appear" >&2; exit 1; }
-xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus "$win"
 sleep 1.5
+win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" | tail -1)"
+xdotool windowactivate --sync "$win" 2>/dev/null || true
+sleep 0.5
 
 shot() {  # name: photographs the game window into docs/<name>.png
   sleep 0.6
   import -window "$win" "$here/$1.png"
   echo "docs/$1.png"
 }
-key() { xdotool key --window "$win" "$@"; sleep 0.3; }
+# A key held for a tenth of a second: the game reads the keyboard once a
+# frame, so a press and release within one frame could pass unseen.
+key() {
+  for k in "$@"; do
+    xdotool keydown --window "$win" "$k"; sleep 0.1
+    xdotool keyup --window "$win" "$k"; sleep 0.25
+  done
+}
 # Moves the pointer over the window at (x, y) of the 800 x 600 display.
 point() { xdotool mousemove --window "$win" "$1" "$2"; sleep 0.3; }
 click() { xdotool click --window "$win" 1; sleep 0.3; }
@@ -72,36 +82,48 @@ click() { xdotool click --window "$win" 1; sleep 0.3; }
 point 400 260
 shot main-menu
 
-# Options by the mouse: a click anywhere activates the chosen button.
-point 400 260
+# Options by the mouse (a click anywhere activates the chosen button), the
+# text row chosen by the pointer, clicked and typed into.
 click
-point 700 30          # off every button: the back button stays chosen
+point 400 385
+click
+xdotool type --window "$win" --delay 120 "hello fusewick"
+sleep 0.3
 shot options
-key Return            # back to the main menu (button 2 chosen)
+key Down              # the back button; editing stops
+key Return            # back to the main menu, button 2 chosen
 
 # High scores by the keyboard.
 key Down
 key Return
 shot high-scores
-key Return            # back (button 3 chosen)
+key Return            # back, button 3 chosen
 
-# Help, page 2.
+# Help, turned to page 2 with Right.
 key Down
 key Return
 key Right
 shot help
-key Return            # the back button is not chosen: Right turned the page
 key Down
-key Return            # back to the main menu
+key Return            # back, button 4 chosen
 
-# A game: the level intro window over the first level.
-key Up key Up key Up
+# A game: the level intro window over the first level; Escape and Y end it
+# (a score of 0 enters no table) on the high-score screen.
+key Up Up Up
 key Return
 sleep 0.4
 shot game
-key Escape
-key y
+sleep 2
+key Escape y
 sleep 0.5
 
-wmctrl -c "Fusewick v.2.0" || true
-wait $game || true
+# Back to the main menu and out by its exit button, with the mouse: the
+# game saves both files and ends with status 0.
+point 400 535
+click
+point 400 450
+click
+status=0
+wait $game || status=$?
+echo "exit status $status"
+ls -l "$save"

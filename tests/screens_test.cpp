@@ -203,7 +203,7 @@ TEST_F(ScreensTest, OptionsTextRow) {
   Type(8);
   EXPECT_EQ(GameOptions.AddText, "AB ");
   Type('d');
-  Tick();
+  Ticks(2);  // the cursor goes where the previous frame's text ended
   // On the last character: its big-font width w, the cursor's width W,
   // X = TextEndX + 2 - w - (W - w) / 2.
   const double w = WideWidths['D' - 46], W = TextCursor->Width;
@@ -306,8 +306,11 @@ TEST_F(NameEntryTest, Rules) {
 TEST_F(NameEntryTest, TypingDrawsTheNameWithTheCursorOnItsLastCharacter) {
   Tick();
   EXPECT_EQ(TextCursor->X, 290);  // an empty name
-  for (char c : std::string("ab")) Type(c);
-  Tick();
+  for (char c : std::string("ab")) {
+    Type(c);
+    Tick();
+  }
+  EXPECT_EQ(PlayerName, "AB");
   const double W = TextCursor->Width;
   double w = WideWidths['B' - 46];
   EXPECT_DOUBLE_EQ(TextCursor->X, TextEndX + 2 - w - (W - w) / 2);
@@ -327,7 +330,10 @@ TEST_F(NameEntryTest, TypingDrawsTheNameWithTheCursorOnItsLastCharacter) {
 }
 
 TEST_F(NameEntryTest, EnterStoresTheResultAndAsksToSendIt) {
-  for (char c : std::string("ann")) Type(c);
+  for (char c : std::string("ann")) {
+    Type(c);
+    Tick();
+  }
   const int sprites = Sprites();
   Type(13);
   EXPECT_EQ(PlayState, SubmitPrompt);
