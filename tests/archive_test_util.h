@@ -23,7 +23,7 @@ inline void Put32(Bytes& b, uint32_t v) {
 
 // A bitmap payload: the header (12 = core, 40 = info), then masks, colour
 // table and pixel bytes as given.
-struct DibSpec {
+struct DibFields {
   uint32_t HeaderSize = 40;
   int32_t Width = 1, Height = 1;
   uint16_t Bits = 24;
@@ -33,7 +33,7 @@ struct DibSpec {
   int64_t ImageSize = -1;  // -1: the pixel bytes' size
 };
 
-inline Bytes MakeDib(const DibSpec& s) {
+inline Bytes MakeDib(const DibFields& s) {
   Bytes b;
   Put32(b, s.HeaderSize);
   if (s.HeaderSize == 12) {

@@ -45,7 +45,7 @@ TEST(Dib, DecodesEveryStoredForm) {
   const Bytes pal = Table4({0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
   struct Case {
     const char* what;
-    DibSpec spec;
+    DibFields fields;
     int32_t w, h;
     Pixels want;  // top row first
   };
@@ -90,7 +90,7 @@ TEST(Dib, DecodesEveryStoredForm) {
        2, 2, {0x00FF00, 0x00FF00, 0xFF0000, 0xFF0000}},
   };
   for (const auto& c : cases) {
-    const Bytes b = MakeDib(c.spec);
+    const Bytes b = MakeDib(c.fields);
     TDIB pic;
     EXPECT_NO_THROW(pic = DecodeDib(b.data(), b.size())) << c.what;
     EXPECT_EQ(pic.Width, c.w) << c.what;
@@ -100,7 +100,7 @@ TEST(Dib, DecodesEveryStoredForm) {
 }
 
 TEST(Dib, MalformedBitmapsAreInvalid) {
-  auto rgb = [](int32_t w, int32_t h) { return DibSpec{.Width = w, .Height = h, .Bits = 24, .Pixels = Bytes(4)}; };
+  auto rgb = [](int32_t w, int32_t h) { return DibFields{.Width = w, .Height = h, .Bits = 24, .Pixels = Bytes(4)}; };
   struct Case {
     const char* what;
     Bytes bytes;
