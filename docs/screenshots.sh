@@ -99,10 +99,9 @@ key Return
 shot high-scores
 key Return            # back, button 3 chosen
 
-# Help, turned to page 2 with Right.
+# Help, its first page.
 key Down
 key Return
-key Right
 shot help
 key Down
 key Return            # back, button 4 chosen

@@ -311,13 +311,15 @@ void DrawHelpPage(cairo_t* cr, const Frame& f) {
         {"ESC", 110, "finish the game (asks first)"},
         {"ALT + ENTER", 110, "window or full screen"},
     };
-    double y = 150;
+    // Everything ends above the page buttons, which the game puts 322
+    // pixels below the page's top.
+    double y = 140;
     for (const Row& r : rows) {
       Key(cr, 40, y, r.kw, r.key);
       HelpLine(cr, 166, y, r.text);
-      y += 29;
+      y += 25;
     }
-    HelpLine(cr, 36, 362 - 8, "A joystick works too. Start with 3 lives and 5 energy points per life.", cyan);
+    HelpLine(cr, 36, 314, "A joystick works too. Start with 3 lives and 5 energy points per life.", cyan);
     (void)h;
   } else if (f.Variant == 2) {
     HelpTitle(cr, w, "BOMBS AND FUSES", 2);
