@@ -1,13 +1,7 @@
 #pragma once
-// A headless game with every picture the game looks up: the image lists are
-// filled with blank pictures of the art catalogue's sizes and pattern counts,
-// so that sprites get their real sizes without the built archives.
-#include <map>
-#include <string>
-
+// A headless game for the gameplay tests: the main form on the built game
+// data, started as the program starts, with helpers to begin a seeded game.
 #include "Harness.h"
-#include "catalogue.h"
-#include "engine/ImageList.h"
 #include "engine/Random.h"
 #include "game/Level.h"
 #include "game/Player.h"
@@ -16,25 +10,10 @@
 
 namespace fusewick::testing {
 
-inline void FillCatalogueImages(TMForm& form) {
-  static std::map<std::pair<int, int>, PictureRef> blanks;
-  for (const art::ImageEntry& e : art::Catalogue()) {
-    PictureRef& pic = blanks[{e.PictureWidth(), e.PictureHeight()}];
-    if (!pic) pic = std::make_shared<TDIB>(e.PictureWidth(), e.PictureHeight());
-    TPictureCollectionItem* item = (e.Archive == 2 ? form.MDXImageList2 : form.MDXImageList).Items.Add();
-    item->SetName(std::string(e.Name));
-    item->Picture = pic;
-    item->SetPatternWidth(e.PatternWidth);
-    item->SetPatternHeight(e.PatternHeight);
-  }
-}
-
-// The main form with the catalogue's pictures, created as the program does.
 class GameHarness : public FormHarness {
  protected:
   void SetUp() override {
     FormHarness::SetUp();
-    FillCatalogueImages(*form);
     Create();
   }
   // A new game from the main menu, seeded, with FrameRate held at 1000 / 30;
@@ -42,7 +21,8 @@ class GameHarness : public FormHarness {
   void NewGame(uint32_t seed = 1) {
     FrameRateHeld = 1000.0 / 30.0;
     Randomize(seed);
-    StartNewGame();
+    MenuSelection = 1;
+    form->MDXDrawClick();
   }
   // Runs ticks until the level intro has closed.
   void SkipIntro() {

@@ -1,5 +1,5 @@
 // The figures of play, measured through the replay runner: a seeded game at
-// FrameRate 1000 / 30 with the catalogue's picture sizes.
+// FrameRate 1000 / 30 on the built game data.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -23,7 +23,10 @@ constexpr int kNever = 1 << 30;
 
 class GameplayTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetProgramState(); }
+  void SetUp() override {
+    ResetProgramState();
+    InstallGameData();
+  }
   void TearDown() override { ResetProgramState(); }
 
   static replay::TOptions Game(int ticks, const std::string& script = "") {
@@ -38,7 +41,6 @@ class GameplayTest : public ::testing::Test {
   }
   void Run(const replay::TOptions& o, std::function<void(int)> afterTick) {
     replay::TRunner runner(o);
-    runner.BeforeCreate = [](TMForm& form) { FillCatalogueImages(form); };
     runner.AfterTick = std::move(afterTick);
     runner.Run();
   }

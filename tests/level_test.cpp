@@ -1,5 +1,5 @@
 // Level building, the hero's contacts and the end of a game, on a headless
-// game with the catalogue's picture sizes.
+// game on the built game data.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -333,8 +333,7 @@ TEST_F(LevelTest, LastLifeLostEndsTheGame) {
       EndGame();
     }
     form->MDXSpriteEngine.FreeKilled();
-    ShowMainMenu(1);
-    LeaveMainMenu();
+    ShowMainMenu(1);  // for the next game
   }
 }
 

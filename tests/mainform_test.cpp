@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "GameHarness.h"
+#include "Harness.h"
 #include "persist/SaveFiles.h"
 #include "shell/Screens.h"
 
@@ -13,14 +13,7 @@ using namespace fusewick::platform;
 
 namespace {
 
-// The game screen needs its pictures: the catalogue's sizes stand in.
-class MainFormTest : public FormHarness {
- protected:
-  void SetUp() override {
-    FormHarness::SetUp();
-    FillCatalogueImages(*form);
-  }
-};
+class MainFormTest : public FormHarness {};
 
 TEST_F(MainFormTest, StartUpShowsTheMainMenuInAWindow) {
   Create();
@@ -276,6 +269,7 @@ class ApplicationTest : public ::testing::Test {
   void SetUp() override {
     ResetProgramState();
     SetCurrent(&null);
+    InstallGameData();
   }
   void TearDown() override {
     SetCurrent(nullptr);

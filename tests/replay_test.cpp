@@ -16,15 +16,17 @@ namespace {
 
 class ReplayTest : public ::testing::Test {
  protected:
-  void SetUp() override { ResetProgramState(); }
+  void SetUp() override {
+    ResetProgramState();
+    InstallGameData();
+  }
   void TearDown() override { ResetProgramState(); }
 
-  // Runs the options on the catalogue's pictures; the program state is
+  // Runs the options on the built game data; the program state is
   // reset before, so runs in a row are independent.
   replay::TTimedemo Run(const replay::TOptions& o) {
     ResetProgramState();
     replay::TRunner runner(o);
-    runner.BeforeCreate = [](TMForm& form) { FillCatalogueImages(form); };
     return runner.Run();
   }
   static std::string Slurp(const std::string& path) {

@@ -92,20 +92,6 @@ bool WindowTimeUp() {
   return true;
 }
 
-// Width of the last glyph drawn in the big font; a space (or a character
-// outside the font) counts with the space's advance.
-double LastGlyphWidth() {
-  if (LastGlyph >= 1 && LastGlyph <= 44) return WideWidths[size_t(LastGlyph)];
-  return Trunc(MForm->MDXImageList.Items.Find("Font_big")->PatternWidth() * 0.2);
-}
-
-// The cursor sits on the last character of the name, or at the start.
-void PlaceNameCursorOnName() {
-  if (!TextCursor) return;
-  const double e = LastGlyphWidth();
-  const double x = (TextEndX + 2 - e) - (TextCursor->Width - e) / 2;
-  TextCursor->X = x >= 290 && !PlayerName.empty() ? x : 290;
-}
 }  // namespace
 
 void UpdatePlayState() {
@@ -185,27 +171,19 @@ void GameFrame(int32_t lagCount) {
   DrawHud();
 
   if (PlayState == NameEntry) {
-    SelectFont(3);
-    DrawText("Y O U R  N A M E:", 290, 237);
-    DrawText(PlayerName, 290, 277);
-    PlaceNameCursorOnName();
+    DrawNamePrompt();
+    PlaceNameCursor();
   }
   if (PlayState == SubmitPrompt) {
-    SelectFont(3);
-    DrawText("SEND THE RESULT", 280, 217);
-    DrawText("TO WORLD@S", 315, 262);
-    DrawText("HIGHSCORES PAGE?", 270, 307);
+    DrawSubmitPrompt(SubmitConfirmed);
     if (SubmitConfirmed) {
       SubmitConfirmed = false;
-      DrawText("PLEASE WAIT", 312, 352);
-      // The message shows while the submission blocks.
+      // "PLEASE WAIT" shows while the submission blocks.
       surface->ReleaseCanvas();
       f.MDXDraw.Flip();
       SubmitScore();
       CloseMessageWindow();
       LeaveGame();
-    } else {
-      DrawText("Y / N", 375, 352);
     }
   }
   surface->ReleaseCanvas();
