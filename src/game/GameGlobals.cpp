@@ -2,6 +2,7 @@
 
 #include "game/Level.h"
 #include "game/Player.h"
+#include "game/Scenery.h"
 #include "shell/MainForm.h"
 
 namespace fusewick {
@@ -15,6 +16,7 @@ void ResetGameGlobals() {
   FrameRateHeld = 0;
   ResetLevelState();
   ResetPlayerGlobals();
+  ResetGameImages();
 }
 
 }  // namespace fusewick

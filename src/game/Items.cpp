@@ -85,7 +85,7 @@ void TLevelItem::Ignite() {
   ItemState = Burning;
   if (HasFuse) {
     const double fuseX = Kind == ItemDynamit ? X + 46 : X + 5;
-    Flame = new TFire(kFuseFlame, int32_t(std::floor(fuseX)), int32_t(std::floor(Y)), Z());
+    Flame = new TFire(GameImage(kFuseFlame), int32_t(std::floor(fuseX)), int32_t(std::floor(Y)), Z());
     HasFlame = true;
   } else {
     // A mine blinks its lamp instead.
@@ -102,7 +102,7 @@ void TLevelItem::Explode() {
   PlaySound("Bomb_Explosion");
   if (HasFuse) {
     // The fuse flame becomes the explosion.
-    Flame->SetFlameImage(kBlast);
+    Flame->SetFlameImage(GameImage(kBlast));
     if (Kind == ItemDynamit) {
       Flame->X = X - 14;
       Flame->Y = Y - 31;
@@ -112,7 +112,7 @@ void TLevelItem::Explode() {
     }
     Flame->SetZ(5);
   } else {
-    Flame = new TFire(kBlast, int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
+    Flame = new TFire(GameImage(kBlast), int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
     HasFlame = true;
   }
   Flame->OneShot = true;

@@ -581,6 +581,18 @@ bool PlaceIsFree(int32_t kind, double x, double y) {
   return true;
 }
 
+void ReserveSpriteMemory() {
+  // Room for a level and the next one built while the last is still being
+  // freed, with the effects, spawns and shots of play.
+  TRecycled<TPlatform>::Reserve(2 * kPlatformSlots);
+  TRecycled<TCloud>::Reserve(2 * kCloudSlots);
+  TRecycled<TWall>::Reserve(32);
+  TRecycled<TLevelItem>::Reserve(2 * kLevelItemSlots);
+  TRecycled<TMonster>::Reserve(2 * kMonsterSlots);
+  TRecycled<TBullet>::Reserve(2 * kBulletSlots);
+  TRecycled<TFire>::Reserve(160);
+}
+
 void ResetLevelState() {
   FreeAllSlots();
   nextSerial = 0;

@@ -162,6 +162,10 @@ bool PlaceIsFree(int32_t kind, double x, double y);
 // after this many random draws and a scan of every column and lane.
 constexpr int32_t kPlacementDraws = 100;
 
+// Memory for the level's sprites, set aside before a game so that play
+// does not ask the heap for it.
+void ReserveSpriteMemory();
+
 // Puts every level global back to its start-up value (tests start clean).
 void ResetLevelState();
 

@@ -31,6 +31,7 @@ void ResetGameState() {
 }
 
 void BuildGameScreen() {
+  ReserveSpriteMemory();
   // Random(1) is always 0, but it is drawn all the same.
   Background = new TBackground("Background" + std::to_string(1 + Random(1)), 2);
   LeftPanelY = -55;

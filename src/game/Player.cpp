@@ -60,6 +60,14 @@ const std::string kPanelNone = "None", kPanelGun = "PanelGunBonus", kPanelEngine
 const std::string kFreezeRight = "PlayerFreezeRight", kFreezeLeft = "PlayerFreezeLeft";
 const std::string kEnergyLook = "PlayerEnergo";
 
+// The bonus slot shows a panel picture at its pattern size.
+void ShowBonusPanel(const std::string& panel) {
+  if (!BonusPanel) return;
+  BonusPanel->Image = GameImage(panel);
+  BonusPanel->Width = RoundEven(BonusPanel->Image->PatternWidth() * BonusPanel->Scale);
+  BonusPanel->Height = RoundEven(BonusPanel->Image->PatternHeight() * BonusPanel->Scale);
+}
+
 // The captions over the hero (energy shield, ice block).
 class THeroCaption : public TCaption, public TRecycled<THeroCaption> {
  public:
@@ -256,7 +264,7 @@ void TPlayer::TakeBonus(uint8_t kind) {
       break;
     default: return;
   }
-  if (BonusPanel) BonusPanel->SetImage(*panel);
+  ShowBonusPanel(*panel);
   ActiveBonus = kind;
 }
 
@@ -276,7 +284,7 @@ void TPlayer::DropBonus() {
       break;
     default: break;
   }
-  if (BonusPanel) BonusPanel->SetImage(kPanelNone);
+  ShowBonusPanel(kPanelNone);
   ActiveBonus = NoBonus;
   BonusTimeLeft = 0;
   EngineOn = false;
@@ -338,7 +346,10 @@ void TPlayer::UpdateLook() {
   const std::string* look = &kLooks[Facing == 1 ? 1 : 0][bonus];
   if (look != look_) {
     look_ = look;
-    SetImage(*look);
+    // The six looks are looked up once per game.
+    Image = GameImage(*look);
+    Width = RoundEven(Image->PatternWidth() * kScale);
+    Height = RoundEven(Image->PatternHeight() * kScale);
   }
   AnimFrames = Image->PatternCount();
   AnimLoop = true;

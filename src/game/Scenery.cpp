@@ -1,5 +1,6 @@
 #include "game/Scenery.h"
 
+#include <array>
 #include <cmath>
 
 #include "engine/ImageList.h"
@@ -23,11 +24,43 @@ void StretchRender(TImageSprite& s) {
 }
 }  // namespace
 
+// ---- remembered image lookups
+
+namespace {
+struct TRemembered {
+  const std::string* Name;
+  TPictureCollectionItem* Image;
+};
+std::array<TRemembered, 32> remembered{};
+size_t rememberedCount = 0;
+const TPictureCollection* rememberedList = nullptr;
+}  // namespace
+
+TPictureCollectionItem* GameImage(const std::string& constantName) {
+  const TPictureCollection* list = &MForm->MDXImageList.Items;
+  if (list != rememberedList) {
+    rememberedList = list;
+    rememberedCount = 0;
+  }
+  for (size_t i = 0; i < rememberedCount; ++i)
+    if (remembered[i].Name == &constantName) return remembered[i].Image;
+  TPictureCollectionItem* image = FindImage(constantName);
+  if (rememberedCount < remembered.size()) remembered[rememberedCount++] = {&constantName, image};
+  return image;
+}
+
+void ResetGameImages() {
+  rememberedCount = 0;
+  rememberedList = nullptr;
+}
+
 // ---- TFire
 
-TFire::TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z) : TImageSprite(Root()) {
+TFire::TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z) : TFire(FindImage(imageName), x, y, z) {}
+
+TFire::TFire(TPictureCollectionItem* image, int32_t x, int32_t y, int32_t z) : TImageSprite(Root()) {
   Scale = 1.0;
-  SetFlameImage(imageName);
+  SetFlameImage(image);
   X = x;
   Y = y;
   SetZ(z);
@@ -38,8 +71,10 @@ TFire::TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z) : TI
   OneShot = false;
 }
 
-void TFire::SetFlameImage(const std::string& imageName) {
-  Image = FindImage(imageName);
+void TFire::SetFlameImage(const std::string& imageName) { SetFlameImage(FindImage(imageName)); }
+
+void TFire::SetFlameImage(TPictureCollectionItem* image) {
+  Image = image;
   Width = RoundEven(Image->PatternWidth() * Scale);
   Height = RoundEven(Image->PatternHeight() * Scale);
 }

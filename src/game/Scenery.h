@@ -10,13 +10,24 @@
 
 namespace fusewick {
 
+class TPictureCollectionItem;
+
+// The image of that name in the first image list, looked up once per game:
+// the name must live as long as the program (a constant), since the lookup
+// is remembered by the name's address.
+TPictureCollectionItem* GameImage(const std::string& constantName);
+// Forgets the remembered lookups (the image lists were loaded anew).
+void ResetGameImages();
+
 // An animated effect owned by another sprite, which moves, re-images and
 // kills it. Loops, or with OneShot plays its cycle once and hides itself.
 class TFire : public TImageSprite, public TRecycled<TFire> {
  public:
   TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z);
+  TFire(TPictureCollectionItem* image, int32_t x, int32_t y, int32_t z);
   // Replaces the image and recomputes the size; the animation fields stay.
   void SetFlameImage(const std::string& imageName);
+  void SetFlameImage(TPictureCollectionItem* image);
   void Step(int32_t moveCount) override;
   void Render() override;
 
