@@ -89,7 +89,8 @@ TEST_P(JumpHeightTest, RisesByTheJumpsHeight) {
 // The high jump needs the key on the tenth tick after the jump (300 ms).
 INSTANTIATE_TEST_SUITE_P(Jumps, JumpHeightTest,
                          ::testing::Values(JumpCase{1, 186.24}, JumpCase{10, 186.24}, JumpCase{11, 284.04},
-                                           JumpCase{40, 284.04}));
+                                           JumpCase{40, 284.04}),
+                         [](const auto& info) { return "Held" + std::to_string(info.param.heldTicks) + "Ticks"; });
 
 TEST_F(GameplayTest, WalksAt150PixelsPerSecondUpToTheScreenEdges) {
   // Right for 20 ticks, then left until the edge, then right until the edge.

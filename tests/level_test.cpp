@@ -233,7 +233,12 @@ TEST_P(WaterTest, DrownsOnlyWellInsideAWaterTile) {
 
 INSTANTIATE_TEST_SUITE_P(Edges, WaterTest,
                          ::testing::Values(WaterCase{392, false}, WaterCase{392.5, true}, WaterCase{435.5, true},
-                                           WaterCase{436, false}));
+                                           WaterCase{436, false}),
+                         [](const auto& info) {
+                           std::string name = info.param.drowns ? "Drowns" : "Stands";
+                           name.append("AtTenthsX").append(std::to_string(int(info.param.x * 10)));
+                           return name;
+                         });
 
 struct PickupCase {
   uint8_t kind;
@@ -269,7 +274,8 @@ INSTANTIATE_TEST_SUITE_P(
                       PickupCase{ItemMoney10, 10, NoBonus, 0, 3}, PickupCase{ItemMoney20, 20, NoBonus, 0, 3},
                       PickupCase{ItemMoney50, 50, NoBonus, 0, 3}, PickupCase{ItemEngine, 0, EngineBonus, 10000, 3},
                       PickupCase{ItemMegaBomb, 0, NoBonus, 0, 3}, PickupCase{ItemEnergo, 0, EnergyBonus, 10000, 3},
-                      PickupCase{ItemLife, 0, NoBonus, 0, 4}));
+                      PickupCase{ItemLife, 0, NoBonus, 0, 4}),
+    [](const auto& info) { return std::string(ItemImageName(info.param.kind)); });
 
 TEST_F(LevelTest, NothingIsTakenWhileSpawningNorFromAnExplosion) {
   OpenField();
