@@ -44,6 +44,8 @@ class TMForm : public TDXForm {
 
   // Delivers one window-system event to its handler.
   void HandleEvent(const platform::Event& e);
+  // A game controller's button went down (platform::PadButtonCode).
+  void PadButtonDown(int button);
 };
 
 // The one main form; null when none exists.
