@@ -151,6 +151,24 @@ TEST_F(ImageTest, ColourKeySkipsTransparentPixelsAndFollowsTheColour) {
   EXPECT_EQ(dest->Pixel(1, 0), RGB565(0, 255, 0));
 }
 
+TEST_F(ImageTest, KeyedDrawsClippedManyWaysStayExact) {
+  // Every left clip is another column range of the source: more of them
+  // than the surface keeps run tables for.
+  auto opaque = [](int x, int y) { return (uint32_t(x * 4) << 16) | (uint32_t(y * 8) << 8) | 0x80u; };
+  auto* item = Add("Wide", MakePicture(64, 2, [&](int x, int y) { return (x + y) % 3 ? opaque(x, y) : 0u; }), 0, 0);
+  item->Restore();
+  for (int x = 0; x > -60; --x) {
+    dest->Fill(1);
+    item->Draw(dest, x, 0, 0);
+    for (int dx = 0; dx < 64 + x; ++dx)
+      for (int y = 0; y < 2; ++y) {
+        const int sx = dx - x;
+        const uint16_t want = (sx + y) % 3 ? PixelToRGB565(opaque(sx, y)) : 1;
+        ASSERT_EQ(dest->Pixel(dx, y), want) << "at " << x << ": " << dx << "," << y;
+      }
+  }
+}
+
 TEST_F(ImageTest, StretchDrawScalesKeysAndClips) {
   auto* item = Add("Two", MakePicture(2, 1, [](int x, int) { return x ? 0x0000FFu : 0u; }), 0, 0);
   item->Restore();  // black is the key by default

@@ -9,6 +9,23 @@
 namespace fusewick {
 
 namespace {
+// Copies n pixels. Runs of sprite rows are short: fixed-size chunks,
+// inline, beat a call to memcpy for them.
+inline void CopyPixels(uint16_t* dst, const uint16_t* src, int32_t n) {
+  if (n >= 8) {
+    // 16-byte chunks; the last one ends exactly at the run's end and may
+    // overlap the one before (source and destination never overlap).
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) std::memcpy(dst + i, src + i, 16);
+    if (i < n) std::memcpy(dst + n - 8, src + n - 8, 16);
+  } else if (n >= 4) {
+    std::memcpy(dst, src, 8);
+    std::memcpy(dst + n - 4, src + n - 4, 8);
+  } else {
+    for (int32_t i = 0; i < n; ++i) dst[i] = src[i];
+  }
+}
+
 // Fixed RGB values for the desktop's system colours (0xFF0000nn), in the
 // game's own palette: a neutral grey desktop with blue highlights.
 constexpr uint32_t kSystemColors[31] = {
@@ -116,6 +133,7 @@ void TDirectDrawSurface::BuildSpans() const {
     }
   }
   rowSpans_[size_t(height_)] = uint32_t(spans_.size());
+  ranges_.clear();
   spansValid_ = true;
 }
 
@@ -139,25 +157,65 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSu
   uint16_t* dst = &pixels_[size_t(d.Top) * dpitch + size_t(d.Left)];
   if (!transparent) {
     const uint16_t* src = &source->pixels_[size_t(s.Top) * spitch + size_t(s.Left)];
-    for (int32_t row = 0; row < h; ++row, dst += dpitch, src += spitch) std::memcpy(dst, src, size_t(w) * 2);
+    for (int32_t row = 0; row < h; ++row, dst += dpitch, src += spitch) CopyPixels(dst, src, w);
     return;
   }
-  if (!source->spansValid_) source->BuildSpans();
   const int32_t sx0 = s.Left, sx1 = s.Left + w;
+  const SpanRange* range = source->SpansFor(sx0, sx1);  // builds the spans first
+  const Span* spans = source->spans_.data();
+  auto copyRun = [&](uint16_t* drow, const uint16_t* srow, const Span& sp) {
+    const int32_t a = sp.Start < sx0 ? sx0 : sp.Start;
+    const int32_t e = sp.Start + sp.Length;
+    const int32_t b = e > sx1 ? sx1 : e;
+    CopyPixels(drow + (a - sx0), srow + a, b - a);
+  };
+  if (range) {
+    // The usual case, a whole pattern's columns: only the runs that meet them.
+    for (int32_t row = 0; row < h; ++row, dst += dpitch) {
+      const int32_t sy = s.Top + row;
+      const uint16_t* srow = &source->pixels_[size_t(sy) * spitch];
+      const Span* sp = spans + range->First[size_t(sy)];
+      for (const Span* end = sp + range->Count[size_t(sy)]; sp != end; ++sp) copyRun(dst, srow, *sp);
+    }
+    return;
+  }
   for (int32_t row = 0; row < h; ++row, dst += dpitch) {
     const int32_t sy = s.Top + row;
     const uint16_t* srow = &source->pixels_[size_t(sy) * spitch];
-    const Span* sp = &source->spans_[source->rowSpans_[size_t(sy)]];
-    const Span* end = &source->spans_[0] + source->rowSpans_[size_t(sy) + 1];
-    for (; sp != end; ++sp) {
-      int32_t a = sp->Start, b = sp->Start + sp->Length;
-      if (b <= sx0) continue;
-      if (a >= sx1) break;
-      if (a < sx0) a = sx0;
-      if (b > sx1) b = sx1;
-      std::memcpy(dst + (a - sx0), srow + a, size_t(b - a) * 2);
+    for (uint32_t i = source->rowSpans_[size_t(sy)], end = source->rowSpans_[size_t(sy) + 1]; i < end; ++i) {
+      const Span& sp = spans[i];
+      if (sp.Start + sp.Length <= sx0) continue;
+      if (sp.Start >= sx1) break;
+      copyRun(dst, srow, sp);
     }
   }
+}
+
+const TDirectDrawSurface::SpanRange* TDirectDrawSurface::SpansFor(int32_t left, int32_t right) const {
+  if (!spansValid_) BuildSpans();
+  for (const SpanRange& r : ranges_)
+    if (r.Left == left && r.Right == right) return &r;
+  // A pattern block has few column ranges; clipped draws make others, which
+  // take the plain path instead of filling the cache.
+  constexpr size_t kMaxRanges = 32;
+  if (ranges_.size() >= kMaxRanges) return nullptr;
+  // Per row, the opaque runs that meet columns left .. right - 1.
+  SpanRange r;
+  r.Left = left;
+  r.Right = right;
+  r.First.resize(size_t(height_));
+  r.Count.resize(size_t(height_));
+  for (int32_t y = 0; y < height_; ++y) {
+    uint32_t i = rowSpans_[size_t(y)];
+    const uint32_t end = rowSpans_[size_t(y) + 1];
+    while (i < end && spans_[i].Start + spans_[i].Length <= left) ++i;
+    uint32_t j = i;
+    while (j < end && spans_[j].Start < right) ++j;
+    r.First[size_t(y)] = i;
+    r.Count[size_t(y)] = uint16_t(j - i);
+  }
+  ranges_.push_back(std::move(r));
+  return &ranges_.back();
 }
 
 void TDirectDrawSurface::StretchDraw(const TRect& dest, const TRect& src, const TDirectDrawSurface* source,

@@ -77,7 +77,16 @@ class TDirectDrawSurface {
   struct Span {
     uint16_t Start, Length;
   };
+  // For one column range of the surface (a pattern's), each row's first
+  // span that meets it and how many do.
+  struct SpanRange {
+    int32_t Left = 0, Right = 0;
+    std::vector<uint32_t> First;
+    std::vector<uint16_t> Count;
+  };
   void BuildSpans() const;
+  // Null when the cache is full.
+  const SpanRange* SpansFor(int32_t left, int32_t right) const;
 
   int32_t width_ = 0, height_ = 0;
   std::vector<uint16_t> pixels_;
@@ -86,6 +95,7 @@ class TDirectDrawSurface {
   mutable bool spansValid_ = false;
   mutable std::vector<Span> spans_;
   mutable std::vector<uint32_t> rowSpans_;  // index of each row's first span; size Height + 1
+  mutable std::vector<SpanRange> ranges_;   // built on first use, few per surface
 };
 
 }  // namespace fusewick
