@@ -34,14 +34,13 @@ install(FILES
 # The launcher and the menu entry, made for the prefix of this install.
 set(FUSEWICK_DIST_STAGING ${CMAKE_BINARY_DIR}/dist)
 install(CODE "
-  get_filename_component(prefix \"\${CMAKE_INSTALL_PREFIX}\" ABSOLUTE)
-  set(FUSEWICK_GAME_DIR \"\${prefix}/${FUSEWICK_INSTALL_GAMEDIR}\")
-  set(FUSEWICK_LAUNCHER \"\${prefix}/${CMAKE_INSTALL_BINDIR}/fusewick\")
+  set(FUSEWICK_SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")
+  set(FUSEWICK_DIST_STAGING \"${FUSEWICK_DIST_STAGING}\")
   set(FUSEWICK_APP_ID \"${FUSEWICK_APP_ID}\")
-  configure_file(\"${CMAKE_SOURCE_DIR}/dist/fusewick.sh.in\" \"${FUSEWICK_DIST_STAGING}/fusewick\" @ONLY)
-  configure_file(\"${CMAKE_SOURCE_DIR}/dist/fusewick.desktop.in\"
-                 \"${FUSEWICK_DIST_STAGING}/${FUSEWICK_APP_ID}.desktop\" @ONLY)
+  set(FUSEWICK_INSTALL_GAMEDIR \"${FUSEWICK_INSTALL_GAMEDIR}\")
+  set(FUSEWICK_INSTALL_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
 ")
+install(SCRIPT ${CMAKE_CURRENT_LIST_DIR}/InstallDesktopFiles.cmake)
 install(PROGRAMS ${FUSEWICK_DIST_STAGING}/fusewick DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${FUSEWICK_DIST_STAGING}/${FUSEWICK_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
