@@ -6,8 +6,8 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
