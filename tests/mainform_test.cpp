@@ -269,6 +269,7 @@ class ApplicationTest : public ::testing::Test {
   void SetUp() override {
     ResetProgramState();
     SetCurrent(&null);
+    InstallGameData();
   }
   void TearDown() override {
     SetCurrent(nullptr);
