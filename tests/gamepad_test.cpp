@@ -231,6 +231,17 @@ class PadMenuTest : public FormHarness {
     DeliverEvents();
   }
 
+  // One frame tick with the button held, then one with it released: what
+  // the game reads as the pad's held states.
+  void Hold(SDL_GameControllerButton b) {
+    SDL_JoystickSetVirtualButton(j, b, 1);
+    DeliverEvents();
+    form->MDXTimerTimer(1);
+    SDL_JoystickSetVirtualButton(j, b, 0);
+    DeliverEvents();
+    form->MDXTimerTimer(1);
+  }
+
   std::unique_ptr<SdlPlatform> sdl;
   int pad = -1;
   SDL_Joystick* j = nullptr;
@@ -263,6 +274,26 @@ TEST_F(PadMenuTest, DPadMovesTheMainMenuSelectionAndAActivatesIt) {
   Press(SDL_CONTROLLER_BUTTON_A);
   EXPECT_EQ(GameScreen, MainMenu);
   EXPECT_EQ(MenuSelection, 3);
+}
+
+TEST_F(PadMenuTest, AGameIsStartedPlayedAndItsScoreEnteredWithThePadAlone) {
+  Create();
+  Press(SDL_CONTROLLER_BUTTON_A);  // new game
+  ASSERT_EQ(GameScreen, Game);
+  for (int i = 0; i < 100 && PlayState == LevelIntro; ++i) form->MDXTimerTimer(1);
+  ASSERT_EQ(PlayState, Running);
+  Score = 5000;  // enough for the table
+  Hold(SDL_CONTROLLER_BUTTON_BACK);
+  EXPECT_EQ(PlayState, QuitConfirm);
+  Hold(SDL_CONTROLLER_BUTTON_Y);
+  ASSERT_EQ(PlayState, NameEntry);
+  Press(SDL_CONTROLLER_BUTTON_A);  // Enter: the name as it stands
+  EXPECT_EQ(PlayState, SubmitPrompt);
+  EXPECT_EQ(HighScores[1].Score, 5000);
+  Hold(SDL_CONTROLLER_BUTTON_B);  // no, not sent
+  ASSERT_EQ(GameScreen, HighScoreScreen);
+  Press(SDL_CONTROLLER_BUTTON_A);  // back
+  EXPECT_EQ(GameScreen, MainMenu);
 }
 
 }  // namespace
