@@ -10,9 +10,11 @@
 #include "engine/Picture.h"
 #include "game/GameGlobals.h"
 #include "persist/Records.h"
+#include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
+#include "shell/Sound.h"
 #include "shell/Text.h"
 
 namespace fusewick::testing {
@@ -45,6 +47,18 @@ inline void ResetProgramState() {
   ResetTextState();
   ResetGameGlobals();
   ResetRecords();
+  ResetSound();
+}
+
+// The game's archives and songs as the build made them, linked into the
+// working folder (Data/Res, Data/Music); Data/Save stays the test's own.
+inline void LinkGameData() {
+  namespace fs = std::filesystem;
+  const fs::path built = fs::path(FUSEWICK_BINARY_DIR) / "Data";
+  fs::create_directories("Data");
+  for (const char* sub : {"Res", "Music"})
+    if (fs::exists(built / sub) && !fs::exists(fs::path("Data") / sub))
+      fs::create_directory_symlink(built / sub, fs::path("Data") / sub);
 }
 
 // A picture of w x h whose pixel (x, y) is fn(x, y).
@@ -61,12 +75,15 @@ class FormHarness : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
+    LinkGameData();
     platform::SetCurrent(&null);
+    platform::SetCurrentAudio(&audio);
     null.OpenWindow(kFormCaption, 800, 600);
     form = std::make_unique<TMForm>();
   }
   void TearDown() override {
     form.reset();
+    platform::SetCurrentAudio(nullptr);
     platform::SetCurrent(nullptr);
     ResetProgramState();
   }
@@ -87,6 +104,7 @@ class FormHarness : public ::testing::Test {
 
   TempDir dir;
   platform::NullPlatform null;
+  platform::NullAudio audio;  // records the effects and songs played
   std::unique_ptr<TMForm> form;
 };
 

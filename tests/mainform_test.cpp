@@ -268,6 +268,7 @@ class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
+    LinkGameData();
     SetCurrent(&null);
   }
   void TearDown() override {
