@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/Picture.h"
 #include "game/GameGlobals.h"
@@ -42,23 +43,25 @@ class TempDir {
   std::filesystem::path old_, path_;
 };
 
+// The game's built data (image and sound archives, songs) seen from the
+// working folder as Data/Res and Data/Music, as the game finds them beside
+// itself; Data/Save stays the test's own.
+inline void InstallGameData() {
+  const std::filesystem::path built = std::filesystem::path(FUSEWICK_BINARY_DIR) / "Data";
+  ASSERT_TRUE(std::filesystem::exists(built / "Res" / "Images1.dxg"))
+      << "the image archives are built with the game: build it before running the tests";
+  std::filesystem::create_directories("Data");
+  for (const char* sub : {"Res", "Music"})
+    if (!std::filesystem::exists(std::filesystem::path("Data") / sub))
+      std::filesystem::create_directory_symlink(built / sub, std::filesystem::path("Data") / sub);
+}
+
 inline void ResetProgramState() {
   ResetShellGlobals();
   ResetTextState();
   ResetGameGlobals();
   ResetRecords();
   ResetSound();
-}
-
-// The game's archives and songs as the build made them, linked into the
-// working folder (Data/Res, Data/Music); Data/Save stays the test's own.
-inline void LinkGameData() {
-  namespace fs = std::filesystem;
-  const fs::path built = fs::path(FUSEWICK_BINARY_DIR) / "Data";
-  fs::create_directories("Data");
-  for (const char* sub : {"Res", "Music"})
-    if (fs::exists(built / sub) && !fs::exists(fs::path("Data") / sub))
-      fs::create_directory_symlink(built / sub, fs::path("Data") / sub);
 }
 
 // A picture of w x h whose pixel (x, y) is fn(x, y).
@@ -75,10 +78,10 @@ class FormHarness : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
-    LinkGameData();
     platform::SetCurrent(&null);
     platform::SetCurrentAudio(&audio);
     null.OpenWindow(kFormCaption, 800, 600);
+    InstallGameData();
     form = std::make_unique<TMForm>();
   }
   void TearDown() override {
@@ -93,6 +96,26 @@ class FormHarness : public ::testing::Test {
     null.Advance(30);
     form->MDXTimer.Idle();
   }
+  // Types a character (a key press's character event).
+  void Type(char c) {
+    platform::Event e;
+    e.Type = platform::EventType::Char;
+    e.Char = uint8_t(c);
+    form->HandleEvent(e);
+  }
+  void MouseTo(int x, int y) {
+    platform::Event e;
+    e.Type = platform::EventType::MouseMove;
+    e.X = x;
+    e.Y = y;
+    form->HandleEvent(e);
+  }
+  void Click() { form->HandleEvent(platform::Event{platform::EventType::Click}); }
+  // Records the names of the effects the game plays from now on.
+  std::vector<std::string>& RecordSounds() {
+    PlaySoundObserver = [this](const std::string& name) { sounds.push_back(name); };
+    return sounds;
+  }
   void Key(int vk, bool down, uint8_t shift = 0) {
     null.SetKey(vk, down);
     platform::Event e;
@@ -106,6 +129,7 @@ class FormHarness : public ::testing::Test {
   platform::NullPlatform null;
   platform::NullAudio audio;  // records the effects and songs played
   std::unique_ptr<TMForm> form;
+  std::vector<std::string> sounds;
 };
 
 }  // namespace fusewick::testing

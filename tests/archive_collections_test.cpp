@@ -69,7 +69,7 @@ TEST(PictureArchiveFile, LoadsEveryItemWithItsProperties) {
 
 TEST(PictureArchiveFile, AFailingLoadKeepsTheItemsBeforeTheError) {
   Bytes cut = ImagesFile();
-  cut.resize(cut.size() - 30);  // inside the second picture
+  cut.erase(cut.end() - 30, cut.end());  // inside the second picture
   TPictureCollection images;
   images.Add()->SetName("Stale");
   try {

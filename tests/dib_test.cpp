@@ -121,7 +121,7 @@ TEST(Dib, MalformedBitmapsAreInvalid) {
        MakeDib({.Width = 60000, .Height = 60000, .Bits = 8, .Compression = 1, .Table = Bytes(1024), .Pixels = {0, 1}})},
       {"more pixels than a side may have", MakeDib(rgb(kMaxDibSide + 1, 1))},
       {"more pixels than a picture may have", MakeDib(rgb(8192, 4096))},
-      {"pixel rows cut short", [] { Bytes b = MakeDib({.Width = 2, .Height = 2, .Pixels = Bytes(16)}); b.resize(b.size() - 1); return b; }()},
+      {"pixel rows cut short", [] { Bytes b = MakeDib({.Width = 2, .Height = 2, .Pixels = Bytes(16)}); b.pop_back(); return b; }()},
       {"RLE image size beyond the payload", MakeDib({.Bits = 8, .Compression = 1, .Table = Bytes(1024), .Pixels = {0, 1}, .ImageSize = 3})},
       {"colour table cut short", MakeDib({.Bits = 8, .ColorsUsed = 16, .Table = Bytes(60)})},
   };

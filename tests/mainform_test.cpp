@@ -268,8 +268,8 @@ class ApplicationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetProgramState();
-    LinkGameData();
     SetCurrent(&null);
+    InstallGameData();
   }
   void TearDown() override {
     SetCurrent(nullptr);

@@ -4,6 +4,7 @@
 #include "game/GameGlobals.h"
 #include "persist/Online.h"
 #include "persist/SaveFiles.h"
+#include "shell/Captions.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
 #include "shell/Screens.h"
@@ -96,8 +97,15 @@ void GameFrame(int32_t lagCount) {
   f.MDXDraw.Surface()->Fill(0);
   f.MDXSpriteEngine.FreeKilled();
   if (PlayfieldActive) f.MDXSpriteEngine.Move(lagCount);
+  // While the world stands still for name entry the cursor still blinks.
+  if (PlayState == NameEntry && TextCursor) TextCursor->Move(lagCount);
   f.MDXSpriteEngine.Draw();
   DrawHud();
+  if (PlayState == NameEntry) {
+    DrawNamePrompt();
+    PlaceNameCursor();
+  }
+  if (PlayState == SubmitPrompt) DrawSubmitPrompt(SubmitConfirmed);
   if (PlayState == SubmitPrompt && SubmitConfirmed) {
     SubmitConfirmed = false;
     f.MDXDraw.Surface()->ReleaseCanvas();

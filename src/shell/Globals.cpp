@@ -1,5 +1,7 @@
 #include "shell/Globals.h"
 
+#include "shell/Sound.h"
+
 namespace fusewick {
 
 uint8_t GameScreen = NoScreen;
@@ -67,6 +69,7 @@ void ResetShellGlobals() {
   UpWasHeld = false;
   UpGestureArmed = true;
   UpHoldTime = 0;
+  PlaySoundObserver = nullptr;
 }
 
 }  // namespace fusewick

@@ -59,9 +59,11 @@ TMForm::~TMForm() {
 }
 
 void LoadResources() {
-  // The archives are read here once the archive reader exists; until then
-  // the image lists stay empty.
-  LoadSounds();
+  // Relative to the working directory; a missing or damaged archive stops
+  // the start-up with its error.
+  MForm->MDXImageList.Items.LoadFromFile("Data/Res/Images1.dxg");
+  MForm->MDXImageList2.Items.LoadFromFile("Data/Res/Images2.dxg");
+  LoadSoundArchive("Data/Res/Sounds.dxw");
 }
 
 void TMForm::FormCreate() {

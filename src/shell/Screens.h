@@ -1,6 +1,7 @@
 #pragma once
 // The menu screens: main menu, options, high scores and help.
 #include <cstdint>
+#include <string>
 
 namespace fusewick {
 
@@ -29,13 +30,18 @@ void UpdateHighlights();
 void SelectPrevious();
 void SelectNext();
 
-// The Options text row.
+// The Options text row: editing while TextCursor is active.
 bool TextEditActive();
 void StartTextEdit();
 void StopTextEdit();
+// One typed character for the Options text row / for name entry.
 void OptionsTextKey(char key);
-// Name entry at the end of a game.
 void NameEntryKey(char key);
+// Put TextCursor on the last character drawn of AddText / PlayerName.
+void PlaceOptionsCursor();
+void PlaceNameCursor();
+// The text without its last character ("" stays "").
+std::string DeleteLastChar(const std::string& text);
 
 // The menu-mode switch: music and mouse cursor once on entering the menus.
 void EnterMenuMode();

@@ -9,8 +9,10 @@
 namespace fusewick {
 
 uint32_t SongHandle = 0;
+std::function<void(const std::string&)> PlaySoundObserver;
 
 void PlaySound(const std::string& name) {
+  if (PlaySoundObserver) PlaySoundObserver(name);
   if (!GameOptions.SoundOn) return;
   if (!MForm) return;  // no form, no wave list: nothing to play
   TWaveCollectionItem* item = MForm->MDXWaveList.Items.Find(name);
@@ -32,7 +34,7 @@ void StopMusic() {
   SongHandle = 0;
 }
 
-void LoadSounds() { MForm->MDXWaveList.Items.LoadFromFile(kSoundsFile); }
+void LoadSoundArchive(const std::string& fileName) { MForm->MDXWaveList.Items.LoadFromFile(fileName); }
 
 uint32_t SongLoadFromFile(const char* fileName) { return platform::CurrentAudio().SongLoadFromFile(fileName); }
 void SongPlay(uint32_t handle) { platform::CurrentAudio().SongPlay(handle); }

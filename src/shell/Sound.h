@@ -2,13 +2,13 @@
 // Sound effects and music of the shell. One song plays at a time in the
 // background: the game song on the game screen, the menu song elsewhere.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace fusewick {
 
 constexpr const char* kGameSongFile = "Data/Music/Game.xm";
 constexpr const char* kMenuSongFile = "Data/Music/Menu.xm";
-constexpr const char* kSoundsFile = "Data/Res/Sounds.dxw";
 
 // The loaded song of the music library, 0 when none is loaded.
 extern uint32_t SongHandle;
@@ -26,7 +26,11 @@ void PlayMusic(const std::string& fileName);
 void StopMusic();
 
 // Start-up: the sound archive into the main form's wave list.
-void LoadSounds();
+void LoadSoundArchive(const std::string& fileName);
+
+// When set, every PlaySound call reports the effect's name here first,
+// whether or not sounds are on: tests watch the effects the game asks for.
+extern std::function<void(const std::string&)> PlaySoundObserver;
 
 // The music library: loads a module (0 when it cannot), starts a loaded
 // song in the background, stops and releases one.

@@ -24,8 +24,15 @@ void SelectFont(uint8_t index);
 void DrawText(const std::string& text, int32_t x, int32_t y);
 // How many of 9, 99, 999, 9999, 99999 n exceeds.
 int32_t ExtraDigits(int32_t n);
+// Width the text cursor covers for glyph number `glyph` (LastGlyph): the
+// big font's width, the big font's space advance after a space, else 0.
+int32_t CursorGlyphWidth(int32_t glyph);
 
 void DrawHud();
+// The name-entry window's prompt and PlayerName (drawn after the HUD).
+void DrawNamePrompt();
+// The submit window's question, then "PLEASE WAIT" or "Y / N".
+void DrawSubmitPrompt(bool pleaseWait);
 void DrawOptionsText();
 void DrawHighScoreTable();
 

@@ -161,10 +161,12 @@ void DrawMenuButton(cairo_t* cr, const Frame& f) {
 
 void DrawOptionsRow(cairo_t* cr, const Frame& f) {
   // A frame around a row of the options table; the table shows through.
+  // Its top edge is a thin line: the big letters of the free-text row start
+  // two pixels below the frame's top.
   double w = f.Width, h = f.Height;
   bool lit = f.Variant == 1;
-  RoundRect(cr, 2, 2, w - 4, h - 4, 10);
-  RoundRect(cr, 8, 7, w - 16, h - 14, 6);
+  RoundRect(cr, 2, 1, w - 4, h - 3, 10);
+  RoundRect(cr, 8, 3.5, w - 16, h - 10.5, 6);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
   if (lit)
     FillStrokeV(cr, 2, h - 2, kLitTop, kLitBottom, kInk, 2);
@@ -201,7 +203,8 @@ void DrawOptionsTable(cairo_t* cr, const Frame& f) {
     DrawLabel(cr, ":", 236, baselines[i], Align::Left, s);
   }
   // The field of the free-text row (the game writes it from x 294).
-  Inset(cr, 260, 232, 250, 42, 8);
+  // It sits inside the row's frame (the row starts at y 239).
+  Inset(cr, 258, 240, 254, 34, 6);
   LabelStyle hint = Plain(12, 0x8FA0D8);
   hint.Outline = 1;
   DrawLabel(cr, "ENTER: SELECT    ARROWS: MOVE", w - 36, 365, Align::Right, hint);
@@ -308,13 +311,15 @@ void DrawHelpPage(cairo_t* cr, const Frame& f) {
         {"ESC", 110, "finish the game (asks first)"},
         {"ALT + ENTER", 110, "window or full screen"},
     };
-    double y = 150;
+    // Everything ends above the page buttons, which the game puts 322
+    // pixels below the page's top.
+    double y = 140;
     for (const Row& r : rows) {
       Key(cr, 40, y, r.kw, r.key);
       HelpLine(cr, 166, y, r.text);
-      y += 29;
+      y += 25;
     }
-    HelpLine(cr, 36, 362 - 8, "A joystick works too. Start with 3 lives and 5 energy points per life.", cyan);
+    HelpLine(cr, 36, 314, "A joystick works too. Start with 3 lives and 5 energy points per life.", cyan);
     (void)h;
   } else if (f.Variant == 2) {
     HelpTitle(cr, w, "BOMBS AND FUSES", 2);

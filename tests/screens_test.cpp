@@ -1,0 +1,389 @@
+// The menu screens with their sprites, driven as a player would: keys,
+// typed characters, pointer moves and clicks, one frame tick at a time.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Harness.h"
+#include "engine/ImageList.h"
+#include "persist/Online.h"
+#include "persist/SaveFiles.h"
+#include "shell/Captions.h"
+#include "shell/Screens.h"
+
+using namespace fusewick;
+using namespace fusewick::testing;
+using namespace fusewick::platform;
+
+namespace {
+
+class ScreensTest : public FormHarness {
+ protected:
+  void SetUp() override {
+    FormHarness::SetUp();
+    Create();
+    Tick();
+  }
+  void Press(int vk) {
+    Key(vk, true);
+    Key(vk, false);
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) Tick();
+  }
+  // The centre of button i of the current screen.
+  void PointAt(int i) {
+    const TMenuButton* b = MenuButtons[size_t(i)];
+    MouseTo(int(b->X) + b->Width / 2, int(b->Y) + b->Height / 2);
+  }
+  int Sprites() { return form->MDXSpriteEngine.Engine()->SpriteCount(); }
+};
+
+TEST_F(ScreensTest, HoverChoosesAndAClickAnywhereActivates) {
+  PointAt(3);
+  Tick();
+  EXPECT_EQ(MenuSelection, 3);
+  EXPECT_TRUE(MenuButtons[3]->Highlighted);
+  EXPECT_FALSE(MenuButtons[1]->Highlighted);
+  MouseTo(5, 5);  // off every button: the last one stays chosen
+  Tick();
+  EXPECT_EQ(MenuSelection, 3);
+  Click();
+  EXPECT_EQ(GameScreen, HighScoreScreen);
+}
+
+TEST_F(ScreensTest, HoverRectanglesIncludeTheirEdges) {
+  const TMenuButton& b = *MenuButtons[2];
+  const int right = int(b.X) + b.Width, bottom = int(b.Y) + b.Height;
+  const std::pair<int, int> onButton2[] = {{int(b.X), int(b.Y)}, {right, bottom}};
+  for (auto [x, y] : onButton2) {
+    MenuSelection = 1;
+    MouseTo(x, y);
+    Tick();
+    EXPECT_EQ(MenuSelection, 2) << x << "," << y;
+  }
+  MouseTo(right + 1, bottom);
+  MenuSelection = 1;
+  Tick();
+  EXPECT_EQ(MenuSelection, 1);
+}
+
+TEST_F(ScreensTest, HighlightSoundOncePerChangeOfSelection) {
+  std::vector<std::string>& played = RecordSounds();
+  PointAt(2);
+  Ticks(3);
+  EXPECT_EQ(played, std::vector<std::string>{"Button_Activated"});
+  // Across three buttons: three times.
+  for (int i : {3, 4, 5}) {
+    PointAt(i);
+    Ticks(2);
+  }
+  EXPECT_EQ(played.size(), 4u);
+  // Keys move the highlight too; pressing Up at the first button changes
+  // nothing and plays nothing.
+  Press(VK_UP);
+  Tick();
+  EXPECT_EQ(played.size(), 5u);
+  MenuSelection = 1;
+  Tick();
+  played.clear();
+  Press(VK_UP);
+  Ticks(2);
+  EXPECT_TRUE(played.empty());
+}
+
+TEST_F(ScreensTest, MainMenuPointerFollowsTheSelection) {
+  EXPECT_TRUE(MenuPointer->Visible);
+  EXPECT_EQ(MenuPointer->Y, 191);
+  for (auto [key, y] : {std::pair{VK_DOWN, 239}, {VK_DOWN, 289}, {VK_UP, 239}}) {
+    Press(key);
+    Tick();
+    EXPECT_EQ(MenuPointer->Y, y);
+  }
+}
+
+TEST_F(ScreensTest, EveryScreenAndBackLeavesNoSprite) {
+  const int before = Sprites();
+  // Options, high scores, help, each entered and left by the keyboard.
+  for (int button : {2, 3, 4}) {
+    while (MenuSelection < button) Press(VK_DOWN);
+    Press(VK_RETURN);
+    Tick();
+    EXPECT_GT(Sprites(), 0);
+    MenuSelection = GameScreen == Options ? 5 : 3;
+    Press(VK_RETURN);
+    ASSERT_EQ(GameScreen, MainMenu);
+    EXPECT_EQ(MenuSelection, button);
+    Tick();  // the old buttons are freed
+    EXPECT_EQ(Sprites(), before);
+  }
+}
+
+TEST_F(ScreensTest, HelpPagesTurnBothWays) {
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  ASSERT_EQ(GameScreen, Help);
+  EXPECT_EQ(HelpCaption->Image->Name(), "Help1");
+  const std::pair<int, const char*> steps[] = {
+      {VK_RIGHT, "Help2"}, {VK_RIGHT, "Help3"}, {VK_RIGHT, "Help1"},  // button 2: next
+      {VK_LEFT, "Help1"},                                             // selects button 1
+      {VK_LEFT, "Help3"}, {VK_LEFT, "Help2"},                         // button 1: previous
+  };
+  for (auto [key, page] : steps) {
+    Press(key);
+    Tick();
+    EXPECT_EQ(HelpCaption->Image->Name(), page);
+  }
+  EXPECT_EQ(GameScreen, Help);
+}
+
+TEST_F(ScreensTest, HighScoreButtons) {
+  MenuSelection = 3;
+  Press(VK_RETURN);
+  HighScores[1] = {"ME", 5000};
+  Press(VK_UP);  // clear the table
+  Press(VK_RETURN);
+  EXPECT_EQ(HighScores[1], (THighScore{"ANONYMOUS", 1000}));
+  Press(VK_RIGHT);  // the world page
+  Press(VK_RETURN);
+  ASSERT_FALSE(null.OpenedUrls.empty());
+  EXPECT_EQ(null.OpenedUrls.back(), WorldHighScoresUrl());
+  EXPECT_EQ(GameScreen, HighScoreScreen);
+}
+
+TEST_F(ScreensTest, ExitSavesBothFilesAndEnds) {
+  GameOptions.AddText = "HELLO";
+  for (int i = 0; i < 5; ++i) Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_TRUE(null.Exit);
+  EXPECT_EQ(null.Status, 0);
+  EXPECT_TRUE(std::filesystem::exists(HighScoresPath));
+  EXPECT_TRUE(std::filesystem::exists(OptionsPath));
+}
+
+TEST_F(ScreensTest, OptionsSurviveARestart) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  for (int button : {1, 2, 3}) {
+    MenuSelection = button;
+    Press(VK_RETURN);
+  }
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  for (char c : std::string("hi there")) Type(c);
+  form->HandleEvent(Event{EventType::Close});
+  ASSERT_TRUE(null.Exit);
+
+  // A new run in the same folder.
+  form.reset();
+  ResetProgramState();
+  null.Exit = false;
+  form = std::make_unique<TMForm>();
+  Create();
+  EXPECT_TRUE(GameOptions.FullScreen);
+  EXPECT_TRUE(null.FullScreen);
+  EXPECT_TRUE(GameOptions.MusicOn);
+  EXPECT_TRUE(GameOptions.SoundOn);
+  EXPECT_EQ(GameOptions.AddText, "HI THERE");
+}
+
+TEST_F(ScreensTest, OptionsTextRow) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  Tick();
+  Press(VK_UP);  // the text row's button
+  Press(VK_RETURN);
+  ASSERT_TRUE(TextEditActive());
+  Tick();
+  EXPECT_EQ(TextCursor->X, 292);  // an empty text: the cursor at its start
+  for (char c : std::string("ab c1-")) Type(c);
+  EXPECT_EQ(GameOptions.AddText, "AB C");
+  Type(8);
+  EXPECT_EQ(GameOptions.AddText, "AB ");
+  Type('d');
+  Ticks(2);  // the cursor goes where the previous frame's text ended
+  // On the last character: its big-font width w, the cursor's width W,
+  // X = TextEndX + 2 - w - (W - w) / 2.
+  const double w = WideWidths['D' - 46], W = TextCursor->Width;
+  EXPECT_DOUBLE_EQ(TextCursor->X, TextEndX + 2 - w - (W - w) / 2);
+
+  // Letters stop where the pen passes the limit; spaces go on.
+  for (int i = 0; i < 40; ++i) {
+    Type('w');
+    Tick();
+  }
+  const std::string full = GameOptions.AddText;
+  EXPECT_LT(full.size(), 40u);
+  EXPECT_GE(TextEndX, 526 - TextCursor->Width);
+  Type(' ');
+  EXPECT_EQ(GameOptions.AddText, full + " ");
+
+  // Any key with another button chosen stops the editing.
+  Press(VK_DOWN);
+  EXPECT_FALSE(TextEditActive());
+  Type('x');
+  EXPECT_EQ(GameOptions.AddText, full + " ");
+  Ticks(2);
+  EXPECT_FALSE(TextCursor->Visible);
+}
+
+TEST_F(ScreensTest, EnterOnTheTextRowStartsAndStopsEditing) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  EXPECT_TRUE(TextEditActive());
+  Type(13);  // the Enter key's character is no letter
+  Press(VK_RETURN);
+  EXPECT_FALSE(TextEditActive());
+  EXPECT_EQ(GameOptions.AddText, "");
+}
+
+TEST_F(ScreensTest, TextCursorBlinksEvery500ms) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  Tick();
+  ASSERT_FALSE(TextCursor->Visible);  // hidden while not editing
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  std::vector<int> changes;
+  bool last = TextCursor->Visible;
+  for (int i = 0; i < 40; ++i) {
+    Tick();
+    if (TextCursor->Visible != last) changes.push_back(i);
+    last = TextCursor->Visible;
+  }
+  // At once, then every 17 ticks of 30 ms.
+  EXPECT_EQ(changes, (std::vector<int>{0, 17, 34}));
+}
+
+// ---- name entry, in a game whose score enters the table
+
+class NameEntryTest : public ScreensTest {
+ protected:
+  void SetUp() override {
+    ScreensTest::SetUp();
+    MenuSelection = 1;
+    Press(VK_RETURN);
+    ASSERT_EQ(GameScreen, Game);
+    Score = 550;
+    OpenMessageWindow(NameEntry);
+    ASSERT_NE(TextCursor, nullptr);
+  }
+};
+
+TEST_F(NameEntryTest, Rules) {
+  const int W = TextCursor->Width;
+  struct Case {
+    std::string name;
+    int textEndX;
+    char key;
+    std::string want;
+  };
+  const Case cases[] = {
+      {"", 0, 'a', "A"},
+      {"A", 0, 'b', "AB"},
+      {"AB", 0, ' ', "AB "},
+      {"AB", 0, '7', "AB"},   // digits and the rest are ignored
+      {"AB", 0, '@', "AB"},
+      {"AB", 0, 8, "A"},      // Backspace
+      {"", 0, 8, ""},
+      {"AB", 503 - W, 'c', "ABC"},
+      {"AB", 504 - W, 'c', "AB"},  // the pen has reached the limit
+      {"AB", 504 - W, ' ', "AB "},  // spaces are still taken
+      {"", 9999, 'z', "Z"},         // the first letter always is
+  };
+  for (const Case& c : cases) {
+    PlayerName = c.name;
+    TextEndX = c.textEndX;
+    Type(c.key);
+    EXPECT_EQ(PlayerName, c.want) << "'" << c.name << "' + " << int(c.key);
+  }
+}
+
+TEST_F(NameEntryTest, TypingDrawsTheNameWithTheCursorOnItsLastCharacter) {
+  Tick();
+  EXPECT_EQ(TextCursor->X, 290);  // an empty name
+  for (char c : std::string("ab")) {
+    Type(c);
+    Tick();
+  }
+  EXPECT_EQ(PlayerName, "AB");
+  const double W = TextCursor->Width;
+  double w = WideWidths['B' - 46];
+  EXPECT_DOUBLE_EQ(TextCursor->X, TextEndX + 2 - w - (W - w) / 2);
+  // After a trailing space the cursor covers the space's advance.
+  Type(' ');
+  Tick();
+  w = Trunc(FindImage("Font_big")->PatternWidth() * 0.2);
+  EXPECT_DOUBLE_EQ(TextCursor->X, TextEndX + 2 - w - (W - w) / 2);
+  // The cursor blinks while the world stands still.
+  bool changed = false;
+  const bool was = TextCursor->Visible;
+  for (int i = 0; i < 20; ++i) {
+    Tick();
+    changed |= TextCursor->Visible != was;
+  }
+  EXPECT_TRUE(changed);
+}
+
+TEST_F(NameEntryTest, EnterStoresTheResultAndAsksToSendIt) {
+  for (char c : std::string("ann")) {
+    Type(c);
+    Tick();
+  }
+  const int sprites = Sprites();
+  Type(13);
+  EXPECT_EQ(PlayState, SubmitPrompt);
+  EXPECT_EQ(TextCursor, nullptr);
+  // 550 goes between 600 and 500; 100 drops out.
+  EXPECT_EQ(HighScores[6], (THighScore{"ANN", 550}));
+  EXPECT_EQ(HighScores[7].Score, 500);
+  EXPECT_EQ(HighScores[10].Score, 200);
+  Tick();  // the name window and its cursor are freed, the prompt stays
+  EXPECT_EQ(Sprites(), sprites - 1);
+  // No to sending: the high-score screen, the name kept for the next game.
+  null.SetKey('N', true);
+  Tick();
+  EXPECT_EQ(GameScreen, HighScoreScreen);
+  EXPECT_EQ(PlayerName, "ANN");
+}
+
+TEST_F(NameEntryTest, AnEmptyNameIsAccepted) {
+  PlayerName.clear();
+  Type(13);
+  EXPECT_EQ(HighScores[6], (THighScore{"", 550}));
+}
+
+// ---- the caption sprite
+
+TEST_F(ScreensTest, CaptionDrawsStretchedByScale) {
+  TPictureCollectionItem* item = form->MDXImageList.Items.Add();
+  item->SetName("Dot");
+  item->Picture = MakePicture(2, 2, [](int, int) { return 0xFF0000u; });
+  item->Restore();
+  LeaveMainMenu();
+  auto* caption = new TCaption("Dot", 10.4, 20.6);
+  EXPECT_EQ(caption->Z(), 6);
+  caption->Scale = 2.5;
+  caption->SetImage("Dot");
+  EXPECT_EQ(caption->Width, 5);
+  TDirectDrawSurface& s = *form->MDXDraw.Surface();
+  s.Fill(0);
+  caption->Render();
+  // From (Round(X), Round(Y)) to (Round(X + Width), Round(Y + Height)).
+  const uint16_t red = PixelToRGB565(0xFF0000);
+  EXPECT_EQ(s.Pixel(10, 21), red);
+  EXPECT_EQ(s.Pixel(14, 25), red);
+  EXPECT_NE(s.Pixel(15, 25), red);
+  EXPECT_NE(s.Pixel(9, 21), red);
+  EXPECT_NE(s.Pixel(10, 20), red);
+  caption->Visible = false;
+  s.Fill(0);
+  caption->Render();
+  EXPECT_NE(s.Pixel(10, 21), red);
+}
+
+}  // namespace
