@@ -35,6 +35,9 @@ TMForm::TMForm() : MDXDraw(this), MDXInput(this) {
   MDXImageList.SetDXDraw(&MDXDraw);
   MDXImageList2.SetDXDraw(&MDXDraw);
   MDXSpriteEngine.SetDXDraw(&MDXDraw);
+  MDXWaveList.SetDXSound(&MDXSound);
+  MDXSound.AutoInitialize = true;
+  MDXSound.Loaded();  // a missing sound device leaves the game silent
   MDXInput.ActiveOnly = true;
   for (int axis = 0; axis < 3; ++axis) {
     MDXInput.Joystick.SetDeadZone(axis, 50);

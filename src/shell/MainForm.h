@@ -8,6 +8,7 @@
 #include "engine/Display.h"
 #include "engine/ImageList.h"
 #include "engine/Input.h"
+#include "engine/SoundDevice.h"
 #include "engine/Sprite.h"
 #include "engine/Timer.h"
 #include "platform/Platform.h"
@@ -28,6 +29,8 @@ class TMForm : public TDXForm {
   TDXImageList MDXImageList;
   TDXImageList MDXImageList2;
   TDXSpriteEngine MDXSpriteEngine;
+  TDXSound MDXSound;
+  TDXWaveList MDXWaveList;
   TDXInput MDXInput;
   TDXTimer MDXTimer;
 
