@@ -152,7 +152,7 @@ TEST_F(TextTest, ExtraDigitsCountsTheThresholds) {
 }
 
 TEST_F(TextTest, EnergyBarLengths) {
-  Player = new TPlayer(form->MDXSpriteEngine.Engine());
+  Player = new TPlayer("PlayerLeft");
   const std::pair<int, int> cases[] = {{5, 0}, {4, 11}, {3, 22}, {0, 54}};
   for (auto [energy, columns] : cases) {
     Player->Energy = energy;
@@ -168,7 +168,7 @@ TEST_F(TextTest, EnergyBarLengths) {
 }
 
 TEST_F(TextTest, EnergyBarBlinksAtTwoPointsOrFewer) {
-  Player = new TPlayer(form->MDXSpriteEngine.Engine());
+  Player = new TPlayer("PlayerLeft");
   for (int energy : {1, 2}) {
     Player->Energy = energy;
     Player->HealthBlinkTimer = 0;
@@ -188,7 +188,7 @@ TEST_F(TextTest, EnergyBarBlinksAtTwoPointsOrFewer) {
 }
 
 TEST_F(TextTest, BonusSecondsBesideTheGauge) {
-  Player = new TPlayer(form->MDXSpriteEngine.Engine());
+  Player = new TPlayer("PlayerLeft");
   const std::pair<int, int> cases[] = {{0, 737}, {9999, 737}, {10000, 731}, {123456, 725}};
   for (auto [ms, x] : cases) {
     Player->BonusTimeLeft = ms;

@@ -1,7 +1,14 @@
 #include "game/PlayFlow.h"
 
+#include <string>
+
+#include "engine/ImageList.h"
 #include "engine/Input.h"
+#include "engine/Random.h"
 #include "game/GameGlobals.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/Scenery.h"
 #include "persist/Online.h"
 #include "persist/SaveFiles.h"
 #include "shell/Captions.h"
@@ -13,45 +20,83 @@
 namespace fusewick {
 
 void ResetGameState() {
+  FreeAllSlots();
+  ComputeRowY();
   Level = 0;
   Score = 0;
   Lives = 3;
+  ActiveBonus = NoBonus;
   PlayState = Running;
   PlayfieldActive = true;
 }
 
-// The level, the hero and the panels come with the gameplay.
 void BuildGameScreen() {
+  // Random(1) is always 0, but it is drawn all the same.
+  Background = new TBackground("Background" + std::to_string(1 + Random(1)), 2);
   LeftPanelY = -55;
+  LeftPanel = new TCaption("LeftPanel", 34, LeftPanelY);
+  RightPanel = new TCaption("RightPanel", 588, 0);
+  Player = new TPlayer("PlayerLeft");
+  BonusPanel = new TCaption("None", 700, 20);
+  BonusPanel->SetZ(7);
+  FieldLeft = 0;
+  FieldRight = 800;
+  FieldTop = 0;
+  FieldBottom = 585;
+  CreateGroundTiles();
   StartLevel(1);
 }
-void TearDownGameScreen() {}
 
-void StartLevel(int32_t level) {
-  Level = level;
-  OpenMessageWindow(LevelIntro);
+void TearDownGameScreen() {
+  // Every way out of a game has closed its window; a window still open is
+  // closed here so that its picture does not stay behind.
+  if (PlayState != Running) CloseMessageWindow();
+  if (Player) {
+    Player->DropBonus();
+    Player->JumpFlame->Kill();
+    Player->Kill();
+  }
+  // The freeze caption is the hero's too: it goes with the hero.
+  if (FreezeCaption) FreezeCaption->Kill();
+  for (TSprite* s : {static_cast<TSprite*>(Background), static_cast<TSprite*>(LeftPanel),
+                     static_cast<TSprite*>(RightPanel), static_cast<TSprite*>(BonusPanel)})
+    if (s) s->Kill();
+  ClearLevel();
+  RemoveGroundTiles();
+  // Nothing that is about to be freed stays reachable.
+  Player = nullptr;
+  FreezeCaption = EnergyCaption = nullptr;
+  Background = nullptr;
+  LeftPanel = RightPanel = BonusPanel = nullptr;
+  MessageWindow = nullptr;
+  TextCursor = nullptr;
 }
 
-static bool KeyHeld(int state) { return MForm->MDXInput.States.Has(state); }
+namespace {
+bool KeyHeld(TDXInputState state) { return MForm->MDXInput.States.Has(state); }
 
-static void LeaveGame() {
+void LeaveGame() {
   EndGame();
   MForm->MDXSpriteEngine.FreeKilled();
   ShowHighScores();
 }
 
+// The open window's countdown: false while it runs, true (and the window
+// closed) on the first tick that finds it run out.
+bool WindowTimeUp() {
+  if (WindowTimer > 0) {
+    WindowTimer -= MForm->MDXTimer.Interval();
+    return false;
+  }
+  CloseMessageWindow();
+  return true;
+}
+
+}  // namespace
+
 void UpdatePlayState() {
-  const int32_t interval = MForm->MDXTimer.Interval();
-  auto countDown = [&] {
-    if (WindowTimer > 0) {
-      WindowTimer -= interval;
-      return false;
-    }
-    CloseMessageWindow();
-    return true;
-  };
   switch (PlayState) {
-    case LevelIntro: countDown(); break;
+    case LevelIntro: WindowTimeUp(); break;
     case Paused:
       if (PausePressed) CloseMessageWindow();
       break;
@@ -65,10 +110,10 @@ void UpdatePlayState() {
       }
       break;
     case LevelComplete:
-      if (countDown()) StartLevel(Level + 1);
+      if (WindowTimeUp()) StartLevel(Level + 1);
       break;
     case GameLost:
-      if (countDown()) {
+      if (WindowTimeUp()) {
         if (ScoreQualifies()) OpenMessageWindow(NameEntry);
         else LeaveGame();
       }
@@ -80,42 +125,68 @@ void UpdatePlayState() {
         LeaveGame();
       }
       break;
-    default: break;
+    default: break;  // name entry is driven by the typed characters
   }
 }
 
 void GameFrame(int32_t lagCount) {
   TMForm& f = *MForm;
-  if (LeftPanelY < 0) ++LeftPanelY;
+  if (LeftPanelY < 0) {
+    ++LeftPanelY;
+    if (LeftPanel) LeftPanel->Y = LeftPanelY;
+  }
+
   if (PlayState != Running) {
     UpdatePlayState();
     if (GameScreen != Game) return;
   } else {
-    if (PausePressed) OpenMessageWindow(Paused);
-    if (EscapePressed) OpenMessageWindow(QuitConfirm);
+    // Escape wins over P in the same tick: opening a window closes the other.
+    if (PausePressed) {
+      Player->Visible = true;
+      OpenMessageWindow(Paused);
+    }
+    if (EscapePressed) {
+      Player->Visible = true;
+      OpenMessageWindow(QuitConfirm);
+    }
   }
-  f.MDXDraw.Surface()->Fill(0);
+
+  if (PlayfieldActive && (Player->State == Spawning || Player->State == Playing)) {
+    UpdateSpawns();
+    // The level is complete once no bomb is left, but not while a jump puff
+    // still shows, nor after the last life.
+    if (CountBombsLeft() == 0 && GameScreen == Game && !Player->GameOver && !Player->JumpFlame->Visible) {
+      Player->DropBonus();
+      OpenMessageWindow(LevelComplete);
+    }
+    Player->ControlStep();
+  }
+
+  TDirectDrawSurface* surface = f.MDXDraw.Surface();
+  surface->Fill(0);
   f.MDXSpriteEngine.FreeKilled();
   if (PlayfieldActive) f.MDXSpriteEngine.Move(lagCount);
-  // While the world stands still for name entry the cursor still blinks.
-  if (PlayState == NameEntry && TextCursor) TextCursor->Move(lagCount);
+  if (PlayState == NameEntry && TextCursor) TextCursor->Step(lagCount);
   f.MDXSpriteEngine.Draw();
   DrawHud();
+
   if (PlayState == NameEntry) {
     DrawNamePrompt();
     PlaceNameCursor();
   }
-  if (PlayState == SubmitPrompt) DrawSubmitPrompt(SubmitConfirmed);
-  if (PlayState == SubmitPrompt && SubmitConfirmed) {
-    SubmitConfirmed = false;
-    f.MDXDraw.Surface()->ReleaseCanvas();
-    f.MDXDraw.Flip();
-    SubmitScore();  // blocks until both requests are done
-    CloseMessageWindow();
-    LeaveGame();
-    return;
+  if (PlayState == SubmitPrompt) {
+    DrawSubmitPrompt(SubmitConfirmed);
+    if (SubmitConfirmed) {
+      SubmitConfirmed = false;
+      // "PLEASE WAIT" shows while the submission blocks.
+      surface->ReleaseCanvas();
+      f.MDXDraw.Flip();
+      SubmitScore();
+      CloseMessageWindow();
+      LeaveGame();
+    }
   }
-  f.MDXDraw.Surface()->ReleaseCanvas();
+  surface->ReleaseCanvas();
   f.MDXDraw.Flip();
 }
 

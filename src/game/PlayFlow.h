@@ -7,11 +7,13 @@ namespace fusewick {
 
 void GameFrame(int32_t lagCount);
 void UpdatePlayState();
-// A new game's state: free slots, level 0, score 0, three lives, running.
+// A new game's state: free slots, layout rows, level 0, score 0, three
+// lives, no bonus, running.
 void ResetGameState();
-// The game screen's sprites and the first level; and their removal.
+// The game screen's sprites (background, panels, hero, bonus slot, ground)
+// and the first level; and their removal at the end of a game, after which
+// no reference to a game sprite is left.
 void BuildGameScreen();
 void TearDownGameScreen();
-void StartLevel(int32_t level);
 
 }  // namespace fusewick

@@ -1,22 +1,106 @@
 #pragma once
-// The hero.
+// The hero: walks, jumps and high-jumps, stands on platforms and walls,
+// drowns in water, collects bombs and bonuses, and loses energy and lives.
 #include <cstdint>
+#include <string>
 
 #include "engine/Sprite.h"
+#include "game/Level.h"
 
 namespace fusewick {
 
+class TFire;
+class TCaption;
+
+enum TPlayerState : uint8_t { Created = 0, Spawning = 1, Playing = 2, Frozen = 3, Dying = 4 };
+
+// Which side of another box a box met (ContactSide).
+enum TContactSide : uint8_t { NoSide = 0, LeftSide = 1, RightSide = 2, TopSide = 3, BottomSide = 4 };
+
+// Running bonus.
+enum TBonus : uint8_t { NoBonus = 0, GunBonus = 1, EngineBonus = 2, EnergyBonus = 3 };
+
+// The side of Other that Self reached within one tick's travel (dx, dy in
+// px/s): the bands are tested bottom, top, left, right, a later match winning.
+uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
+                    double otherRight, double otherTop, double otherBottom, double velX, double velY);
+
 class TPlayer : public TImageSprite {
  public:
-  explicit TPlayer(TSprite* parent) : TImageSprite(parent) {}
+  // The name is not used: the image follows Facing.
+  explicit TPlayer(const std::string& name);
 
-  int32_t Energy = 5;             // hit points, 0..5
-  int32_t HealthBlinkTimer = 0;   // ms; the HUD's energy-bar blink phase
-  int32_t BonusTimeLeft = 0;      // ms left of the running bonus
-  bool GameOver = false;          // the last life has been lost
+  void Step(int32_t moveCount) override;
+  void Collide(TSprite* other, bool& done) override;
+  void Render() override;
+
+  // Once per tick from the game frame: bonus countdown, gun, jumps, walking.
+  void ControlStep();
+  void Respawn();
+  void Hurt(int32_t damage);
+  void Freeze();
+  void Die();
+  void DropBonus();
+  void TakeBonus(uint8_t kind);
+
+  void Jump();
+  void HighJump();
+  void CheckJumpKey();
+  void Thrust();
+  void WalkLeft();
+  void WalkRight();
+  void StopWalking();
+  void Shoot();
+
+  void UpdateLook();
+  // Looks the image up and sizes the sprite to 80 % of its pattern.
+  void SetImage(const std::string& name);
+  void SetBoxes();
+  void ScanContacts();
+  bool IsUnsupported();
+  void PlaceAttachments();
+
+  int32_t Energy = 5;  // hit points, 0..5
+  bool EngineOn = false;
+  double VelX = 0;       // px/s applied this tick
+  double VelY = 0;       // px/s, positive = down
+  double WalkSpeed = 0;  // -150, 0 or +150 px/s
+  int32_t HealthBlinkTimer = 0;  // ms; the HUD's energy-bar blink phase
+  int32_t HighJumpTimer = 0;     // ms until a held jump becomes a high jump
+  int32_t JumpStage = 0;  // 0 none, 1 first jump with the key held, 2 released or high jump done
+  bool JumpReleased = false;
+  bool Airborne = false;
+  bool InWater = false;
+  TSlotRef PlatformIndex;  // the platform stood on
+  TSlotRef WallIndex;      // the wall stood on
+  uint8_t State = Created;
+  int32_t StateTimer = 0;     // ms left in Spawning, Frozen, Dying
+  int32_t BonusTimeLeft = 0;  // ms left of the running bonus
+  int32_t Facing = 0;         // -1 left, +1 right, 0 not yet chosen
+  int32_t ItemBoxLeft = 14, ItemBoxRight = 49, ItemBoxWidth = 35;
+  int32_t BodyLeft = 25, BodyRight = 47, BodyWidth = 22;
+  TFire* EngineFlame = nullptr;
+  TFire* GunFlash = nullptr;
+  TFire* JumpFlame = nullptr;
+  int32_t JumpFlameTimer = 0;  // ms the jump flame stays visible
+  bool GameOver = false;       // the last life has been lost
+
+ private:
+  // The looks set last, so that an unchanged look is not looked up again.
+  const std::string* look_ = nullptr;
+  const std::string* flash_ = nullptr;
 };
 
 // The one hero while a game runs; null otherwise.
 extern TPlayer* Player;
+// The running bonus: 0 none, 1 gun, 2 engine, 3 energy.
+extern uint8_t ActiveBonus;
+// The bonus slot of the right panel, and the captions over the hero.
+extern TCaption* BonusPanel;
+extern TCaption* FreezeCaption;
+extern TCaption* EnergyCaption;
+
+// Puts the hero's globals back to their start-up values.
+void ResetPlayerGlobals();
 
 }  // namespace fusewick

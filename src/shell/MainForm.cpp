@@ -124,7 +124,13 @@ void ResetInputFlags() {
   LeftHeld = RightHeld = false;
 }
 
+double FrameRateHeld = 0;
+
 void UpdateFrameRate() {
+  if (FrameRateHeld > 0) {
+    FrameRate = FrameRateHeld;
+    return;
+  }
   const int32_t tps = MForm->MDXTimer.TicksPerSecond();
   FrameRate = tps != 0 ? 1000.0 / double(tps) : 1000.0 / double(MForm->MDXTimer.Interval());
 }

@@ -1,0 +1,152 @@
+#include "game/Items.h"
+
+#include <cmath>
+
+#include "engine/ImageList.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "game/Scenery.h"
+#include "shell/Captions.h"
+#include "shell/MainForm.h"
+#include "shell/Sound.h"
+
+namespace fusewick {
+
+namespace {
+double Interval() { return double(MForm->MDXTimer.Interval()); }
+int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
+bool IsBomb(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
+
+constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
+constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
+constexpr double kBonusScale = 0.8;     // bonuses and their appear animation are drawn at 80 %
+
+// Names too long to be kept inside a string object: made once.
+const std::string kFuseFlame = "Bomb_Dynamit_Burning";
+const std::string kBlast = "Bomb_Player_Explode";
+}  // namespace
+
+const char* ItemImageName(uint8_t kind) {
+  static const char* const names[12] = {"",           "Bomb",         "Mine",         "Dynamit",
+                                        "LevelGun",   "LevelMoney10", "LevelMoney20", "LevelMoney50",
+                                        "LevelEngine", "LevelMegaBomb", "LevelEnergo", "LevelLife"};
+  return kind < 12 ? names[kind] : "";
+}
+
+int32_t ExplosionDamage(uint8_t kind) { return kind == ItemMine ? 2 : 1; }
+
+TLevelItem::TLevelItem(uint8_t kind, double x, double y, int32_t slot)
+    : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+  Kind = kind;
+  Slot = slot;
+  if (IsBomb(Kind)) {
+    BecomeWaiting();
+  } else {
+    LifeLeft = BonusLifetime;
+    BeginAppear();
+  }
+  // The place given wins over the shift of the state change above.
+  X = x;
+  Y = y;
+  SetZ(4);
+}
+
+void TLevelItem::SetItemImage(const std::string& imageName) {
+  Image = FindImage(imageName);
+  const double scale = IsBomb(Kind) ? 1.0 : kBonusScale;
+  Width = RoundEven(Image->PatternWidth() * scale);
+  Height = RoundEven(Image->PatternHeight() * scale);
+}
+
+void TLevelItem::BeginAppear() {
+  ItemState = Appearing;
+  SetItemImage("ItemStartAnim");
+  X += kAppearShift;
+  Y += kAppearShift;
+  AnimFrame = 0;
+  AnimFrames = Image->PatternCount();
+  AnimLoop = true;
+  AnimRate = Interval() / 1000.0 * 10.0;
+  PrevFrame = AnimFrame - 1;
+}
+
+void TLevelItem::BecomeWaiting() {
+  ItemState = Waiting;
+  if (Kind == ItemBomb || Kind == ItemDynamit) HasFuse = true;
+  else if (Kind == ItemMine) HasFuse = false;
+  SetItemImage(ItemImageName(Kind));
+  X -= kAppearShift;
+  Y -= kAppearShift;
+  AnimFrame = 0;
+  AnimRate = 0;
+}
+
+void TLevelItem::Ignite() {
+  ItemState = Burning;
+  if (HasFuse) {
+    const double fuseX = Kind == ItemDynamit ? X + 46 : X + 5;
+    Flame = new TFire(kFuseFlame, int32_t(std::floor(fuseX)), int32_t(std::floor(Y)), Z());
+    HasFlame = true;
+  } else {
+    // A mine blinks its lamp instead.
+    AnimRate = Interval() / 1000.0 * 2.0;
+    AnimFrames = Image->PatternCount();
+    AnimFrame = 0;
+    AnimLoop = true;
+  }
+  FuseLeft = kFuseTime;
+}
+
+void TLevelItem::Explode() {
+  ItemState = Exploding;
+  PlaySound("Bomb_Explosion");
+  if (HasFuse) {
+    // The fuse flame becomes the explosion.
+    Flame->SetFlameImage(kBlast);
+    if (Kind == ItemDynamit) {
+      Flame->X = X - 14;
+      Flame->Y = Y - 31;
+    } else {
+      Flame->X = X - 30;
+      Flame->Y = Y - 39;
+    }
+    Flame->SetZ(5);
+  } else {
+    Flame = new TFire(kBlast, int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
+    HasFlame = true;
+  }
+  Flame->OneShot = true;
+  Flame->AnimFrames = Flame->Image->PatternCount();
+  Flame->AnimFrame = 0;
+  Flame->AnimRate = Interval() / 1000.0 * 20.0;
+  Visible = false;
+}
+
+void TLevelItem::Step(int32_t moveCount) {
+  PrevFrame = AnimFrame;
+  TImageSprite::Step(moveCount);
+  const int32_t interval = MForm->MDXTimer.Interval();
+  const bool ownsSlot = LevelItemUsed[size_t(Slot)] && LevelItems[size_t(Slot)] == this;
+  if (ItemState == Appearing && PrevFrame >= AnimFrame) BecomeWaiting();
+  if (ItemState == Waiting && !IsBomb(Kind)) {
+    if (LifeLeft > 0) LifeLeft -= interval;
+    else if (ownsSlot) RemoveLevelItem(Slot);  // the bonus vanishes
+  }
+  if (ItemState == Burning) {
+    Visible = (FuseLeft / 200) % 2 != 0;  // 200 ms blink phases
+    FuseLeft -= interval;
+    if (FuseLeft <= 0) Explode();
+  } else if (ItemState == Exploding && !Flame->Visible && ownsSlot) {
+    // The blast reaches the hero wherever the hero is.
+    RemoveLevelItem(Slot);
+    if (Player) Player->Hurt(ExplosionDamage(Kind));
+  }
+}
+
+void TLevelItem::Render() {
+  if (!Image) return;
+  const TRect r{RoundEven(X), RoundEven(Y), RoundEven(X + Width), RoundEven(Y + Height)};
+  Image->StretchDraw(Engine()->Surface(), r, int32_t(std::floor(AnimFrame)));
+}
+
+}  // namespace fusewick

@@ -1,0 +1,600 @@
+#include "game/Level.h"
+
+#include <cmath>
+
+#include "engine/Random.h"
+#include "game/Bullets.h"
+#include "game/GameGlobals.h"
+#include "game/Items.h"
+#include "game/Monsters.h"
+#include "game/Player.h"
+#include "game/Scenery.h"
+#include "shell/Captions.h"
+#include "shell/Globals.h"
+#include "shell/MainForm.h"
+#include "shell/Text.h"
+
+namespace fusewick {
+
+// ---- slots
+
+std::array<TPlatform*, kPlatformSlots + 1> Platforms{};
+std::array<bool, kPlatformSlots + 1> PlatformUsed{};
+std::array<TCloud*, kCloudSlots + 1> Clouds{};
+std::array<bool, kCloudSlots + 1> CloudUsed{};
+std::array<TWall*, kWallSlots + 1> Walls{};
+std::array<bool, kWallSlots + 1> WallUsed{};
+std::array<TLevelItem*, kLevelItemSlots + 1> LevelItems{};
+std::array<bool, kLevelItemSlots + 1> LevelItemUsed{};
+std::array<TMonster*, kMonsterSlots + 1> Monsters{};
+std::array<bool, kMonsterSlots + 1> MonsterUsed{};
+std::array<TBullet*, kBulletSlots + 1> Bullets{};
+std::array<bool, kBulletSlots + 1> BulletUsed{};
+
+namespace {
+// Serial numbers of the objects in the platform and wall slots; 0 = none.
+std::array<uint32_t, kPlatformSlots + 1> platformSerial{};
+std::array<uint32_t, kWallSlots + 1> wallSerial{};
+uint32_t nextSerial = 0;
+
+template <typename Used>
+int32_t FirstFree(const Used& used) {
+  for (size_t i = 1; i < used.size(); ++i)
+    if (!used[i]) return int32_t(i);
+  return 0;
+}
+
+template <typename Used>
+int32_t CountUsed(const Used& used) {
+  int32_t n = 0;
+  for (size_t i = 1; i < used.size(); ++i)
+    if (used[i]) ++n;
+  return n;
+}
+
+template <typename Used>
+bool InUse(const Used& used, int32_t slot) {
+  return slot >= 1 && size_t(slot) < used.size() && used[size_t(slot)];
+}
+}  // namespace
+
+TSlotRef PlatformRef(int32_t slot) {
+  if (!InUse(PlatformUsed, slot)) return {};
+  return {slot, platformSerial[size_t(slot)]};
+}
+
+TSlotRef WallRef(int32_t slot) {
+  if (!InUse(WallUsed, slot)) return {};
+  return {slot, wallSerial[size_t(slot)]};
+}
+
+int32_t PlatformSlot(const TSlotRef& ref) {
+  return InUse(PlatformUsed, ref.Slot) && platformSerial[size_t(ref.Slot)] == ref.Serial ? ref.Slot : 0;
+}
+
+int32_t WallSlot(const TSlotRef& ref) {
+  return InUse(WallUsed, ref.Slot) && wallSerial[size_t(ref.Slot)] == ref.Serial ? ref.Slot : 0;
+}
+
+TPlatform* PlatformAt(const TSlotRef& ref) {
+  const int32_t s = PlatformSlot(ref);
+  return s ? Platforms[size_t(s)] : nullptr;
+}
+
+TWall* WallAt(const TSlotRef& ref) {
+  const int32_t s = WallSlot(ref);
+  return s ? Walls[size_t(s)] : nullptr;
+}
+
+int32_t AddPlatform(const std::string& image, uint8_t kind, double x, double y, double minX, double rightX,
+                    double speed) {
+  const int32_t slot = FirstFree(PlatformUsed);
+  if (!slot) return 0;
+  Platforms[size_t(slot)] = new TPlatform(image, kind, x, y, minX, rightX, speed, slot);
+  PlatformUsed[size_t(slot)] = true;
+  platformSerial[size_t(slot)] = ++nextSerial;
+  return slot;
+}
+
+int32_t AddCloud(const std::string& image, double x, double y, double speed) {
+  const int32_t slot = FirstFree(CloudUsed);
+  if (!slot) return 0;
+  Clouds[size_t(slot)] = new TCloud(image, x, y, speed, slot);
+  CloudUsed[size_t(slot)] = true;
+  return slot;
+}
+
+int32_t AddWall(const std::string& image, double x, double y) {
+  const int32_t slot = FirstFree(WallUsed);
+  if (!slot) return 0;
+  Walls[size_t(slot)] = new TWall(image, x, y, slot);
+  WallUsed[size_t(slot)] = true;
+  wallSerial[size_t(slot)] = ++nextSerial;
+  return slot;
+}
+
+int32_t AddLevelItem(uint8_t kind, double x, double y) {
+  if (kind == ItemNone) return 0;
+  const int32_t slot = FirstFree(LevelItemUsed);
+  if (!slot) return 0;
+  LevelItems[size_t(slot)] = new TLevelItem(kind, x, y, slot);
+  LevelItemUsed[size_t(slot)] = true;
+  return slot;
+}
+
+int32_t AddMonster(int32_t kind, double x, double y) {
+  const int32_t slot = FirstFree(MonsterUsed);
+  if (!slot) return 0;
+  Monsters[size_t(slot)] = new TMonster(kind, slot, x, y);
+  MonsterUsed[size_t(slot)] = true;
+  return slot;
+}
+
+int32_t AddBullet(uint8_t kind, uint8_t owner, int32_t damage, double x, double y, double velX, double velY) {
+  const int32_t slot = FirstFree(BulletUsed);
+  if (!slot) return 0;
+  Bullets[size_t(slot)] = new TBullet(kind, slot, x, y, velX, velY, owner, damage);
+  BulletUsed[size_t(slot)] = true;
+  return slot;
+}
+
+void RemovePlatform(int32_t slot) {
+  if (!InUse(PlatformUsed, slot)) return;
+  TPlatform* p = Platforms[size_t(slot)];
+  PlatformUsed[size_t(slot)] = false;
+  Platforms[size_t(slot)] = nullptr;
+  platformSerial[size_t(slot)] = 0;
+  if (p->HasEngines) {
+    p->LeftFlame->Kill();
+    p->RightFlame->Kill();
+  }
+  p->Kill();
+}
+
+void RemoveCloud(int32_t slot) {
+  if (!InUse(CloudUsed, slot)) return;
+  TCloud* c = Clouds[size_t(slot)];
+  CloudUsed[size_t(slot)] = false;
+  Clouds[size_t(slot)] = nullptr;
+  c->Kill();
+}
+
+void RemoveWall(int32_t slot) {
+  if (!InUse(WallUsed, slot)) return;
+  TWall* w = Walls[size_t(slot)];
+  WallUsed[size_t(slot)] = false;
+  Walls[size_t(slot)] = nullptr;
+  wallSerial[size_t(slot)] = 0;
+  w->Kill();
+}
+
+void RemoveLevelItem(int32_t slot) {
+  if (!InUse(LevelItemUsed, slot)) return;
+  TLevelItem* item = LevelItems[size_t(slot)];
+  LevelItemUsed[size_t(slot)] = false;
+  LevelItems[size_t(slot)] = nullptr;
+  if (item->HasFlame) item->Flame->Kill();
+  item->Kill();
+}
+
+void RemoveMonster(int32_t slot) {
+  if (!InUse(MonsterUsed, slot)) return;
+  TMonster* m = Monsters[size_t(slot)];
+  MonsterUsed[size_t(slot)] = false;
+  Monsters[size_t(slot)] = nullptr;
+  if (m->HasBurst) m->Explosion->Kill();
+  for (int32_t i = 1; i <= m->FlameCount; ++i) m->Flames[size_t(i)]->Kill();
+  m->Kill();
+}
+
+void RemoveBullet(int32_t slot) {
+  if (!InUse(BulletUsed, slot)) return;
+  TBullet* b = Bullets[size_t(slot)];
+  BulletUsed[size_t(slot)] = false;
+  Bullets[size_t(slot)] = nullptr;
+  if (b->Exploded && b->Blast) b->Blast->Kill();
+  b->Kill();
+}
+
+int32_t CountPlatforms() { return CountUsed(PlatformUsed); }
+int32_t CountClouds() { return CountUsed(CloudUsed); }
+int32_t CountWalls() { return CountUsed(WallUsed); }
+int32_t CountLevelItems() { return CountUsed(LevelItemUsed); }
+int32_t CountMonsters() { return CountUsed(MonsterUsed); }
+int32_t CountBullets() { return CountUsed(BulletUsed); }
+
+int32_t CountMonstersOfKind(int32_t kind) {
+  int32_t n = 0;
+  for (int32_t i = 1; i <= kMonsterSlots; ++i)
+    if (MonsterUsed[size_t(i)] && Monsters[size_t(i)]->Kind == kind) ++n;
+  return n;
+}
+
+namespace {
+bool IsBombKind(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
+}  // namespace
+
+int32_t CountWaitingBombs() {
+  int32_t n = 0;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
+    const TLevelItem* it = LevelItems[size_t(i)];
+    if (LevelItemUsed[size_t(i)] && IsBombKind(it->Kind) && it->ItemState == Waiting) ++n;
+  }
+  return n;
+}
+
+int32_t CountWaitingOfKind(int32_t kind) {
+  int32_t n = 0;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
+    const TLevelItem* it = LevelItems[size_t(i)];
+    if (LevelItemUsed[size_t(i)] && it->Kind == kind && it->ItemState == Waiting) ++n;
+  }
+  return n;
+}
+
+int32_t CountBombsLeft() {
+  int32_t n = 0;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i)
+    if (LevelItemUsed[size_t(i)] && IsBombKind(LevelItems[size_t(i)]->Kind)) ++n;
+  return n;
+}
+
+// ---- parameters
+
+int32_t CloudInterval = 0, CrossingPlatformInterval = 0, MonsterInterval = 0, BonusInterval = 0, FuseInterval = 0,
+        BonusLifetime = 0;
+int32_t CloudTimer = 0, CrossingPlatformTimer = 0, MonsterTimer = 0, BonusTimer = 0, FuseTimer = 0;
+std::array<bool, 8> MonsterKindEnabled{};
+
+// ---- layout
+
+std::array<std::array<int32_t, kMaxCells + 1>, kRows + 1> LevelGrid{};
+std::array<int32_t, kRows + 1> RowY{};
+
+const std::array<int32_t, kRows + 1> RowCellCount = {0, 5, 10, 5, 10, 3, 10, 5, 3, 5};
+const std::array<int32_t, kRows + 1> RowTemplateCount = {0, 5, 4, 4, 4, 4, 4, 4, 3, 0};
+const std::array<int32_t, kRows + 1> RowGap = {0, 45, 94, 19, 94, 19, 94, 66, 20, 38};
+const std::array<int32_t, 6> ItemLaneY = {0, 121, 234, 292, 402, 509};
+
+// Only rows 2 to 6 and 8 are generated; each keeps only its own code.
+const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates = {{
+    {},  // row 0 unused
+    {},  // row 1 stays empty
+    {{{}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 0, 3, 0, 0, 0, 0, 0, 0, 3, 0},
+      {0, 0, 3, 0, 0, 0, 0, 0, 0, 3, 0}}},
+    {{{}, {0, 0, 21, 0, 21, 0}, {0, 21, 0, 0, 21, 0}, {0, 0, 0, 21, 0, 21}, {0, 21, 0, 21, 0, 21}}},
+    {{{}, {0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0},
+      {0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0}}},
+    {{{}, {0, 23, 0, 0}, {0, 23, 0, 23}, {0, 0, 0, 23}, {0, 0, 23, 0}}},
+    {{{}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3},
+      {0, 0, 3, 0, 0, 0, 0, 0, 3, 0, 0}}},
+    {},  // row 7 stays empty
+    {{{}, {0, 24, 0, 24}, {0, 24, 0, 24}, {0, 24, 0, 24}, {}}},
+    {},  // row 9 stays empty
+}};
+
+const std::array<std::array<int32_t, 6>, 4> BombCountTable = {{
+    {},
+    {0, 3, 6, 9, 12, 15},  // bombs
+    {0, 2, 4, 6, 8, 10},   // mines
+    {0, 1, 2, 3, 4, 5},    // dynamite
+}};
+
+const std::array<int32_t, 7> LevelNewMonsterKind = {0, 0, 2, 3, 6, 5, 7};
+const std::array<int32_t, 8> MaxMonstersOfKind = {0, 1, 2, 2, 1, 2, 3, 2};
+
+void ItemFootprint(int32_t kind, int32_t& w, int32_t& h) {
+  switch (kind) {
+    case ItemBomb: w = 24; h = 45; break;
+    case ItemMine: w = 291; h = 21; break;
+    case ItemDynamit: w = 55; h = 40; break;
+    default: w = 80; h = 80; break;
+  }
+}
+
+// ---- ground and field
+
+std::array<TCaption*, 9> GroundTiles{};
+std::array<uint8_t, 9> GroundKinds{};
+double FieldLeft = 0, FieldRight = 800, FieldTop = 0, FieldBottom = 585;
+
+// ---- level-wide operations
+
+void ComputeRowY() {
+  RowY[1] = 600 - RowGap[1];
+  for (int32_t r = 2; r <= kRows; ++r) RowY[size_t(r)] = RowY[size_t(r - 1)] - RowGap[size_t(r)];
+}
+
+void FreeAllSlots() {
+  PlatformUsed.fill(false);
+  Platforms.fill(nullptr);
+  platformSerial.fill(0);
+  CloudUsed.fill(false);
+  Clouds.fill(nullptr);
+  WallUsed.fill(false);
+  Walls.fill(nullptr);
+  wallSerial.fill(0);
+  LevelItemUsed.fill(false);
+  LevelItems.fill(nullptr);
+  MonsterUsed.fill(false);
+  Monsters.fill(nullptr);
+  BulletUsed.fill(false);
+  Bullets.fill(nullptr);
+}
+
+void ClearLevel() {
+  for (int32_t i = 1; i <= kPlatformSlots; ++i) RemovePlatform(i);
+  for (int32_t i = 1; i <= kCloudSlots; ++i) RemoveCloud(i);
+  for (int32_t i = 1; i <= kWallSlots; ++i) RemoveWall(i);
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i) RemoveLevelItem(i);
+  for (int32_t i = 1; i <= kMonsterSlots; ++i) RemoveMonster(i);
+  for (int32_t i = 1; i <= kBulletSlots; ++i) RemoveBullet(i);
+}
+
+void CreateGroundTiles() {
+  // One below the hero's Z, so the hero is drawn over the ground.
+  for (int32_t i = 1; i <= 8; ++i) {
+    TCaption* tile = new TCaption("Green", (i - 1) * 100, kGroundTop);
+    tile->SetZ(4);
+    GroundTiles[size_t(i)] = tile;
+  }
+}
+
+void RemoveGroundTiles() {
+  for (int32_t i = 1; i <= 8; ++i) {
+    if (GroundTiles[size_t(i)]) GroundTiles[size_t(i)]->Kill();
+    GroundTiles[size_t(i)] = nullptr;
+  }
+}
+
+void ClearLevelGrid() {
+  for (auto& row : LevelGrid) row.fill(CellEmpty);
+}
+
+namespace {
+constexpr int32_t kGeneratedRows[] = {2, 3, 4, 5, 6, 8};
+
+int32_t RowCode(int32_t row) {
+  switch (row) {
+    case 3: return CellFixed;
+    case 5: return CellShuttle;
+    case 8: return CellCloud;
+    default: return CellWall;
+  }
+}
+
+int32_t ItemColumnX(int32_t column) { return column * 58 + 40; }
+
+// Looks for a free place of the kind's footprint on the item columns and
+// lanes: random draws as long as the level has room, then every column and
+// lane in turn. Centred places stand on the column and lane with their
+// middle. False when no place is free; a full level then gets nothing.
+bool FindPlace(int32_t kind, bool centred, double& x, double& y) {
+  int32_t w, h;
+  ItemFootprint(kind, w, h);
+  const int32_t dx = centred ? w / 2 : 0, dy = centred ? h / 2 : 0;
+  for (int32_t draw = 0; draw < kPlacementDraws; ++draw) {
+    const int32_t c = ItemColumnX(Random(12) + 1);
+    const int32_t l = ItemLaneY[size_t(Random(5) + 1)];
+    x = c - dx;
+    y = l - dy;
+    if (PlaceIsFree(kind, x, y)) return true;
+  }
+  for (int32_t lane = 1; lane <= 5; ++lane)
+    for (int32_t column = 1; column <= 12; ++column) {
+      x = ItemColumnX(column) - dx;
+      y = ItemLaneY[size_t(lane)] - dy;
+      if (PlaceIsFree(kind, x, y)) return true;
+    }
+  return false;
+}
+}  // namespace
+
+void GenerateLevel() {
+  for (int32_t i = 1; i <= 8; ++i) GroundKinds[size_t(i)] = uint8_t(Random(2));
+  for (int32_t r : kGeneratedRows) {
+    const int32_t t = Random(RowTemplateCount[size_t(r)]) + 1;
+    const int32_t code = RowCode(r);
+    for (int32_t j = 1; j <= RowCellCount[size_t(r)]; ++j)
+      if (RowTemplates[size_t(r)][size_t(t)][size_t(j)] == code) LevelGrid[size_t(r)][size_t(j)] = code;
+  }
+}
+
+void BuildLevel() {
+  for (int32_t i = 1; i <= 8; ++i)
+    if (GroundTiles[size_t(i)]) GroundTiles[size_t(i)]->SetImage(GroundKinds[size_t(i)] == 0 ? "Water" : "Green");
+
+  for (int32_t r = 1; r <= kRows; ++r) {
+    const int32_t step = 800 / RowCellCount[size_t(r)];
+    for (int32_t j = 1; j <= RowCellCount[size_t(r)]; ++j) {
+      const double x = (j - 1) * step;
+      switch (LevelGrid[size_t(r)][size_t(j)]) {
+        case CellWall: AddWall("Wall", x, RowY[size_t(r)]); break;
+        case CellFixed: AddPlatform("Platform1", Fixed, x, RowY[size_t(r)], 0, 0, 0); break;
+        case CellShuttle:
+          // Starts to the left at 1 to 100 px/s; turns at the left edge of the
+          // cell before and where its right edge reaches the cell after.
+          AddPlatform("Platform2", Shuttle, x, RowY[size_t(r)], (j - 2) * step, j * step, Random(100) - 100);
+          break;
+        case CellCloud: AddCloud("Cloud", x, RowY[9], Random(50) - 25); break;
+        default: break;
+      }
+    }
+  }
+
+  const int32_t band = Level < 5 ? Level : 5;
+  for (int32_t k = ItemBomb; k <= ItemDynamit; ++k) {
+    const int32_t count = Random(BombCountTable[size_t(k)][size_t(band)]) + 1;
+    for (int32_t n = 0; n < count; ++n) {
+      double x, y;
+      if (FindPlace(k, true, x, y)) AddLevelItem(uint8_t(k), x, y);
+    }
+  }
+
+  // The two resident walkers: a kind 4 on platform 1, a kind 1 on platform 2.
+  AddMonster(4, 100, 100);
+  AddMonster(1, 100, 100);
+  if (MonsterUsed[1]) Monsters[1]->PlaceOnPlatform(1, 10, 10);
+  if (MonsterUsed[2]) Monsters[2]->PlaceOnPlatform(2, 10, 10);
+}
+
+namespace {
+// Round(previous / 1.2) with the quotient in extended precision and ties
+// to even, as the fuse interval has always been computed.
+int32_t NextFuseInterval(int32_t previous) {
+  const long double q = static_cast<long double>(previous) / 1.2L;
+  return int32_t(std::nearbyintl(q));
+}
+}  // namespace
+
+void StartLevel(int32_t level) {
+  Level = level;
+  ClearLevel();
+  if (Background) Background->SetImage("Background" + std::to_string(Random(5) + 1), 2);
+  if (level == 1) {
+    CloudInterval = 10000;
+    CrossingPlatformInterval = 7000;
+    MonsterInterval = 5000;
+    BonusInterval = 1000;
+    FuseInterval = 10000;
+    BonusLifetime = 5000;
+    MonsterKindEnabled.fill(false);
+    MonsterKindEnabled[1] = MonsterKindEnabled[4] = true;
+  } else {
+    FuseInterval = NextFuseInterval(FuseInterval);
+    if (level <= 6) MonsterKindEnabled[size_t(LevelNewMonsterKind[size_t(level)])] = true;
+  }
+  CloudTimer = CloudInterval;
+  CrossingPlatformTimer = CrossingPlatformInterval;
+  MonsterTimer = MonsterInterval;
+  BonusTimer = BonusInterval;
+  FuseTimer = FuseInterval;
+  ClearLevelGrid();
+  GenerateLevel();
+  BuildLevel();
+  if (Player) Player->Respawn();
+  OpenMessageWindow(LevelIntro);
+}
+
+namespace {
+// A countdown acts on the first tick that finds it at or below 0, and
+// starts again from its interval.
+bool CountDown(int32_t& timer, int32_t interval) {
+  if (timer > 0) {
+    timer -= MForm->MDXTimer.Interval();
+    return false;
+  }
+  timer = interval;
+  return true;
+}
+
+// Bonus draw: money 10, 20, 50, gun, engine, energy, mega bomb, life; 8 to
+// 20 give nothing.
+constexpr uint8_t kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50, ItemGun,
+                                   ItemEngine,  ItemEnergo,  ItemMegaBomb, ItemLife};
+}  // namespace
+
+void UpdateSpawns() {
+  if (CountDown(CloudTimer, CloudInterval)) {
+    if (Random(2) == 0) AddCloud("Cloud", -191, RowY[9], Random(80));
+    else AddCloud("Cloud", 800, RowY[9], -Random(80));
+  }
+  if (CountDown(CrossingPlatformTimer, CrossingPlatformInterval)) {
+    if (Random(2) == 0) AddPlatform("Platform2", Crossing, -171, RowY[7], 0, 0, 50);
+    else AddPlatform("Platform2", Crossing, 800, RowY[7], 0, 0, -50);
+  }
+  if (CountDown(MonsterTimer, MonsterInterval)) {
+    bool any = false;
+    for (int32_t k = 1; k <= 7; ++k) any = any || MonsterKindEnabled[size_t(k)];
+    if (any) {
+      int32_t kind;
+      do kind = Random(7) + 1;
+      while (!MonsterKindEnabled[size_t(kind)]);
+      if (CountMonstersOfKind(kind) < MaxMonstersOfKind[size_t(kind)]) SpawnMonster(kind);
+    }
+  }
+  if (CountDown(FuseTimer, FuseInterval)) {
+    // The bound counts waiting plain bombs only; LightFuse counts all three
+    // kinds in slot order, so plain bombs go first, then mines, then dynamite.
+    if (CountWaitingBombs() > 0) LightFuse(Random(CountWaitingOfKind(ItemBomb)) + 1);
+  }
+  if (CountDown(BonusTimer, BonusInterval)) {
+    const int32_t r = Random(21);
+    const uint8_t kind = r < 8 ? kBonusDraw[r] : uint8_t(ItemNone);
+    double x, y;
+    if (FindPlace(kind, false, x, y)) AddLevelItem(kind, x, y);
+  }
+}
+
+void SpawnMonster(int32_t kind) {
+  switch (kind) {
+    case 2: AddMonster(2, -44, RowY[8]); break;
+    case 3: AddMonster(3, -98, RowY[9]); break;
+    case 5: AddMonster(5, 898, RowY[8]); break;
+    case 6: AddMonster(6, -45, RowY[9]); break;
+    case 7: AddMonster(7, 898, RowY[9]); break;
+    default: break;  // the walkers only come with the level
+  }
+}
+
+void LightFuse(int32_t n) {
+  int32_t seen = 0;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
+    TLevelItem* it = LevelItems[size_t(i)];
+    if (!LevelItemUsed[size_t(i)] || !IsBombKind(it->Kind) || it->ItemState != Waiting) continue;
+    if (++seen == n) {
+      it->Ignite();
+      return;
+    }
+  }
+}
+
+namespace {
+bool IsFlyingKind(int32_t kind) { return kind != 1 && kind != 4; }
+}  // namespace
+
+void RemoveFlyingMonsters() {
+  for (int32_t i = 1; i <= kMonsterSlots; ++i)
+    if (MonsterUsed[size_t(i)] && IsFlyingKind(Monsters[size_t(i)]->Kind)) RemoveMonster(i);
+}
+
+void BlowUpFlyingMonsters() {
+  for (int32_t i = 1; i <= kMonsterSlots; ++i)
+    if (MonsterUsed[size_t(i)] && IsFlyingKind(Monsters[size_t(i)]->Kind)) Monsters[size_t(i)]->Burst();
+}
+
+bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by, double bw, double bh) {
+  // Closed rectangles: touching edges count.
+  return ax <= bx + bw && bx <= ax + aw && ay <= by + bh && by <= ay + ah;
+}
+
+bool PlaceIsFree(int32_t kind, double x, double y) {
+  int32_t w, h;
+  ItemFootprint(kind, w, h);
+  auto touches = [&](const TSprite* s) { return RectsTouch(x, y, w, h, s->X, s->Y, s->Width, s->Height); };
+  for (int32_t i = 1; i <= kPlatformSlots; ++i)
+    if (PlatformUsed[size_t(i)] && touches(Platforms[size_t(i)])) return false;
+  for (int32_t i = 1; i <= kWallSlots; ++i)
+    if (WallUsed[size_t(i)] && touches(Walls[size_t(i)])) return false;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i)
+    if (LevelItemUsed[size_t(i)] && touches(LevelItems[size_t(i)])) return false;
+  return true;
+}
+
+void ResetLevelState() {
+  FreeAllSlots();
+  nextSerial = 0;
+  CloudInterval = CrossingPlatformInterval = MonsterInterval = BonusInterval = FuseInterval = BonusLifetime = 0;
+  CloudTimer = CrossingPlatformTimer = MonsterTimer = BonusTimer = FuseTimer = 0;
+  MonsterKindEnabled.fill(false);
+  ClearLevelGrid();
+  RowY.fill(0);
+  GroundTiles.fill(nullptr);
+  GroundKinds.fill(0);
+  FieldLeft = 0;
+  FieldRight = 800;
+  FieldTop = 0;
+  FieldBottom = 585;
+}
+
+}  // namespace fusewick

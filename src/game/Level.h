@@ -1,0 +1,168 @@
+#pragma once
+// The running level: the fixed slot arrays that reference its platforms,
+// clouds, walls, items, monsters and bullets; the layout templates and the
+// generator; building and starting a level; the spawn timers; the rectangle
+// and placement tests.
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace fusewick {
+
+class TPlatform;
+class TCloud;
+class TWall;
+class TLevelItem;
+class TMonster;
+class TBullet;
+class TCaption;
+
+// ---- slots (every array is 1-based; index 0 is unused)
+
+constexpr int32_t kPlatformSlots = 20;
+constexpr int32_t kCloudSlots = 5;
+constexpr int32_t kWallSlots = 200;
+constexpr int32_t kLevelItemSlots = 50;
+constexpr int32_t kMonsterSlots = 10;
+constexpr int32_t kBulletSlots = 20;
+
+extern std::array<TPlatform*, kPlatformSlots + 1> Platforms;
+extern std::array<bool, kPlatformSlots + 1> PlatformUsed;
+extern std::array<TCloud*, kCloudSlots + 1> Clouds;
+extern std::array<bool, kCloudSlots + 1> CloudUsed;
+extern std::array<TWall*, kWallSlots + 1> Walls;
+extern std::array<bool, kWallSlots + 1> WallUsed;
+extern std::array<TLevelItem*, kLevelItemSlots + 1> LevelItems;
+extern std::array<bool, kLevelItemSlots + 1> LevelItemUsed;
+extern std::array<TMonster*, kMonsterSlots + 1> Monsters;
+extern std::array<bool, kMonsterSlots + 1> MonsterUsed;
+extern std::array<TBullet*, kBulletSlots + 1> Bullets;
+extern std::array<bool, kBulletSlots + 1> BulletUsed;
+
+// A reference to a platform or wall by its slot. Every object that takes a
+// slot gets a new serial number, so the reference reads as 0 (nothing) once
+// the slot has been freed or taken by another object.
+struct TSlotRef {
+  int32_t Slot = 0;
+  uint32_t Serial = 0;
+};
+TSlotRef PlatformRef(int32_t slot);
+TSlotRef WallRef(int32_t slot);
+// The slot while it still holds the object referred to, else 0.
+int32_t PlatformSlot(const TSlotRef& ref);
+int32_t WallSlot(const TSlotRef& ref);
+// The object while the slot still holds it, else null.
+TPlatform* PlatformAt(const TSlotRef& ref);
+TWall* WallAt(const TSlotRef& ref);
+
+// Add operations take the first free slot and answer it; a full array adds
+// nothing and answers 0.
+int32_t AddPlatform(const std::string& image, uint8_t kind, double x, double y, double minX, double rightX,
+                    double speed);
+int32_t AddCloud(const std::string& image, double x, double y, double speed);
+int32_t AddWall(const std::string& image, double x, double y);
+// Kind 0 adds nothing.
+int32_t AddLevelItem(uint8_t kind, double x, double y);
+int32_t AddMonster(int32_t kind, double x, double y);
+// owner: 0 the player, 1 a monster.
+int32_t AddBullet(uint8_t kind, uint8_t owner, int32_t damage, double x, double y, double velX, double velY);
+
+// Remove operations free the slot and kill the object with the sprites it
+// owns. A slot that is not in use is left alone.
+void RemovePlatform(int32_t slot);
+void RemoveCloud(int32_t slot);
+void RemoveWall(int32_t slot);
+void RemoveLevelItem(int32_t slot);
+void RemoveMonster(int32_t slot);
+void RemoveBullet(int32_t slot);
+
+// Used slots of each array.
+int32_t CountPlatforms();
+int32_t CountClouds();
+int32_t CountWalls();
+int32_t CountLevelItems();
+int32_t CountMonsters();
+int32_t CountBullets();
+int32_t CountMonstersOfKind(int32_t kind);
+// Bombs (kinds 1 to 3) waiting to be lit; waiting items of one kind.
+int32_t CountWaitingBombs();
+int32_t CountWaitingOfKind(int32_t kind);
+// Bombs in any state: the level is complete when none is left.
+int32_t CountBombsLeft();
+
+// ---- level parameters and their countdowns (ms)
+
+extern int32_t CloudInterval, CrossingPlatformInterval, MonsterInterval, BonusInterval, FuseInterval,
+    BonusLifetime;
+extern int32_t CloudTimer, CrossingPlatformTimer, MonsterTimer, BonusTimer, FuseTimer;
+// The monster kinds 1..7 that the monster timer may choose.
+extern std::array<bool, 8> MonsterKindEnabled;
+
+// ---- layout
+
+constexpr int32_t kRows = 9;
+constexpr int32_t kMaxCells = 10;
+// Cell codes of the layout grid.
+enum TCellCode : int32_t { CellEmpty = 0, CellWall = 3, CellFixed = 21, CellShuttle = 23, CellCloud = 24 };
+
+// LevelGrid[row][column], row 1 at the bottom.
+extern std::array<std::array<int32_t, kMaxCells + 1>, kRows + 1> LevelGrid;
+// Top Y of each row.
+extern std::array<int32_t, kRows + 1> RowY;
+
+extern const std::array<int32_t, kRows + 1> RowCellCount;
+extern const std::array<int32_t, kRows + 1> RowTemplateCount;
+extern const std::array<int32_t, kRows + 1> RowGap;
+extern const std::array<int32_t, 6> ItemLaneY;
+// RowTemplates[row][template][column].
+extern const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates;
+// BombCountTable[kind 1..3][band 1..5]: items of the kind are Random(entry) + 1.
+extern const std::array<std::array<int32_t, 6>, 4> BombCountTable;
+extern const std::array<int32_t, 7> LevelNewMonsterKind;  // levels 2..6
+extern const std::array<int32_t, 8> MaxMonstersOfKind;
+
+// Placement footprint of an item kind.
+void ItemFootprint(int32_t kind, int32_t& w, int32_t& h);
+
+// ---- ground strip and play-field bounds
+
+extern std::array<TCaption*, 9> GroundTiles;  // 1..8, 100 px each at Y 566
+extern std::array<uint8_t, 9> GroundKinds;    // 0 water, 1 grass
+constexpr int32_t kGroundTop = 566;
+extern double FieldLeft, FieldRight, FieldTop, FieldBottom;
+
+// ---- level-wide operations
+
+// The rows' top Y from their gaps (once per new game).
+void ComputeRowY();
+// Frees every slot without touching the objects (a new game's start).
+void FreeAllSlots();
+void ClearLevel();
+void CreateGroundTiles();
+void RemoveGroundTiles();
+void ClearLevelGrid();
+void GenerateLevel();
+void BuildLevel();
+void StartLevel(int32_t level);
+// The five spawn countdowns, once per tick while play runs.
+void UpdateSpawns();
+void SpawnMonster(int32_t kind);
+// Lights the n-th waiting bomb in slot order.
+void LightFuse(int32_t n);
+// Removes, or blows up, every monster but the two walker kinds.
+void RemoveFlyingMonsters();
+void BlowUpFlyingMonsters();
+
+// Closed rectangles sharing at least one point (touching edges count).
+bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by, double bw, double bh);
+// No platform, wall or item touches the kind's footprint at (x, y).
+bool PlaceIsFree(int32_t kind, double x, double y);
+
+// A crowded level may have no free place: a placement search gives up
+// after this many random draws and a scan of every column and lane.
+constexpr int32_t kPlacementDraws = 100;
+
+// Puts every level global back to its start-up value (tests start clean).
+void ResetLevelState();
+
+}  // namespace fusewick

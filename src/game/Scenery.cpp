@@ -1,0 +1,145 @@
+#include "game/Scenery.h"
+
+#include <cmath>
+
+#include "engine/ImageList.h"
+#include "game/Level.h"
+#include "shell/Captions.h"
+#include "shell/Globals.h"
+#include "shell/MainForm.h"
+
+namespace fusewick {
+
+namespace {
+TSprite* Root() { return MForm->MDXSpriteEngine.Engine(); }
+double Interval() { return double(MForm->MDXTimer.Interval()); }
+int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
+
+// Draws pattern Floor(AnimFrame) stretched into the sprite's rounded rectangle.
+void StretchRender(TImageSprite& s) {
+  if (!s.Image) return;
+  const TRect r{RoundEven(s.X), RoundEven(s.Y), RoundEven(s.X + s.Width), RoundEven(s.Y + s.Height)};
+  s.Image->StretchDraw(s.Engine()->Surface(), r, int32_t(std::floor(s.AnimFrame)));
+}
+}  // namespace
+
+// ---- TFire
+
+TFire::TFire(const std::string& imageName, int32_t x, int32_t y, int32_t z) : TImageSprite(Root()) {
+  Scale = 1.0;
+  SetFlameImage(imageName);
+  X = x;
+  Y = y;
+  SetZ(z);
+  AnimFrame = 0;
+  AnimFrames = Image->PatternCount();
+  AnimRate = Interval() / 1000.0 * 10.0;  // 10 frames per second
+  AnimLoop = true;
+  OneShot = false;
+}
+
+void TFire::SetFlameImage(const std::string& imageName) {
+  Image = FindImage(imageName);
+  Width = RoundEven(Image->PatternWidth() * Scale);
+  Height = RoundEven(Image->PatternHeight() * Scale);
+}
+
+void TFire::Step(int32_t moveCount) {
+  PrevFrame = AnimFrame;
+  TImageSprite::Step(moveCount);
+  // A one-shot flame hides itself when its frame position wraps (or stalls).
+  if (OneShot && Visible && !(AnimFrame > PrevFrame)) Visible = false;
+}
+
+void TFire::Render() { StretchRender(*this); }
+
+// ---- TPlatform
+
+namespace {
+constexpr double kFlameDropY = 31;    // engine flames hang this far below the platform's top
+constexpr double kRightFlameX = 152;  // the right flame's offset from the platform's left
+}  // namespace
+
+TPlatform::TPlatform(const std::string& imageName, uint8_t kind, double x, double y, double minX, double rightX,
+                     double speed, int32_t slot)
+    : TImageSprite(Root()) {
+  Image = FindImage(imageName);
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+  Slot = slot;
+  Kind = kind;
+  X = x;
+  Y = y;
+  SetZ(4);
+  HasEngines = false;
+  Speed = 0;
+  MinX = 0;
+  MaxX = 800;
+  if (Kind == Shuttle) {
+    Speed = speed;
+    MinX = minX;
+    MaxX = rightX - Width;
+    HasEngines = true;
+  } else if (Kind == Crossing) {
+    Speed = speed;
+    HasEngines = true;
+  }
+  if (HasEngines) {
+    LeftFlame = new TFire("EngineFire", int32_t(std::floor(X)), int32_t(std::floor(Y + kFlameDropY)), Z());
+    RightFlame =
+        new TFire("EngineFire", int32_t(std::floor(X + kRightFlameX)), int32_t(std::floor(Y + kFlameDropY)), Z());
+  }
+}
+
+void TPlatform::Step(int32_t moveCount) {
+  TImageSprite::Step(moveCount);
+  if (Kind == Shuttle) {
+    // Turns only once past a turning point; X is not clamped.
+    X += Speed / FrameRate;
+    if (X > MaxX || X < MinX) Speed = -Speed;
+  } else if (Kind == Crossing) {
+    X += Speed / FrameRate;
+    if ((X > FieldRight || X < FieldLeft - Width) && PlatformUsed[size_t(Slot)] && Platforms[size_t(Slot)] == this)
+      RemovePlatform(Slot);
+  }
+  if (HasEngines) {
+    LeftFlame->X = X;
+    LeftFlame->Y = Y + kFlameDropY;
+    RightFlame->X = X + kRightFlameX;
+    RightFlame->Y = Y + kFlameDropY;
+  }
+}
+
+// ---- TCloud
+
+TCloud::TCloud(const std::string& imageName, double x, double y, double speed, int32_t slot) : TImageSprite(Root()) {
+  Image = FindImage(imageName);
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+  Slot = slot;
+  X = x;
+  Y = y;
+  SetZ(3);
+  Speed = speed;
+}
+
+void TCloud::Step(int32_t moveCount) {
+  TImageSprite::Step(moveCount);
+  X += Speed / FrameRate;
+  if ((X > FieldRight || X < FieldLeft - Width) && CloudUsed[size_t(Slot)] && Clouds[size_t(Slot)] == this)
+    RemoveCloud(Slot);
+}
+
+// ---- TWall
+
+TWall::TWall(const std::string& imageName, double x, double y, int32_t slot) : TImageSprite(Root()) {
+  Image = FindImage(imageName);
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+  Slot = slot;
+  X = x;
+  Y = y;
+  SetZ(3);
+}
+
+}  // namespace fusewick

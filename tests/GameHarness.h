@@ -1,0 +1,37 @@
+#pragma once
+// A headless game for the gameplay tests: the main form on the built game
+// data, started as the program starts, with helpers to begin a seeded game.
+#include "Harness.h"
+#include "engine/Random.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "shell/Globals.h"
+#include "shell/MainForm.h"
+
+namespace fusewick::testing {
+
+class GameHarness : public FormHarness {
+ protected:
+  void SetUp() override {
+    FormHarness::SetUp();
+    Create();
+  }
+  // A new game from the main menu, seeded, with FrameRate held at 1000 / 30;
+  // the level intro is left open.
+  void NewGame(uint32_t seed = 1) {
+    FrameRateHeld = 1000.0 / 30.0;
+    Randomize(seed);
+    MenuSelection = 1;
+    form->MDXDrawClick();
+  }
+  // Runs ticks until the level intro has closed.
+  void SkipIntro() {
+    for (int i = 0; i < 200 && PlayState != Running; ++i) Tick();
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) Tick();
+  }
+  void Hold(int vk, bool down) { null.SetKey(vk, down); }
+};
+
+}  // namespace fusewick::testing

@@ -1,0 +1,153 @@
+// The replay runner itself: its script and arguments, the trace, the shots
+// and the timing run.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "GameHarness.h"
+#include "Replay.h"
+
+using namespace fusewick;
+using namespace fusewick::testing;
+
+namespace {
+
+class ReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProgramState();
+    InstallGameData();
+  }
+  void TearDown() override { ResetProgramState(); }
+
+  // Runs the options on the built game data; the program state is
+  // reset before, so runs in a row are independent.
+  replay::TTimedemo Run(const replay::TOptions& o) {
+    ResetProgramState();
+    replay::TRunner runner(o);
+    return runner.Run();
+  }
+  static std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+  }
+  static replay::TOptions Parse(const std::string& args) {
+    std::vector<std::string> v;
+    std::istringstream in(args);
+    for (std::string a; in >> a;) v.push_back(a);
+    return replay::ParseArguments(v);
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ReplayTest, ScriptLines) {
+  std::istringstream in("# a comment\n\n5 +Right\n  3 type AB C\r\n5 -Right\n0 +Enter\n");
+  const auto script = replay::ParseScript(in);
+  ASSERT_EQ(script.size(), 4u);
+  // Sorted by tick, in file order within a tick.
+  EXPECT_EQ(script[0].Tick, 0);
+  EXPECT_EQ(script[1].Action, replay::TInputChange::Type);
+  EXPECT_EQ(script[1].Name, "AB C");
+  EXPECT_EQ(script[2].Action, replay::TInputChange::Press);
+  EXPECT_EQ(script[3].Action, replay::TInputChange::Release);
+}
+
+TEST_F(ReplayTest, BadScriptLinesNameTheirLine) {
+  for (const char* bad : {"x +Up", "5 +Jump", "5 Up", "5 type", "-1 +Up", "5 +Up extra"}) {
+    std::istringstream in(std::string("1 +Up\n") + bad + "\n");
+    try {
+      replay::ParseScript(in);
+      ADD_FAILURE() << "accepted: " << bad;
+    } catch (const replay::TReplayError& e) {
+      EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST_F(ReplayTest, Arguments) {
+  const replay::TOptions o = Parse("--seed 42 --start game --level 3 --ticks 10 --frame-rate 30.5 --shot 4:a.png "
+                                   "--shot 9:b.png --trace t.jsonl --timedemo");
+  EXPECT_EQ(o.Seed, 42u);
+  EXPECT_TRUE(o.StartGame);
+  EXPECT_EQ(o.Level, 3);
+  EXPECT_EQ(o.Ticks, 10);
+  EXPECT_EQ(o.FrameRate, 30.5);
+  ASSERT_EQ(o.Shots.size(), 2u);
+  EXPECT_EQ(o.Shots[1], (std::pair<int32_t, std::string>{9, "b.png"}));
+  EXPECT_EQ(o.TracePath, "t.jsonl");
+  EXPECT_TRUE(o.Timedemo);
+  for (const char* bad : {"--ticks", "--ticks ten", "--start level", "--level 2", "--frame-rate 0", "--shot 5",
+                          "--seed -1", "--bogus", "--script /no/such/file"})
+    EXPECT_THROW(Parse(bad), replay::TReplayError) << bad;
+}
+
+TEST_F(ReplayTest, SameSeedAndScriptGiveTheSameTraceBytes) {
+  std::ofstream("walk.txt") << "70 +Right\n100 +Up\n101 -Up\n160 -Right\n160 +Left\n200 +Up\n215 -Up\n";
+  auto options = [](uint32_t seed, const std::string& trace) {
+    replay::TOptions o = Parse("--start game --ticks 400 --script walk.txt --trace " + trace);
+    o.Seed = seed;
+    return o;
+  };
+  Run(options(11, "a.jsonl"));
+  Run(options(11, "b.jsonl"));
+  Run(options(12, "c.jsonl"));
+  const std::string a = Slurp("a.jsonl");
+  EXPECT_EQ(Lines(a).size(), 400u);
+  EXPECT_EQ(a, Slurp("b.jsonl"));
+  EXPECT_NE(a, Slurp("c.jsonl"));  // another seed, another level
+}
+
+TEST_F(ReplayTest, TraceFields) {
+  replay::TOptions o = Parse("--ticks 2 --trace menu.jsonl");
+  Run(o);
+  // On the menu there is no hero.
+  EXPECT_EQ(Lines(Slurp("menu.jsonl"))[0],
+            "{\"tick\":1,\"GameScreen\":2,\"PlayState\":0,\"Level\":0,\"Score\":0,\"Lives\":0,\"FuseInterval\":0,"
+            "\"CountBombsLeft\":0,\"Platforms\":0,\"Clouds\":0,\"Walls\":0,\"LevelItems\":0,\"Monsters\":0,"
+            "\"Bullets\":0,\"X\":null,\"Y\":null,\"VelX\":null,\"VelY\":null,\"State\":null,\"Energy\":null,"
+            "\"Airborne\":null,\"ActiveBonus\":0}");
+  o = Parse("--start game --level 46 --ticks 1 --trace game.jsonl");
+  o.Seed = 3;
+  Run(o);
+  const std::string line = Lines(Slurp("game.jsonl"))[0];
+  for (const char* part : {"\"GameScreen\":1,\"PlayState\":1,\"Level\":46,", "\"Lives\":3,\"FuseInterval\":2,",
+                           "\"X\":500,\"Y\":100,\"VelX\":0,\"VelY\":0,\"State\":1,\"Energy\":5,\"Airborne\":false,"})
+    EXPECT_NE(line.find(part), std::string::npos) << part << " in " << line;
+}
+
+TEST_F(ReplayTest, ShotsAreWrittenAsPngOfTheBackSurface) {
+  Run(Parse("--start game --ticks 3 --shot 2:two.png"));
+  const std::string png = Slurp("two.png");
+  ASSERT_GT(png.size(), 33u);
+  EXPECT_EQ(png.substr(1, 3), "PNG");
+  auto be32 = [&](size_t at) {
+    return (uint32_t(uint8_t(png[at])) << 24) | (uint32_t(uint8_t(png[at + 1])) << 16) |
+           (uint32_t(uint8_t(png[at + 2])) << 8) | uint32_t(uint8_t(png[at + 3]));
+  };
+  EXPECT_EQ(be32(16), 800u);  // the header's width and height
+  EXPECT_EQ(be32(20), 600u);
+  EXPECT_THROW(Run(Parse("--ticks 1 --shot 1:/no/such/dir/x.png")), replay::TReplayError);
+}
+
+TEST_F(ReplayTest, TimedemoFigures) {
+  const replay::TTimedemo t = Run(Parse("--start game --ticks 40 --timedemo"));
+  EXPECT_EQ(t.Ticks, 40);
+  EXPECT_GT(t.MedianUs, 0);
+  EXPECT_LE(t.MedianUs, t.P99Us);
+  EXPECT_LE(t.P99Us, t.WorstUs);
+  EXPECT_EQ(t.SteadyTicks, 20);
+  std::ostringstream out;
+  replay::PrintTimedemo(t, out);
+  EXPECT_NE(out.str().find("median tick us: "), std::string::npos);
+}
+
+}  // namespace

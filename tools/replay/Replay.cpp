@@ -1,0 +1,405 @@
+#include "Replay.h"
+
+#include <png.h>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "engine/Random.h"
+#include "engine/Surface.h"
+#include "game/GameGlobals.h"
+#include "game/Level.h"
+#include "game/Player.h"
+#include "platform/NullPlatform.h"
+#include "shell/Globals.h"
+#include "shell/MainForm.h"
+
+namespace fusewick::replay {
+
+uint64_t (*AllocationCount)() = nullptr;
+
+namespace {
+constexpr uint32_t kTickMs = 30;  // the fake clock's step per tick
+
+struct TInput {
+  const char* Name;
+  int Key;
+};
+constexpr TInput kInputs[] = {
+    {"Up", platform::VK_UP},       {"Down", platform::VK_DOWN},     {"Left", platform::VK_LEFT},
+    {"Right", platform::VK_RIGHT}, {"Fire", platform::VK_SPACE},    {"Pause", 'P'},
+    {"Escape", platform::VK_ESCAPE}, {"Y", 'Y'},                    {"N", 'N'},
+    {"Ctrl", platform::VK_CONTROL}, {"Enter", platform::VK_RETURN},
+};
+
+int32_t ParseInt(const std::string& text, const std::string& what) {
+  int32_t v = 0;
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || p != end) throw TReplayError("bad " + what + ": '" + text + "'");
+  return v;
+}
+
+double ParseDouble(const std::string& text, const std::string& what) {
+  double v = 0;
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, v);
+  if (ec != std::errc() || p != end) throw TReplayError("bad " + what + ": '" + text + "'");
+  return v;
+}
+}  // namespace
+
+int InputKey(const std::string& name) {
+  for (const TInput& i : kInputs)
+    if (name == i.Name) return i.Key;
+  return 0;
+}
+
+std::vector<TInputChange> ParseScript(std::istream& in) {
+  std::vector<TInputChange> script;
+  std::string line;
+  int lineNo = 0;
+  while (std::getline(in, line)) {
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line[first] == '#') continue;
+    auto fail = [&](const std::string& why) {
+      throw TReplayError("script line " + std::to_string(lineNo) + ": " + why);
+    };
+    std::istringstream words(line);
+    std::string tickText, action;
+    words >> tickText >> action;
+    TInputChange c;
+    try {
+      c.Tick = ParseInt(tickText, "tick");
+    } catch (const TReplayError& e) {
+      fail(e.what());
+    }
+    if (c.Tick < 0) fail("negative tick");
+    if (action == "type") {
+      c.Action = TInputChange::Type;
+      // The text is the rest of the line after one separating space.
+      const size_t at = line.find("type", line.find(tickText) + tickText.size());
+      c.Name = at + 4 < line.size() ? line.substr(at + 5) : std::string();
+      if (c.Name.empty()) fail("nothing to type");
+    } else if (action.size() > 1 && (action[0] == '+' || action[0] == '-')) {
+      c.Action = action[0] == '+' ? TInputChange::Press : TInputChange::Release;
+      c.Name = action.substr(1);
+      if (!InputKey(c.Name)) fail("unknown input '" + c.Name + "'");
+      std::string extra;
+      if (words >> extra) fail("unexpected '" + extra + "'");
+    } else {
+      fail("expected +INPUT, -INPUT or type TEXT");
+    }
+    script.push_back(c);
+  }
+  std::stable_sort(script.begin(), script.end(),
+                   [](const TInputChange& a, const TInputChange& b) { return a.Tick < b.Tick; });
+  return script;
+}
+
+TOptions ParseArguments(const std::vector<std::string>& args) {
+  TOptions o;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> const std::string& {
+      if (i + 1 >= args.size()) throw TReplayError(a + " needs a value");
+      return args[++i];
+    };
+    if (a == "--seed") {
+      const std::string& v = value();
+      uint32_t seed = 0;
+      auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seed);
+      if (ec != std::errc() || p != v.data() + v.size()) throw TReplayError("bad seed: '" + v + "'");
+      o.Seed = seed;
+    } else if (a == "--start") {
+      const std::string& v = value();
+      if (v == "game") o.StartGame = true;
+      else if (v == "menu") o.StartGame = false;
+      else throw TReplayError("--start takes game or menu, not '" + v + "'");
+    } else if (a == "--level") {
+      o.Level = ParseInt(value(), "level");
+      if (o.Level < 1) throw TReplayError("--level must be 1 or more");
+    } else if (a == "--ticks") {
+      o.Ticks = ParseInt(value(), "tick count");
+      if (o.Ticks < 0) throw TReplayError("--ticks must not be negative");
+    } else if (a == "--script") {
+      const std::string& path = value();
+      std::ifstream in(path);
+      if (!in) throw TReplayError("cannot read script " + path);
+      o.Script = ParseScript(in);
+    } else if (a == "--frame-rate") {
+      o.FrameRate = ParseDouble(value(), "frame rate");
+      if (!(o.FrameRate > 0)) throw TReplayError("--frame-rate must be above 0");
+    } else if (a == "--trace") {
+      o.TracePath = value();
+    } else if (a == "--shot") {
+      const std::string& v = value();
+      const size_t colon = v.find(':');
+      if (colon == std::string::npos || colon + 1 >= v.size()) throw TReplayError("--shot takes TICK:FILE.png");
+      o.Shots.emplace_back(ParseInt(v.substr(0, colon), "shot tick"), v.substr(colon + 1));
+    } else if (a == "--timedemo") {
+      o.Timedemo = true;
+    } else if (a == "--data") {
+      o.DataDir = value();
+    } else {
+      throw TReplayError("unknown argument '" + a + "'");
+    }
+  }
+  if (o.Level > 1 && !o.StartGame) throw TReplayError("--level needs --start game");
+  return o;
+}
+
+namespace {
+// Exact and locale-free: the shortest text that reads back as the same value.
+void Append(std::string& s, double v) {
+  char buf[32];
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  s.append(buf, p);
+}
+void Append(std::string& s, int64_t v) {
+  char buf[24];
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  s.append(buf, p);
+}
+void Field(std::string& s, const char* name) {
+  if (s.size() > 1) s += ',';
+  s += '"';
+  s += name;
+  s += "\":";
+}
+}  // namespace
+
+std::string TraceLine(int32_t tick) {
+  std::string s = "{";
+  auto num = [&](const char* name, int64_t v) {
+    Field(s, name);
+    Append(s, v);
+  };
+  num("tick", tick);
+  num("GameScreen", GameScreen);
+  num("PlayState", PlayState);
+  num("Level", Level);
+  num("Score", Score);
+  num("Lives", Lives);
+  num("FuseInterval", FuseInterval);
+  num("CountBombsLeft", CountBombsLeft());
+  num("Platforms", CountPlatforms());
+  num("Clouds", CountClouds());
+  num("Walls", CountWalls());
+  num("LevelItems", CountLevelItems());
+  num("Monsters", CountMonsters());
+  num("Bullets", CountBullets());
+  auto real = [&](const char* name, double v) {
+    Field(s, name);
+    Append(s, v);
+  };
+  if (Player) {
+    real("X", Player->X);
+    real("Y", Player->Y);
+    real("VelX", Player->VelX);
+    real("VelY", Player->VelY);
+    num("State", Player->State);
+    num("Energy", Player->Energy);
+    Field(s, "Airborne");
+    s += Player->Airborne ? "true" : "false";
+  } else {
+    // No hero outside a game.
+    for (const char* name : {"X", "Y", "VelX", "VelY", "State", "Energy", "Airborne"}) {
+      Field(s, name);
+      s += "null";
+    }
+  }
+  num("ActiveBonus", ActiveBonus);
+  s += '}';
+  return s;
+}
+
+void WritePng(const TDirectDrawSurface& surface, const std::string& path) {
+  const int32_t w = surface.Width(), h = surface.Height();
+  if (w <= 0 || h <= 0) throw TReplayError("no picture to write to " + path);
+  std::vector<uint8_t> rgb(size_t(w) * size_t(h) * 3);
+  const uint16_t* px = surface.Pixels();
+  for (size_t i = 0; i < size_t(w) * size_t(h); ++i) {
+    const uint32_t p = px[i], r = p >> 11, g = (p >> 5) & 0x3F, b = p & 0x1F;
+    rgb[i * 3] = uint8_t((r << 3) | (r >> 2));
+    rgb[i * 3 + 1] = uint8_t((g << 2) | (g >> 4));
+    rgb[i * 3 + 2] = uint8_t((b << 3) | (b >> 2));
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = png_uint_32(w);
+  image.height = png_uint_32(h);
+  image.format = PNG_FORMAT_RGB;
+  if (!png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), w * 3, nullptr)) {
+    const std::string why = image.message;
+    png_image_free(&image);
+    throw TReplayError("cannot write " + path + ": " + why);
+  }
+}
+
+void PrintTimedemo(const TTimedemo& t, std::ostream& out) {
+  out << "ticks: " << t.Ticks << '\n'
+      << "ticks per second: " << t.TicksPerSecond << '\n'
+      << "median tick us: " << t.MedianUs << '\n'
+      << "99th percentile tick us: " << t.P99Us << '\n'
+      << "worst tick us: " << t.WorstUs << '\n';
+  if (t.AllocationsCounted)
+    out << "steady-state ticks: " << t.SteadyTicks << '\n'
+        << "steady-state ticks that allocated: " << t.AllocatingTicks << '\n'
+        << "steady-state allocations: " << t.Allocations << '\n';
+}
+
+// ---- the runner
+
+struct TRunner::TImpl {
+  TOptions Options;
+  platform::NullPlatform Null;
+  std::unique_ptr<TMForm> Form;
+  std::filesystem::path OldDir;
+};
+
+TRunner::TRunner(TOptions options) : impl_(new TImpl) { impl_->Options = std::move(options); }
+
+TRunner::~TRunner() {
+  impl_->Form.reset();
+  if (&platform::Current() == &impl_->Null) platform::SetCurrent(nullptr);
+  if (!impl_->OldDir.empty()) {
+    std::error_code ec;
+    std::filesystem::current_path(impl_->OldDir, ec);
+  }
+  delete impl_;
+}
+
+TMForm& TRunner::Form() { return *impl_->Form; }
+
+namespace {
+void Deliver(TMForm& form, const platform::Event& e) { form.HandleEvent(e); }
+
+void Apply(TMForm& form, platform::NullPlatform& null, const TInputChange& c) {
+  using platform::EventType;
+  platform::Event e;
+  if (c.Action == TInputChange::Type) {
+    for (char ch : c.Name) {
+      e = {};
+      e.Type = EventType::Char;
+      e.Char = uint8_t(ch);
+      Deliver(form, e);
+    }
+    return;
+  }
+  const int vk = InputKey(c.Name);
+  const bool down = c.Action == TInputChange::Press;
+  null.SetKey(vk, down);
+  e.Type = down ? EventType::KeyDown : EventType::KeyUp;
+  e.Key = vk;
+  Deliver(form, e);
+  // Enter and Escape also type their character, as the desktop reports them.
+  if (down && (vk == platform::VK_RETURN || vk == platform::VK_ESCAPE)) {
+    e = {};
+    e.Type = EventType::Char;
+    e.Char = uint8_t(vk);
+    Deliver(form, e);
+  }
+}
+}  // namespace
+
+TTimedemo TRunner::Run() {
+  TImpl& m = *impl_;
+  TOptions& o = m.Options;
+  // Output paths are taken from where the runner was started.
+  if (!o.TracePath.empty()) o.TracePath = std::filesystem::absolute(o.TracePath).string();
+  for (auto& shot : o.Shots) shot.second = std::filesystem::absolute(shot.second).string();
+  if (!o.DataDir.empty()) {
+    m.OldDir = std::filesystem::current_path();
+    std::filesystem::current_path(o.DataDir);
+  }
+  std::ofstream trace;
+  if (!o.TracePath.empty()) {
+    trace.open(o.TracePath, std::ios::binary);
+    if (!trace) throw TReplayError("cannot write trace " + o.TracePath);
+  }
+
+  platform::SetCurrent(&m.Null);
+  m.Null.OpenWindow(kFormCaption, 800, 600);
+  m.Form = std::make_unique<TMForm>();
+  TMForm& form = *m.Form;
+  if (BeforeCreate) BeforeCreate(form);
+  form.FormCreate();
+  form.MDXDraw.WindowShown();
+  if (o.Seed) Randomize(*o.Seed);
+  FrameRateHeld = o.FrameRate;
+  if (o.StartGame) {
+    // The first button of the main menu, as a click activates it.
+    MenuSelection = 1;
+    form.MDXDrawClick();
+    for (int32_t level = 2; level <= o.Level; ++level) StartLevel(level);
+  }
+
+  TTimedemo demo;
+  std::vector<double> times;
+  std::vector<uint64_t> allocs;
+  if (o.Timedemo) {
+    times.reserve(size_t(o.Ticks));
+    allocs.reserve(size_t(o.Ticks));
+  }
+  size_t next = 0;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  int32_t tick = 1;
+  for (; tick <= o.Ticks && !m.Null.ExitRequested(); ++tick) {
+    while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
+    if (o.Timedemo) {
+      const uint64_t a0 = AllocationCount ? AllocationCount() : 0;
+      const Clock::time_point t0 = Clock::now();
+      m.Null.Advance(kTickMs);
+      form.MDXTimer.Idle();
+      const Clock::time_point t1 = Clock::now();
+      const uint64_t a1 = AllocationCount ? AllocationCount() : 0;
+      times.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+      allocs.push_back(a1 - a0);
+    } else {
+      m.Null.Advance(kTickMs);
+      form.MDXTimer.Idle();
+    }
+    if (trace.is_open()) trace << TraceLine(tick) << '\n';
+    for (const auto& [at, file] : o.Shots)
+      if (at == tick) WritePng(*form.MDXDraw.Surface(), file);
+    if (AfterTick) AfterTick(tick);
+  }
+  const double total = std::chrono::duration<double>(Clock::now() - start).count();
+  if (trace.is_open()) {
+    trace.flush();
+    if (!trace) throw TReplayError("cannot write trace " + o.TracePath);
+  }
+
+  if (o.Timedemo && !times.empty()) {
+    demo.Ticks = int32_t(times.size());
+    double busy = 0;
+    for (double t : times) busy += t;
+    demo.TicksPerSecond = busy > 0 ? double(times.size()) / (busy / 1e6) : 0;
+    (void)total;
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t n = sorted.size();
+    demo.MedianUs = n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+    demo.P99Us = sorted[std::min(n - 1, size_t(std::ceil(0.99 * double(n))) - 1)];
+    demo.WorstUs = sorted.back();
+    demo.AllocationsCounted = AllocationCount != nullptr;
+    for (size_t i = n / 2; i < n; ++i) {
+      ++demo.SteadyTicks;
+      if (allocs[i]) ++demo.AllocatingTicks;
+      demo.Allocations += allocs[i];
+    }
+  }
+  return demo;
+}
+
+}  // namespace fusewick::replay

@@ -1,0 +1,102 @@
+#pragma once
+// The headless replay runner: drives the real game on a null platform with
+// a fake clock (30 ms per tick), scripted input, a per-tick trace, PNG
+// shots of the back surface and a timing run.
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fusewick {
+class TMForm;
+class TDirectDrawSurface;
+}
+
+namespace fusewick::replay {
+
+// One line of a script: before tick Tick, press or release an input, or
+// type a text.
+struct TInputChange {
+  enum TAction { Press, Release, Type };
+  int32_t Tick = 0;
+  TAction Action = Press;
+  std::string Name;  // the input (Press, Release) or the text (Type)
+};
+
+// A script or argument error, with the script's line number when there is one.
+class TReplayError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The inputs a script can hold, and their virtual keys.
+int InputKey(const std::string& name);  // 0 when unknown
+std::vector<TInputChange> ParseScript(std::istream& in);
+
+struct TOptions {
+  std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
+  bool StartGame = false;         // --start game
+  int32_t Level = 1;              // with StartGame: play StartLevel 2..Level first
+  int32_t Ticks = 0;
+  std::vector<TInputChange> Script;
+  double FrameRate = 0;           // above 0: FrameRate held at this value
+  std::string TracePath;
+  std::vector<std::pair<int32_t, std::string>> Shots;  // after tick, file
+  bool Timedemo = false;
+  std::string DataDir;            // changed into before start-up when set
+};
+
+// Reads the command line (without the program name). Throws TReplayError.
+TOptions ParseArguments(const std::vector<std::string>& args);
+
+// One trace line (no newline) of the game's state after a tick.
+std::string TraceLine(int32_t tick);
+
+// Writes the RGB565 surface as an 8-bit RGB PNG. Throws TReplayError.
+void WritePng(const TDirectDrawSurface& surface, const std::string& path);
+
+struct TTimedemo {
+  int32_t Ticks = 0;
+  double TicksPerSecond = 0;
+  double MedianUs = 0, P99Us = 0, WorstUs = 0;
+  // Heap allocations in the second half of the run (the steady state):
+  // how many ticks allocated, and how many allocations in all.
+  int32_t SteadyTicks = 0;
+  int32_t AllocatingTicks = 0;
+  uint64_t Allocations = 0;
+  bool AllocationsCounted = false;
+};
+void PrintTimedemo(const TTimedemo& t, std::ostream& out);
+
+// Counts heap allocations when the program installs a counter (the
+// runner's executable replaces the global allocation functions).
+extern uint64_t (*AllocationCount)();
+
+class TRunner {
+ public:
+  explicit TRunner(TOptions options);
+  ~TRunner();
+  TRunner(const TRunner&) = delete;
+  TRunner& operator=(const TRunner&) = delete;
+
+  // Called with the form before its start-up (tests fill image lists here).
+  std::function<void(TMForm&)> BeforeCreate;
+  // Called after every tick with its number.
+  std::function<void(int32_t tick)> AfterTick;
+
+  // Starts the program, runs the ticks, writes trace and shots; the timing
+  // figures when Timedemo is set.
+  TTimedemo Run();
+  TMForm& Form();
+
+ private:
+  struct TImpl;
+  TImpl* impl_;
+};
+
+}  // namespace fusewick::replay

@@ -1,0 +1,71 @@
+// fusewick-replay: runs the game headless from a script; see Replay.h.
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <new>
+
+#include "Replay.h"
+
+namespace {
+std::atomic<uint64_t> allocations{0};
+uint64_t CountAllocations() { return allocations.load(std::memory_order_relaxed); }
+
+// The folder of the running executable: the build folder, which holds Data/.
+std::string ExecutableDir() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string(".") : exe.parent_path().string();
+}
+
+void Usage() {
+  std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game] [--level N] [--ticks N]\n"
+               "                       [--script FILE] [--frame-rate F] [--trace FILE]\n"
+               "                       [--shot TICK:FILE.png]... [--timedemo]\n";
+}
+}  // namespace
+
+// Every heap allocation of the program is counted for the timing run.
+void* operator new(std::size_t n) {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t n) { return operator new(n); }
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept {
+  allocations.fetch_add(1, std::memory_order_relaxed);
+  return std::malloc(n ? n : 1);
+}
+void* operator new[](std::size_t n, const std::nothrow_t& t) noexcept { return operator new(n, t); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+int main(int argc, char** argv) {
+  using namespace fusewick::replay;
+  TOptions options;
+  try {
+    options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const TReplayError& e) {
+    std::cerr << "fusewick-replay: " << e.what() << '\n';
+    Usage();
+    return 2;
+  }
+  if (options.DataDir.empty()) options.DataDir = ExecutableDir();
+  AllocationCount = CountAllocations;
+  try {
+    TRunner runner(options);
+    const TTimedemo demo = runner.Run();
+    if (options.Timedemo) PrintTimedemo(demo, std::cout);
+  } catch (const TReplayError& e) {
+    std::cerr << "fusewick-replay: " << e.what() << '\n';
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "fusewick-replay: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
