@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "platform/SdlAudio.h"
 #include "platform/SdlPlatform.h"
 #include "shell/MainForm.h"
 
@@ -8,7 +9,11 @@ int main() {
   try {
     fusewick::platform::SdlPlatform sdl;
     fusewick::platform::SetCurrent(&sdl);
+    // Made after the platform so that it closes its output before SDL quits.
+    fusewick::platform::SdlAudio audio;
+    fusewick::platform::SetCurrentAudio(&audio);
     const int status = fusewick::RunApplication();
+    fusewick::platform::SetCurrentAudio(nullptr);
     fusewick::platform::SetCurrent(nullptr);
     return status;
   } catch (const std::exception& e) {

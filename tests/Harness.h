@@ -11,6 +11,7 @@
 #include "engine/Picture.h"
 #include "game/GameGlobals.h"
 #include "persist/Records.h"
+#include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
@@ -60,6 +61,7 @@ inline void ResetProgramState() {
   ResetTextState();
   ResetGameGlobals();
   ResetRecords();
+  ResetSound();
 }
 
 // A picture of w x h whose pixel (x, y) is fn(x, y).
@@ -77,12 +79,14 @@ class FormHarness : public ::testing::Test {
   void SetUp() override {
     ResetProgramState();
     platform::SetCurrent(&null);
+    platform::SetCurrentAudio(&audio);
     null.OpenWindow(kFormCaption, 800, 600);
     InstallGameData();
     form = std::make_unique<TMForm>();
   }
   void TearDown() override {
     form.reset();
+    platform::SetCurrentAudio(nullptr);
     platform::SetCurrent(nullptr);
     ResetProgramState();
   }
@@ -123,6 +127,7 @@ class FormHarness : public ::testing::Test {
 
   TempDir dir;
   platform::NullPlatform null;
+  platform::NullAudio audio;  // records the effects and songs played
   std::unique_ptr<TMForm> form;
   std::vector<std::string> sounds;
 };

@@ -23,6 +23,7 @@ FUSEWICK_ERROR_CLASS(EDirectDrawSurfaceError);
 FUSEWICK_ERROR_CLASS(EDXDrawError);
 FUSEWICK_ERROR_CLASS(EDXInputError);
 FUSEWICK_ERROR_CLASS(EWaveCollectionError);
+FUSEWICK_ERROR_CLASS(EDXSoundError);
 FUSEWICK_ERROR_CLASS(EStreamError);  // archive reading: bad format, truncated stream
 FUSEWICK_ERROR_CLASS(EInOutError);   // a file that cannot be opened or read
 

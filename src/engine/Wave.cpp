@@ -2,12 +2,13 @@
 
 #include "engine/Archive.h"
 #include "engine/Errors.h"
+#include "engine/SoundDevice.h"
 
 namespace fusewick {
 
 TWaveCollectionItem::TWaveCollectionItem(TWaveCollection* owner) : THashCollectionItem(owner), owner_(owner) {}
 
-TWaveCollectionItem::~TWaveCollectionItem() = default;
+TWaveCollectionItem::~TWaveCollectionItem() { Finalize(); }
 
 TWaveCollection::~TWaveCollection() { Clear(); }
 
@@ -31,6 +32,7 @@ TWaveCollectionItem* TWaveCollection::Find(const std::string& name) const {
 
 void TWaveCollection::LoadFromFile(const std::string& fileName) {
   ReadWaveArchive(*this, ReadWholeFile(fileName));
+  if (dxSound_ && dxSound_->Initialized()) Initialize();
 }
 
 }  // namespace fusewick

@@ -43,6 +43,15 @@ enum class EventType {
   DeviceLost,   // the presenter lost its textures; surfaces must be restored
   Shown,        // the window has been shown
   Paint,        // the window needs its picture again
+  PadButton,    // Key: a game controller's button went down (PadButtonCode)
+};
+
+// Buttons of a game controller as PadButton events report them. The pad
+// also feeds the joystick reading (ReadJoystick); these events are for the
+// menus, which work by key presses rather than held states.
+enum PadButtonCode : int {
+  PadUp = 1, PadDown, PadLeft, PadRight,  // the d-pad
+  PadA, PadB, PadX, PadY, PadBack, PadStart,
 };
 
 struct Event {
@@ -61,7 +70,10 @@ struct WindowPlacement {
 };
 
 // One joystick as the multimedia joystick interface reports it: raw axis
-// positions with their range, and a button mask.
+// positions with their range, and a button mask. A game controller is
+// reported in the same shape with a fixed layout: d-pad and left stick on
+// X and Y; buttons 0 A (fire), 1 Start (pause), 2 Back (escape), 3 Y (yes),
+// 4 B (no).
 struct JoystickReading {
   int32_t X = 0, Y = 0, Z = 0;
   int32_t XMin = 0, XMax = 65535, YMin = 0, YMax = 65535, ZMin = 0, ZMax = 65535;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -62,6 +63,45 @@ int VirtualKeyOf(int k) {
 }
 
 namespace {
+// The menu's view of a controller button; 0 for buttons the menus ignore.
+int PadButtonOf(uint8_t button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return PadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return PadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return PadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return PadRight;
+    case SDL_CONTROLLER_BUTTON_A: return PadA;
+    case SDL_CONTROLLER_BUTTON_B: return PadB;
+    case SDL_CONTROLLER_BUTTON_X: return PadX;
+    case SDL_CONTROLLER_BUTTON_Y: return PadY;
+    case SDL_CONTROLLER_BUTTON_BACK: return PadBack;
+    case SDL_CONTROLLER_BUTTON_START: return PadStart;
+    default: return 0;
+  }
+}
+
+// A game controller in the joystick reading's shape. The d-pad pushes an
+// axis to its end, over whatever the left stick says; the stick goes
+// through the same dead zone as any joystick's axis.
+void ReadPad(SDL_GameController* pad, JoystickReading& out) {
+  auto held = [&](SDL_GameControllerButton b) { return SDL_GameControllerGetButton(pad, b) != 0; };
+  auto axis = [&](SDL_GameControllerAxis a, SDL_GameControllerButton low, SDL_GameControllerButton high) {
+    if (held(low)) return int32_t(0);
+    if (held(high)) return int32_t(65535);
+    return int32_t(SDL_GameControllerGetAxis(pad, a)) + 32768;
+  };
+  out.X = axis(SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
+  out.Y = axis(SDL_CONTROLLER_AXIS_LEFTY, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
+  out.Z = 32767;
+  // Fire, pause, escape, and the answers yes and no.
+  const SDL_GameControllerButton layout[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_START,
+                                             SDL_CONTROLLER_BUTTON_BACK, SDL_CONTROLLER_BUTTON_Y,
+                                             SDL_CONTROLLER_BUTTON_B};
+  out.ButtonCount = int(std::size(layout));
+  for (int i = 0; i < out.ButtonCount; ++i)
+    if (held(layout[i])) out.Buttons |= 1u << i;
+}
+
 uint8_t ShiftOf(uint16_t mod) {
   uint8_t s = 0;
   if (mod & KMOD_SHIFT) s |= ssShift;
@@ -84,7 +124,16 @@ struct SdlPlatform::State {
   bool exit = false;
   int status = 0;
   std::deque<Event> pending;  // events made from one SDL event (a key and its character)
-  std::vector<SDL_Joystick*> joysticks;
+  // Attached joysticks in the order they came; a pad that SDL knows as a
+  // game controller is opened as one (pad set) and read by its layout.
+  struct Device {
+    SDL_JoystickID id = -1;
+    SDL_Joystick* joystick = nullptr;
+    SDL_GameController* pad = nullptr;
+  };
+  std::vector<Device> devices;
+  void Attach(int deviceIndex);
+  void Detach(SDL_JoystickID id);
   // The picture last shown: a frame equal to it is not uploaded again
   // unless the window needs repainting.
   std::vector<uint16_t> shown;
@@ -97,12 +146,38 @@ SdlPlatform::SdlPlatform() : s_(std::make_unique<State>()) {
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("Cannot start the video system: ") + SDL_GetError());
   // Joysticks are optional: a machine without the joystick subsystem plays
-  // with the keyboard alone.
-  SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+  // with the keyboard alone, one without the controller database with raw
+  // joysticks. Pads attached now arrive as device-added events.
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) SDL_InitSubSystem(SDL_INIT_JOYSTICK);
+}
+
+void SdlPlatform::State::Attach(int deviceIndex) {
+  const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  for (const Device& d : devices)
+    if (d.id == id) return;
+  Device d;
+  if (SDL_WasInit(SDL_INIT_GAMECONTROLLER) && SDL_IsGameController(deviceIndex)) {
+    d.pad = SDL_GameControllerOpen(deviceIndex);
+    if (d.pad) d.joystick = SDL_GameControllerGetJoystick(d.pad);
+  }
+  if (!d.joystick) d.joystick = SDL_JoystickOpen(deviceIndex);
+  if (!d.joystick) return;
+  d.id = SDL_JoystickInstanceID(d.joystick);
+  devices.push_back(d);
+}
+
+void SdlPlatform::State::Detach(SDL_JoystickID id) {
+  for (auto it = devices.begin(); it != devices.end(); ++it)
+    if (it->id == id) {
+      if (it->pad) SDL_GameControllerClose(it->pad);
+      else SDL_JoystickClose(it->joystick);
+      devices.erase(it);
+      return;
+    }
 }
 
 SdlPlatform::~SdlPlatform() {
-  for (SDL_Joystick* j : s_->joysticks) SDL_JoystickClose(j);
+  while (!s_->devices.empty()) s_->Detach(s_->devices.back().id);
   DestroyPresenter();
   if (s_->window) SDL_DestroyWindow(s_->window);
   SDL_Quit();
@@ -231,19 +306,15 @@ bool SdlPlatform::PollEvent(Event& e) {
         out.Type = EventType::DeviceLost;
         s_->pending.push_back(out);
         break;
-      case SDL_JOYDEVICEADDED:
-        if (SDL_Joystick* j = SDL_JoystickOpen(ev.jdevice.which)) s_->joysticks.push_back(j);
+      case SDL_JOYDEVICEADDED: s_->Attach(ev.jdevice.which); break;
+      case SDL_JOYDEVICEREMOVED: s_->Detach(ev.jdevice.which); break;
+      case SDL_CONTROLLERBUTTONDOWN:
+        if (const int button = PadButtonOf(ev.cbutton.button)) {
+          out.Type = EventType::PadButton;
+          out.Key = button;
+          s_->pending.push_back(out);
+        }
         break;
-      case SDL_JOYDEVICEREMOVED: {
-        auto& js = s_->joysticks;
-        for (size_t i = 0; i < js.size(); ++i)
-          if (SDL_JoystickInstanceID(js[i]) == ev.jdevice.which) {
-            SDL_JoystickClose(js[i]);
-            js.erase(js.begin() + std::ptrdiff_t(i));
-            break;
-          }
-        break;
-      }
       default: break;
     }
   }
@@ -339,13 +410,18 @@ void SdlPlatform::GetKeyboardState(uint8_t table[256]) {
 }
 
 bool SdlPlatform::ReadJoystick(int index, JoystickReading& out) {
-  if (index < 0 || size_t(index) >= s_->joysticks.size()) return false;
-  SDL_Joystick* j = s_->joysticks[size_t(index)];
+  if (index < 0 || size_t(index) >= s_->devices.size()) return false;
+  const State::Device& d = s_->devices[size_t(index)];
   SDL_JoystickUpdate();
+  out = JoystickReading{};
+  if (d.pad) {
+    ReadPad(d.pad, out);
+    return true;
+  }
+  SDL_Joystick* j = d.joystick;
   const int axes = SDL_JoystickNumAxes(j);
   // SDL reports axes as -32768 .. 32767: shifted into 0 .. 65535.
   auto axis = [&](int a) { return a < axes ? int32_t(SDL_JoystickGetAxis(j, a)) + 32768 : 32767; };
-  out = JoystickReading{};
   out.X = axis(0);
   out.Y = axis(1);
   out.Z = axis(2);

@@ -35,6 +35,9 @@ TMForm::TMForm() : MDXDraw(this), MDXInput(this) {
   MDXImageList.SetDXDraw(&MDXDraw);
   MDXImageList2.SetDXDraw(&MDXDraw);
   MDXSpriteEngine.SetDXDraw(&MDXDraw);
+  MDXWaveList.SetDXSound(&MDXSound);
+  MDXSound.AutoInitialize = true;
+  MDXSound.Loaded();  // a missing sound device leaves the game silent
   MDXInput.ActiveOnly = true;
   for (int axis = 0; axis < 3; ++axis) {
     MDXInput.Joystick.SetDeadZone(axis, 50);
@@ -393,6 +396,34 @@ void TMForm::HandleEvent(const platform::Event& e) {
     case EventType::DeviceLost: MDXDraw.DeviceLost(); break;
     case EventType::Shown: MDXDraw.WindowShown(); break;
     case EventType::Paint: MDXDraw.Paint(); break;
+    case EventType::PadButton: PadButtonDown(e.Key); break;
+  }
+}
+
+// The pad works the menus with the keys they know: the d-pad as the arrow
+// keys and A as Enter on the menu screens, and A as Enter at the end-of-game
+// name entry. Anywhere else the pad reaches the game only through the
+// input states of its joystick reading.
+void TMForm::PadButtonDown(int button) {
+  using namespace platform;
+  const bool menu = GameScreen == MainMenu || GameScreen == Options || GameScreen == HighScoreScreen ||
+                    GameScreen == Help;
+  const bool nameEntry = GameScreen == Game && PlayState == NameEntry;
+  int key = 0;
+  switch (button) {
+    case PadUp: key = VK_UP; break;
+    case PadDown: key = VK_DOWN; break;
+    case PadLeft: key = VK_LEFT; break;
+    case PadRight: key = VK_RIGHT; break;
+    case PadA: key = VK_RETURN; break;
+    default: return;
+  }
+  if (!menu && !(nameEntry && key == VK_RETURN)) return;
+  FormKeyDown(key, 0);
+  if (key == VK_RETURN) {
+    // Enter types its character after the key-down, as on the keyboard.
+    char c = char(VK_RETURN);
+    FormKeyPress(c);
   }
 }
 

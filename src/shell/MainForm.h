@@ -8,6 +8,7 @@
 #include "engine/Display.h"
 #include "engine/ImageList.h"
 #include "engine/Input.h"
+#include "engine/SoundDevice.h"
 #include "engine/Sprite.h"
 #include "engine/Timer.h"
 #include "platform/Platform.h"
@@ -28,6 +29,8 @@ class TMForm : public TDXForm {
   TDXImageList MDXImageList;
   TDXImageList MDXImageList2;
   TDXSpriteEngine MDXSpriteEngine;
+  TDXSound MDXSound;
+  TDXWaveList MDXWaveList;
   TDXInput MDXInput;
   TDXTimer MDXTimer;
 
@@ -44,6 +47,8 @@ class TMForm : public TDXForm {
 
   // Delivers one window-system event to its handler.
   void HandleEvent(const platform::Event& e);
+  // A game controller's button went down (platform::PadButtonCode).
+  void PadButtonDown(int button);
 };
 
 // The one main form; null when none exists.

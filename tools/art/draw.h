@@ -61,6 +61,10 @@ void DrawBonusPanel(cairo_t* cr, const Frame& f);    // variant 0 none, 1 gun, 2
 void DrawBombPointer(cairo_t* cr, const Frame& f);
 void DrawTextCursor(cairo_t* cr, const Frame& f);
 
+// draw_icon.cpp: the application icon, size x size pixels with alpha.
+void DrawIcon(cairo_t* cr, int size);
+constexpr int kIconSizes[] = {48, 128, 256};
+
 // Buttons: variant = label * 2 + lit (lit: the highlighted look).
 enum ButtonLabel {
   kMainMenu = 0,  // the five main-menu labels by pattern
