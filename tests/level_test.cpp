@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "GameHarness.h"
+#include "online_helpers.h"
 #include "game/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
@@ -341,6 +342,36 @@ TEST_F(LevelTest, LastLifeLostEndsTheGame) {
     form->MDXSpriteEngine.FreeKilled();
     ShowMainMenu(1);  // for the next game
   }
+}
+
+TEST_F(LevelTest, NameEntryThenHoldingYSubmitsOnce) {
+  ScriptedServer server({});  // takes the connection and closes it: no answer
+  SetServerForTests("127.0.0.1", server.Port(), std::chrono::milliseconds(2000));
+  OpenField();
+  Lives = 1;
+  Score = 150;
+  GroundKinds[5] = 0;
+  StandAt(410);
+  Ticks(3 + 68);
+  ASSERT_EQ(PlayState, NameEntry);
+  PlayerName.clear();
+  for (char c : std::string("ab\r")) {
+    Type(c);  // one key a frame, as a person types
+    Tick();
+  }
+  ASSERT_EQ(PlayState, SubmitPrompt);
+  Hold('Y', true);
+  Ticks(5);
+  Hold('Y', false);
+  EXPECT_EQ(server.Connections(), 1);
+  ASSERT_EQ(null.MessageBoxes.size(), 1u);
+  EXPECT_EQ(null.MessageBoxes[0].second, "Can't connect to server!");
+  EXPECT_EQ(GameScreen, HighScoreScreen);
+  EXPECT_EQ(Player, nullptr);
+  bool listed = false;
+  for (int i = 1; i <= 10; ++i) listed = listed || (HighScores[size_t(i)].Name == "AB" && HighScores[size_t(i)].Score == 150);
+  EXPECT_TRUE(listed);
+  ResetOnline();
 }
 
 TEST_F(LevelTest, EndGameLeavesNoGameSpriteNorReferenceBehind) {
