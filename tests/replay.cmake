@@ -13,3 +13,21 @@ if(TARGET fusewick-replay)
   set_tests_properties(ReplayExecutableRepeatsItsTrace PROPERTIES TIMEOUT 600
                        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
 endif()
+
+# Soaks: seeded random play through the built runner, leaks checked in the
+# sanitizer build. FUSEWICK_SOAK_TICKS sets the length (the full soak is a
+# million ticks: -DFUSEWICK_SOAK_TICKS=1000000).
+set(FUSEWICK_SOAK_TICKS 50000 CACHE STRING "Ticks of each soak run")
+if(TARGET fusewick-replay)
+  foreach(run "1;1" "6;2")
+    list(GET run 0 level)
+    list(GET run 1 seed)
+    add_test(NAME ReplaySoakLevel${level}
+             COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:fusewick-replay> -DDATA=${CMAKE_BINARY_DIR}/Data
+                     -DWORK=${CMAKE_CURRENT_BINARY_DIR}/soak-${level} -DTICKS=${FUSEWICK_SOAK_TICKS}
+                     -DLEVEL=${level} -DSEED=${seed} -DLIMIT=400
+                     -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/soak.cmake)
+    set_tests_properties(ReplaySoakLevel${level} PROPERTIES TIMEOUT 3600 LABELS soak
+                         ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  endforeach()
+endif()

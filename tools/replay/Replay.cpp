@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 
 #include "engine/Random.h"
@@ -147,6 +148,12 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       o.Shots.emplace_back(ParseInt(v.substr(0, colon), "shot tick"), v.substr(colon + 1));
     } else if (a == "--timedemo") {
       o.Timedemo = true;
+    } else if (a == "--random-input") {
+      const std::string& v = value();
+      uint32_t seed = 0;
+      auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seed);
+      if (ec != std::errc() || p != v.data() + v.size()) throw TReplayError("bad random input seed: '" + v + "'");
+      o.RandomInput = seed;
     } else if (a == "--data") {
       o.DataDir = value();
     } else {
@@ -257,6 +264,15 @@ void PrintTimedemo(const TTimedemo& t, std::ostream& out) {
         << "steady-state allocations: " << t.Allocations << '\n';
 }
 
+void PrintFigures(const TRunFigures& f, std::ostream& out) {
+  out << "ticks: " << f.Ticks << '\n'
+      << "games started: " << f.GamesStarted << '\n'
+      << "highest level: " << f.HighestLevel << '\n'
+      << "most live sprites: " << f.MaxLiveSprites << '\n'
+      << "longest kill list: " << f.MaxKillList << '\n'
+      << "seconds: " << f.Seconds << '\n';
+}
+
 // ---- the runner
 
 struct TRunner::TImpl {
@@ -264,13 +280,14 @@ struct TRunner::TImpl {
   platform::NullPlatform Null;
   std::unique_ptr<TMForm> Form;
   std::filesystem::path OldDir;
+  TRunFigures Figures;
 };
 
 TRunner::TRunner(TOptions options) : impl_(new TImpl) { impl_->Options = std::move(options); }
 
 TRunner::~TRunner() {
   impl_->Form.reset();
-  if (&platform::Current() == &impl_->Null) platform::SetCurrent(nullptr);
+  if (platform::HasCurrent() && &platform::Current() == &impl_->Null) platform::SetCurrent(nullptr);
   if (!impl_->OldDir.empty()) {
     std::error_code ec;
     std::filesystem::current_path(impl_->OldDir, ec);
@@ -279,6 +296,7 @@ TRunner::~TRunner() {
 }
 
 TMForm& TRunner::Form() { return *impl_->Form; }
+const TRunFigures& TRunner::Figures() const { return impl_->Figures; }
 
 namespace {
 void Deliver(TMForm& form, const platform::Event& e) { form.HandleEvent(e); }
@@ -309,6 +327,145 @@ void Apply(TMForm& form, platform::NullPlatform& null, const TInputChange& c) {
     Deliver(form, e);
   }
 }
+// The first button of the main menu, as a click activates it; then the
+// levels before the wanted one are played through at once.
+void StartGameAt(TMForm& form, int32_t level) {
+  MenuSelection = 1;
+  form.MDXDrawClick();
+  for (int32_t l = 2; l <= level; ++l) StartLevel(l);
+}
+
+// A restless player: holds and lets go of the directions, jumps short and
+// long, fires, pauses, sometimes quits, and goes through the screens after
+// a game to start the next one. Never answers Y to the submit question (no
+// network in a run).
+class TRandomPlayer {
+ public:
+  TRandomPlayer(uint32_t seed, int32_t level) : rng_(seed), level_(level) {}
+
+  // Returns true when it started a new game this tick.
+  bool Act(TMForm& form, platform::NullPlatform& null) {
+    auto press = [&](const char* name) { Send(form, null, name, true); };
+    auto chance = [&](uint32_t n) { return rng_() % n == 0; };
+    if (GameScreen != Game) ReleaseAll(form, null);
+    if (wait_ > 0) {
+      --wait_;
+      return false;
+    }
+    switch (GameScreen) {
+      case Game:
+        switch (PlayState) {
+          case Running:
+            if (chance(12)) {
+              const uint32_t d = rng_() % 4;  // 0 stand, 1 left, 2 right, 3 keep
+              if (d < 3) {
+                Set(form, null, "Left", d == 1);
+                Set(form, null, "Right", d == 2);
+              }
+            }
+            if (!held("Up") && chance(14)) {
+              press("Up");
+              upFor_ = chance(2) ? 1 : int32_t(2 + rng_() % 25);
+            } else if (held("Up") && --upFor_ <= 0) {
+              Set(form, null, "Up", false);
+            }
+            Set(form, null, "Fire", !held("Fire") && chance(8));
+            if (chance(2500)) Tap(form, null, "Pause");
+            else if (chance(9000)) Tap(form, null, "Escape");
+            break;
+          case Paused:
+            ReleaseAll(form, null);
+            if (chance(30)) Tap(form, null, "Pause");
+            break;
+          case QuitConfirm:
+            ReleaseAll(form, null);
+            if (chance(10)) Tap(form, null, chance(3) ? "Y" : "N");
+            break;
+          case NameEntry:
+            ReleaseAll(form, null);
+            if (typed_ < 6 && chance(3)) {
+              static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ \b";
+              TypeChar(form, null, kLetters[rng_() % (sizeof kLetters - 1)]);
+              ++typed_;
+            } else if (typed_ >= 6) {
+              typed_ = 0;
+              Tap(form, null, "Enter");
+            }
+            break;
+          case SubmitPrompt:
+            ReleaseAll(form, null);
+            Tap(form, null, "N");
+            break;
+          default: ReleaseAll(form, null); break;  // the windows close by time
+        }
+        break;
+      case HighScoreScreen:
+        wait_ = 20;
+        MenuSelection = 3;  // back to the main menu
+        Tap(form, null, "Enter");
+        break;
+      case MainMenu:
+        wait_ = 10;
+        StartGameAt(form, level_);
+        return true;
+      default:
+        // Options or help: back to the main menu.
+        GameScreen == Options ? MenuSelection = 5 : MenuSelection = 3;
+        Tap(form, null, "Enter");
+        break;
+    }
+    return false;
+  }
+
+ private:
+  static size_t Index(const char* name) {
+    for (size_t i = 0; i < std::size(kInputs); ++i)
+      if (std::string_view(kInputs[i].Name) == name) return i;
+    return 0;
+  }
+  bool held(const char* name) const { return held_[Index(name)]; }
+  void Send(TMForm& form, platform::NullPlatform& null, const char* name, bool down) {
+    TInputChange c;
+    c.Action = down ? TInputChange::Press : TInputChange::Release;
+    c.Name = name;
+    Apply(form, null, c);
+    held_[Index(name)] = down;
+  }
+  void Set(TMForm& form, platform::NullPlatform& null, const char* name, bool down) {
+    if (held(name) != down) Send(form, null, name, down);
+  }
+  // Pressed and let go within the tick: the key table still shows it
+  // pressed at the tick, as a quick tap does.
+  void Tap(TMForm& form, platform::NullPlatform& null, const char* name) {
+    Send(form, null, name, true);
+    taps_.push_back(Index(name));
+  }
+  void TypeChar(TMForm& form, platform::NullPlatform& null, char ch) {
+    TInputChange c;
+    c.Action = TInputChange::Type;
+    c.Name.assign(1, ch);
+    Apply(form, null, c);
+  }
+  void ReleaseAll(TMForm& form, platform::NullPlatform& null) {
+    for (size_t i = 0; i < std::size(kInputs); ++i)
+      if (held_[i]) Send(form, null, kInputs[i].Name, false);
+  }
+
+ public:
+  // Lets go of the taps of the last tick.
+  void AfterTick(TMForm& form, platform::NullPlatform& null) {
+    for (size_t i : taps_)
+      if (held_[i]) Send(form, null, kInputs[i].Name, false);
+    taps_.clear();
+  }
+
+ private:
+  std::mt19937 rng_;
+  int32_t level_;
+  bool held_[std::size(kInputs)] = {};
+  std::vector<size_t> taps_;
+  int32_t upFor_ = 0, wait_ = 0, typed_ = 0;
+};
 }  // namespace
 
 TTimedemo TRunner::Run() {
@@ -319,7 +476,9 @@ TTimedemo TRunner::Run() {
   for (auto& shot : o.Shots) shot.second = std::filesystem::absolute(shot.second).string();
   if (!o.DataDir.empty()) {
     m.OldDir = std::filesystem::current_path();
-    std::filesystem::current_path(o.DataDir);
+    std::error_code ec;
+    std::filesystem::current_path(o.DataDir, ec);
+    if (ec) throw TReplayError("cannot use data folder " + o.DataDir + ": " + ec.message());
   }
   std::ofstream trace;
   if (!o.TracePath.empty()) {
@@ -336,12 +495,14 @@ TTimedemo TRunner::Run() {
   form.MDXDraw.WindowShown();
   if (o.Seed) Randomize(*o.Seed);
   FrameRateHeld = o.FrameRate;
+  TRunFigures& fig = m.Figures;
+  fig = {};
   if (o.StartGame) {
-    // The first button of the main menu, as a click activates it.
-    MenuSelection = 1;
-    form.MDXDrawClick();
-    for (int32_t level = 2; level <= o.Level; ++level) StartLevel(level);
+    StartGameAt(form, o.Level);
+    ++fig.GamesStarted;
   }
+  std::optional<TRandomPlayer> randomPlayer;
+  if (o.RandomInput) randomPlayer.emplace(*o.RandomInput, o.Level);
 
   TTimedemo demo;
   std::vector<double> times;
@@ -356,6 +517,7 @@ TTimedemo TRunner::Run() {
   int32_t tick = 1;
   for (; tick <= o.Ticks && !m.Null.ExitRequested(); ++tick) {
     while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
+    if (randomPlayer && randomPlayer->Act(form, m.Null)) ++fig.GamesStarted;
     if (o.Timedemo) {
       const uint64_t a0 = AllocationCount ? AllocationCount() : 0;
       const Clock::time_point t0 = Clock::now();
@@ -372,9 +534,17 @@ TTimedemo TRunner::Run() {
     if (trace.is_open()) trace << TraceLine(tick) << '\n';
     for (const auto& [at, file] : o.Shots)
       if (at == tick) WritePng(*form.MDXDraw.Surface(), file);
+    if (randomPlayer) randomPlayer->AfterTick(form, m.Null);
+    if (TSpriteEngine* engine = form.MDXSpriteEngine.Engine()) {
+      fig.MaxLiveSprites = std::max(fig.MaxLiveSprites, engine->SpriteCount());
+      fig.MaxKillList = std::max(fig.MaxKillList, int32_t(engine->KillList().size()));
+    }
+    if (GameScreen == Game) fig.HighestLevel = std::max(fig.HighestLevel, Level);
     if (AfterTick) AfterTick(tick);
   }
   const double total = std::chrono::duration<double>(Clock::now() - start).count();
+  fig.Ticks = tick - 1;
+  fig.Seconds = total;
   if (trace.is_open()) {
     trace.flush();
     if (!trace) throw TReplayError("cannot write trace " + o.TracePath);
@@ -385,7 +555,6 @@ TTimedemo TRunner::Run() {
     double busy = 0;
     for (double t : times) busy += t;
     demo.TicksPerSecond = busy > 0 ? double(times.size()) / (busy / 1e6) : 0;
-    (void)total;
     std::vector<double> sorted = times;
     std::sort(sorted.begin(), sorted.end());
     const size_t n = sorted.size();

@@ -49,7 +49,22 @@ struct TOptions {
   std::vector<std::pair<int32_t, std::string>> Shots;  // after tick, file
   bool Timedemo = false;
   std::string DataDir;            // changed into before start-up when set
+  // Seeded random play instead of (after) the script: walks, jumps, fires,
+  // pauses, now and then quits, enters a name when the game is lost and
+  // starts the next game (at --level again).
+  std::optional<uint32_t> RandomInput;
 };
+
+// What a run saw: for soak runs.
+struct TRunFigures {
+  int32_t Ticks = 0;
+  int32_t GamesStarted = 0;
+  int32_t HighestLevel = 0;
+  int32_t MaxLiveSprites = 0;   // sprites alive in the engine after a tick
+  int32_t MaxKillList = 0;      // killed, not yet freed
+  double Seconds = 0;
+};
+void PrintFigures(const TRunFigures& f, std::ostream& out);
 
 // Reads the command line (without the program name). Throws TReplayError.
 TOptions ParseArguments(const std::vector<std::string>& args);
@@ -93,6 +108,7 @@ class TRunner {
   // figures when Timedemo is set.
   TTimedemo Run();
   TMForm& Form();
+  const TRunFigures& Figures() const;
 
  private:
   struct TImpl;

@@ -23,7 +23,7 @@ std::string ExecutableDir() {
 void Usage() {
   std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game] [--level N] [--ticks N]\n"
                "                       [--script FILE] [--frame-rate F] [--trace FILE]\n"
-               "                       [--shot TICK:FILE.png]... [--timedemo]\n";
+               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED]\n";
 }
 }  // namespace
 
@@ -60,6 +60,7 @@ int main(int argc, char** argv) {
     TRunner runner(options);
     const TTimedemo demo = runner.Run();
     if (options.Timedemo) PrintTimedemo(demo, std::cout);
+    if (options.RandomInput) PrintFigures(runner.Figures(), std::cout);
   } catch (const TReplayError& e) {
     std::cerr << "fusewick-replay: " << e.what() << '\n';
     return 2;
