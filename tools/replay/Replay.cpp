@@ -261,7 +261,9 @@ void PrintTimedemo(const TTimedemo& t, std::ostream& out) {
   if (t.AllocationsCounted)
     out << "steady-state ticks: " << t.SteadyTicks << '\n'
         << "steady-state ticks that allocated: " << t.AllocatingTicks << '\n'
-        << "steady-state allocations: " << t.Allocations << '\n';
+        << "steady-state allocations: " << t.Allocations << '\n'
+        << "steady-state play ticks: " << t.PlayTicks << '\n'
+        << "steady-state play ticks that allocated: " << t.AllocatingPlayTicks << '\n';
 }
 
 void PrintFigures(const TRunFigures& f, std::ostream& out) {
@@ -507,9 +509,11 @@ TTimedemo TRunner::Run() {
   TTimedemo demo;
   std::vector<double> times;
   std::vector<uint64_t> allocs;
+  std::vector<bool> playing;  // the tick began and ended in running play
   if (o.Timedemo) {
     times.reserve(size_t(o.Ticks));
     allocs.reserve(size_t(o.Ticks));
+    playing.reserve(size_t(o.Ticks));
   }
   size_t next = 0;
   using Clock = std::chrono::steady_clock;
@@ -519,6 +523,7 @@ TTimedemo TRunner::Run() {
     while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
     if (randomPlayer && randomPlayer->Act(form, m.Null)) ++fig.GamesStarted;
     if (o.Timedemo) {
+      const bool playBefore = GameScreen == Game && PlayState == Running;
       const uint64_t a0 = AllocationCount ? AllocationCount() : 0;
       const Clock::time_point t0 = Clock::now();
       m.Null.Advance(kTickMs);
@@ -527,6 +532,7 @@ TTimedemo TRunner::Run() {
       const uint64_t a1 = AllocationCount ? AllocationCount() : 0;
       times.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
       allocs.push_back(a1 - a0);
+      playing.push_back(playBefore && GameScreen == Game && PlayState == Running);
     } else {
       m.Null.Advance(kTickMs);
       form.MDXTimer.Idle();
@@ -566,6 +572,10 @@ TTimedemo TRunner::Run() {
       ++demo.SteadyTicks;
       if (allocs[i]) ++demo.AllocatingTicks;
       demo.Allocations += allocs[i];
+      if (playing[i]) {
+        ++demo.PlayTicks;
+        if (allocs[i]) ++demo.AllocatingPlayTicks;
+      }
     }
   }
   return demo;

@@ -84,6 +84,9 @@ struct TTimedemo {
   int32_t SteadyTicks = 0;
   int32_t AllocatingTicks = 0;
   uint64_t Allocations = 0;
+  // The same for the ticks of running play among them (no window open).
+  int32_t PlayTicks = 0;
+  int32_t AllocatingPlayTicks = 0;
   bool AllocationsCounted = false;
 };
 void PrintTimedemo(const TTimedemo& t, std::ostream& out);
