@@ -290,20 +290,22 @@ Signal BombExplosion(double rate) {
 }  // namespace
 
 const std::vector<SoundEffect>& EffectCatalogue() {
+  // Peaks leave room for two effects and the music at once: the mixer sums
+  // its channels and clips what goes over.
   static const std::vector<SoundEffect> kEffects = {
-      {"Button_Pressed", "a menu button is activated, or Enter is pressed", 0.2, -1.0, ButtonPressed},
-      {"Button_Activated", "a menu button becomes highlighted", 0.1, -6.0, ButtonActivated},
-      {"Level_Complete", "the level-completed window opens", 2.0, -1.0, LevelComplete},
-      {"GameOver", "the game-over window opens", 2.8, -1.0, GameOver},
-      {"BonusLost", "the hero's timed bonus runs out", 0.7, -1.0, BonusLost},
-      {"Shot", "the hero fires", 0.2, -2.0, Shot},
-      {"Die3", "the hero is hurt", 0.4, -1.0, Die3},
-      {"Die2", "the hero loses a life", 1.1, -1.0, Die2},
-      {"Water", "the hero falls into the water", 0.9, -1.0, Water},
-      {"BombGet", "the hero takes a bomb, mine or dynamite", 0.35, -2.0, BombGet},
-      {"BonusGet", "the hero takes any other item", 0.5, -2.0, BonusGet},
-      {"Monster_Explosion", "a monster explodes", 0.8, -1.0, MonsterExplosion},
-      {"Bomb_Explosion", "a bomb explodes, or a bullet bursts", 1.5, -0.5, BombExplosion},
+      {"Button_Pressed", "a menu button is activated, or Enter is pressed", 0.2, -4.0, ButtonPressed},
+      {"Button_Activated", "a menu button becomes highlighted", 0.1, -9.0, ButtonActivated},
+      {"Level_Complete", "the level-completed window opens", 2.0, -3.0, LevelComplete},
+      {"GameOver", "the game-over window opens", 2.8, -3.0, GameOver},
+      {"BonusLost", "the hero's timed bonus runs out", 0.7, -4.0, BonusLost},
+      {"Shot", "the hero fires", 0.2, -5.0, Shot},
+      {"Die3", "the hero is hurt", 0.4, -4.0, Die3},
+      {"Die2", "the hero loses a life", 1.1, -3.0, Die2},
+      {"Water", "the hero falls into the water", 0.9, -4.0, Water},
+      {"BombGet", "the hero takes a bomb, mine or dynamite", 0.35, -5.0, BombGet},
+      {"BonusGet", "the hero takes any other item", 0.5, -5.0, BonusGet},
+      {"Monster_Explosion", "a monster explodes", 0.8, -3.0, MonsterExplosion},
+      {"Bomb_Explosion", "a bomb explodes, or a bullet bursts", 1.5, -3.0, BombExplosion},
   };
   return kEffects;
 }
