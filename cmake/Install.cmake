@@ -30,6 +30,8 @@ install(FILES
   ${CMAKE_BINARY_DIR}/Data/Music/Game.xm
   ${CMAKE_BINARY_DIR}/Data/Music/Menu.xm
   DESTINATION ${FUSEWICK_INSTALL_GAMEDIR}/Data/Music)
+# The first options of every player: music and sound on.
+install(FILES ${CMAKE_SOURCE_DIR}/dist/options DESTINATION ${FUSEWICK_INSTALL_GAMEDIR}/Data/Save)
 
 # The launcher and the menu entry, made for the prefix of this install.
 set(FUSEWICK_DIST_STAGING ${CMAKE_BINARY_DIR}/dist)

@@ -43,6 +43,7 @@ restore() {
 }
 trap restore EXIT
 rm -f "$save/hs" "$save/options"
+cp "$here/../dist/options" "$save/options"
 
 cd "$build"
 ./fusewick &

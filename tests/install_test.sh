@@ -89,6 +89,9 @@ play() {
   wait "$pid" || status=$?
   [ "$status" = 0 ] || { cat "$work/game.log" >&2; fail "the game ended with status $status"; }
   [ -s "$expect/Data/Save/hs" ] && [ -s "$expect/Data/Save/options" ] || fail "nothing saved in $expect/Data/Save"
+  # A new player starts windowed with music and sound on.
+  [ "$(head -3 "$expect/Data/Save/options" | tr -d '\r' | tr '\n' ' ')" = "0 1 1 " ] ||
+    fail "the first options are not windowed with music and sound on"
   [ "$(readlink -f "$expect/Data/Res")" = "$prefix/lib/fusewick/Data/Res" ] || fail "Data/Res does not lead to the installation"
   [ "$(readlink -f "$expect/Data/Music")" = "$prefix/lib/fusewick/Data/Music" ] || fail "Data/Music does not lead to the installation"
 }
