@@ -301,6 +301,34 @@ TEST_F(MonstersTest, CrossersEnterFromTheirSideAndGoPastTheOther) {
   }
 }
 
+TEST_F(MonstersTest, TouchingALiveMonsterCostsALife) {
+  struct Case {
+    const char* name;
+    bool bursting, shielded, frozen;
+    bool dies;
+  } cases[] = {
+      {"alive", false, false, false, true},
+      {"alive, hero frozen", false, false, true, true},
+      {"bursting", true, false, false, false},
+      {"energy bonus", false, true, false, false},
+  };
+  OpenField(500);
+  for (const Case& c : cases) {
+    Player->DropBonus();
+    Player->State = Playing;
+    if (c.shielded) Player->TakeBonus(EnergyBonus);
+    if (c.frozen) Player->Freeze();
+    TMonster* pod = Monster(2, 510, 540);  // on the hero's legs
+    pod->VelX = pod->VelY = 0;
+    if (c.bursting) pod->Burst();
+    const int32_t lives = Lives;
+    Tick();
+    EXPECT_EQ(Player->State == Dying, c.dies) << c.name;
+    EXPECT_EQ(Lives, c.dies ? lives - 1 : lives) << c.name;
+    RemoveMonster(pod->Slot);
+  }
+}
+
 TEST_F(MonstersTest, MegaBombBlowsUpFliersOnceAndPaysNothing) {
   OpenField();
   const int p = AddPlatform("Platform1", Fixed, 100, 400, 0, 0, 0);
