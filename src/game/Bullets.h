@@ -1,7 +1,8 @@
 #pragma once
-// Projectiles: the hero's shots and, with the monsters, their bullets,
-// spittle and bombs. Here: creation into a slot, straight flight, leaving
-// the field, and the fields the rest of the game reads.
+// Projectiles: the hero's shots, the gun robot's pellets, the toad's two
+// spittles and the bomber's two bombs. They fly straight (bombs fall), end
+// on leaving the field or on a hit, and wound monsters, hurt or freeze the
+// hero; walls stop them all.
 #include <cstdint>
 
 #include "engine/Sprite.h"
@@ -13,16 +14,30 @@ class TFire;
 
 class TBullet : public TImageSprite, public TRecycled<TBullet> {
  public:
+  // AddBullet takes the same values in another order.
   TBullet(uint8_t kind, int32_t slot, double x, double y, double velX, double velY, uint8_t owner, int32_t damage);
   void Step(int32_t moveCount) override;
+  // The effect of a hit on a monster, the hero or a wall.
+  void Collide(TSprite* other, bool& done) override;
+  // Tests monsters, walls and the hero, in that order.
+  void ScanTargets();
+  // A bomb's blast, once.
+  void Explode();
 
   int32_t Slot = 0;
   uint8_t Kind = 1;
-  TFire* Blast = nullptr;  // a bomb's explosion
-  bool Exploded = false;
-  int32_t Damage = 0;
-  double VelX = 0, VelY = 0;
+  bool Falls = false;  // gravity acts on it
+  TFire* Blast = nullptr;
+  bool IsBomb = false;    // explodes instead of vanishing
+  bool Exploded = false;  // blew up, or reached a hero it could harm
+  int32_t Damage = 0;     // energy taken by the hurting kinds
+  double VelX = 0, VelY = 0;  // px/s, Y positive downward
   uint8_t Owner = 0;  // 0 the player, 1 a monster
+
+ private:
+  // The end of a bullet on a hit: a bomb explodes, anything else goes.
+  void Finish();
+  bool OwnsSlot() const;
 };
 
 }  // namespace fusewick

@@ -1,42 +1,142 @@
 #include "game/Monsters.h"
 
 #include <cmath>
+#include <string>
 
 #include "engine/ImageList.h"
+#include "engine/Random.h"
 #include "game/Level.h"
+#include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Captions.h"
+#include "shell/Globals.h"
 #include "shell/MainForm.h"
 #include "shell/Sound.h"
 
 namespace fusewick {
 
 namespace {
-// Per kind: picture, Z, hit points, points for shooting it down.
+int32_t Interval() { return MForm->MDXTimer.Interval(); }
+
+// Image names, made once: GameImage remembers its lookups by the name.
+const std::string kMonster1Right = "Monster1Right", kMonster1Left = "Monster1Left";
+const std::string kMonster2 = "Monster2";
+const std::string kMonster3Right = "Monster3Right", kMonster3Left = "Monster3Left";
+const std::string kMonster4Right = "Monster4Right", kMonster4Left = "Monster4Left";
+const std::string kMonster5 = "Monster5", kMonster6 = "Monster6", kMonster7 = "Monster7";
+const std::string kEngineFire = "EngineFire", kEngineFireLeft = "EngineFireLeft",
+                  kEngineFireRight = "EngineFireRight";
+const std::string kExplosion = "MonsterExplode";
+const std::string kExplosionSound = "Monster_Explosion";
+
+enum TMovement : uint8_t { Walker, Drifter, Crosser, Homing };
+
+struct TWeapon {
+  uint8_t Bullet;          // bullet kind
+  int32_t First, Reload;   // ms to the first trigger, and between triggers
+};
+
 struct TMonsterKind {
-  const char* Image;
-  int32_t Z, HitPoints, ScoreValue;
+  const std::string* Right;  // the look moving right, or the only one
+  const std::string* Left;   // the look moving left
+  bool Animated;             // walks through its patterns, 10 frames/s
+  int32_t Z;
+  double VelX, VelY;  // start velocity, px/s
+  TMovement Movement;
+  int32_t DriftRoll, DriftMin, DriftMax;  // drifters: 1 in DriftRoll, per speed
+  int32_t HitPoints, ScoreValue, BulletDamage;
+  int32_t FlameCount;
+  bool DirectionalFlames;
+  double FlameX[2], FlameY;  // offsets from X, Y
+  int32_t WeaponCount;
+  TWeapon Weapons[2];
+  bool MuzzleFromLeft;
+  double MuzzleX, MuzzleY;
 };
-constexpr TMonsterKind kKinds[8] = {
-    {"Monster1Right", 5, 1, 10}, {"Monster1Right", 5, 1, 10}, {"Monster2", 6, 1, 10}, {"Monster3Right", 6, 2, 20},
-    {"Monster4Right", 5, 2, 20}, {"Monster5", 6, 1, 20},      {"Monster6", 6, 2, 30}, {"Monster7", 6, 2, 30},
+
+const TMonsterKind kKinds[8] = {
+    // 0: not a kind; stands still and does nothing.
+    {&kMonster1Right, &kMonster1Right, false, 5, 0, 0, Walker, 0, 0, 0, 1, 0, 0, 0, false, {0, 0}, 0, 0, {}, false,
+     0, 0},
+    // 1: the slime walker.
+    {&kMonster1Right, &kMonster1Left, true, 5, 0, 0, Walker, 0, 0, 0, 1, 10, 0, 0, false, {0, 0}, 0, 0, {}, false,
+     0, 0},
+    // 2: the drifting pod.
+    {&kMonster2, &kMonster2, false, 6, 20, 20, Drifter, 100, 50, 100, 1, 10, 0, 2, false, {-4, 30}, 42, 0, {},
+     true, 0, 0},
+    // 3: the crossing shark.
+    {&kMonster3Right, &kMonster3Left, false, 6, 200, 0, Crosser, 0, 0, 0, 2, 20, 0, 1, true, {-11, 0}, 0, 0, {},
+     false, 0, 0},
+    // 4: the gun robot, shooting along its walk.
+    {&kMonster4Right, &kMonster4Left, true, 5, 0, 0, Walker, 0, 0, 0, 2, 20, 1, 0, false, {0, 0}, 0, 1,
+     {{1, 1000, 1000}, {}}, false, 20, 8},
+    // 5: the homing drone.
+    {&kMonster5, &kMonster5, false, 6, -100, -100, Homing, 0, 0, 0, 1, 20, 1, 2, false, {-4, 30}, 44, 0, {}, true,
+     0, 0},
+    // 6: the spitting toad: freezing spittle, burning spittle.
+    {&kMonster6, &kMonster6, false, 6, 100, 100, Drifter, 200, 50, 80, 2, 30, 2, 2, false, {-4, 30}, 41, 2,
+     {{2, 1500, 1500}, {3, 1000, 1000}}, true, 13, 7},
+    // 7: the bomber: plain bombs, ice bombs.
+    {&kMonster7, &kMonster7, false, 6, -50, 0, Crosser, 0, 0, 0, 2, 30, 5, 1, true, {78, 0}, 0, 2,
+     {{4, 2000, 2000}, {5, 3000, 3000}}, true, 20, 40},
 };
+
 const TMonsterKind& KindOf(int32_t kind) { return kKinds[kind >= 1 && kind <= 7 ? kind : 0]; }
+
+constexpr double kShotSpeed = 200;    // px/s of a monster's bullets and spittle
+constexpr double kPi = 3.14159;       // as the aim has always been computed
+constexpr double kWalkAnimRate = 10;  // walkers' frames per second
+constexpr double kBlastRate = 20;     // explosion frames per second
+constexpr int32_t kBlastWidth = 44, kBlastHeight = 57;  // the explosion is centred on the monster
 }  // namespace
 
 TMonster::TMonster(int32_t kind, int32_t slot, double x, double y) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+  const TMonsterKind& k = KindOf(kind);
   Slot = slot;
   Kind = kind;
+  VelX = VelY = WalkSpeed = 0;
   X = x;
   Y = y;
-  const TMonsterKind& k = KindOf(kind);
   SetZ(k.Z);
-  HitPoints = k.HitPoints;
+  VelX = k.VelX;
+  VelY = k.VelY;
+  WeaponCount = k.WeaponCount;
+  for (int32_t n = 1; n <= WeaponCount; ++n) {
+    WeaponBullet[size_t(n)] = k.Weapons[n - 1].Bullet;
+    WeaponTimer[size_t(n)] = k.Weapons[n - 1].First;
+  }
+
+  FlameCount = k.FlameCount;
+  DirectionalFlames = k.DirectionalFlames;
+  // A directional flame trails behind the direction of travel at creation
+  // and keeps that look.
+  const std::string& flame = !DirectionalFlames ? kEngineFire : VelX >= 0 ? kEngineFireLeft : kEngineFireRight;
+  for (int32_t i = 1; i <= FlameCount; ++i)
+    Flames[size_t(i)] = new TFire(GameImage(flame), int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
+  PlaceFlames();
+
+  MuzzleFromLeft = k.MuzzleFromLeft;
+  BulletDamage = k.BulletDamage;
   ScoreValue = k.ScoreValue;
-  Image = FindImage(k.Image);
-  Width = Image->PatternWidth();
-  Height = Image->PatternHeight();
+  HitPoints = k.HitPoints;
+  DriftMax = k.DriftMax;
+  DriftMin = k.DriftMin;
+  PlatformIndex = {};
+
+  right_ = GameImage(*k.Right);
+  left_ = GameImage(*k.Left);
+  UpdateImage();
+  if (k.Animated) {
+    AnimFrame = 0;
+    AnimFrames = Image->PatternCount();
+    AnimLoop = true;
+    AnimRate = Interval() / 1000.0 * kWalkAnimRate;
+  }
+  HasBurst = false;
   State = Alive;
+}
+
+bool TMonster::OwnsSlot() const {
+  return Slot >= 1 && Slot <= kMonsterSlots && MonsterUsed[size_t(Slot)] && Monsters[size_t(Slot)] == this;
 }
 
 void TMonster::PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed) {
@@ -48,24 +148,160 @@ void TMonster::PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed) 
   WalkSpeed = walkSpeed;
 }
 
+void TMonster::UpdateImage() {
+  // Walkers face their walk, the crossing shark its flight.
+  double heading = 0;
+  if (Kind == 1 || Kind == 4) heading = WalkSpeed;
+  else if (Kind == 3) heading = VelX;
+  Image = heading >= 0 ? right_ : left_;
+  Width = Image->PatternWidth();
+  Height = Image->PatternHeight();
+}
+
+void TMonster::CheckEntered() {
+  if (X > FieldLeft && X + Width < FieldRight && Y > FieldTop && Y + Height < FieldBottom) Entered = true;
+}
+
+void TMonster::ScanWalls() {
+  bool done = false;
+  for (int32_t i = 1; i <= kWallSlots; ++i) {
+    TWall* w = Walls[size_t(i)];
+    if (WallUsed[size_t(i)] && RectsTouch(X, Y, Width, Height, w->X, w->Y, w->Width, w->Height)) Collide(w, done);
+  }
+}
+
+void TMonster::Collide(TSprite* other, bool&) {
+  auto* w = dynamic_cast<TWall*>(other);
+  if (!w) return;
+  const uint8_t side = ContactSide(X, X + Width, Y, Y + Height, w->X, w->X + w->Width, w->Y, w->Y + w->Height,
+                                   VelX + WalkSpeed, VelY + WalkSpeed);
+  switch (side) {
+    case LeftSide:
+      WalkSpeed = -WalkSpeed;
+      VelX = -VelX;
+      X = w->X - Width - 1;
+      break;
+    case RightSide:
+      WalkSpeed = -WalkSpeed;
+      VelX = -VelX;
+      X = w->X + w->Width + 1;
+      break;
+    case TopSide:
+    case BottomSide: VelY = -VelY; break;
+    default: break;
+  }
+}
+
+void TMonster::PlaceFlames() {
+  const TMonsterKind& k = KindOf(Kind);
+  for (int32_t i = 1; i <= FlameCount; ++i) {
+    Flames[size_t(i)]->X = X + k.FlameX[i - 1];
+    Flames[size_t(i)]->Y = Y + k.FlameY;
+  }
+}
+
 void TMonster::Burst() {
-  static const std::string sound = "Monster_Explosion";
-  PlaySound(sound);
+  // A monster bursts once: the mega bomb may find one already bursting.
+  if (State == Bursting) return;
+  PlaySound(kExplosionSound);
   State = Bursting;
   HasBurst = true;
-  Explosion = new TFire("MonsterExplode", int32_t(std::floor(X - (Width - 44) / 2)),
-                        int32_t(std::floor(Y - (Height - 57) / 2)), Z());
+  Explosion = new TFire(GameImage(kExplosion), int32_t(std::floor(X - (Width - kBlastWidth) / 2)),
+                        int32_t(std::floor(Y - (Height - kBlastHeight) / 2)), Z());
   Explosion->OneShot = true;
-  Explosion->AnimRate = MForm->MDXTimer.Interval() / 1000.0 * 20.0;
+  Explosion->AnimRate = Interval() / 1000.0 * kBlastRate;
   for (int32_t i = 1; i <= FlameCount; ++i) Flames[size_t(i)]->Visible = false;
   Visible = false;
 }
 
+void TMonster::FireWeapon(int32_t n) {
+  if (State != Alive || n < 1 || n > WeaponCount) return;
+  const TMonsterKind& k = KindOf(Kind);
+  // A quarter turn of spread around the walking direction; fliers, which do
+  // not walk, aim to the right.
+  double a = (Random(1000) / 2000.0 - 0.25) * kPi;
+  if (WalkSpeed < 0) a += kPi;
+  const uint8_t bullet = WeaponBullet[size_t(n)];
+  const bool dropped = bullet == 4 || bullet == 5;  // bombs fall from rest
+  const double vx = dropped ? 0 : kShotSpeed * std::cos(a);
+  const double vy = dropped ? 0 : kShotSpeed * std::sin(a);
+  const double x = MuzzleFromLeft ? X + k.MuzzleX : X + Width / 2.0 + (WalkSpeed >= 0 ? 1 : -1) * k.MuzzleX;
+  AddBullet(bullet, 1, BulletDamage, x, Y + k.MuzzleY, vx, vy);
+}
+
 void TMonster::Step(int32_t moveCount) {
+  // Removed earlier in this tick: it is freed at the next and acts no more.
+  if (Killed()) return;
   TImageSprite::Step(moveCount);
-  // Walking, flying and weapons come with the monsters' own behaviour.
-  if (State == Bursting && !Explosion->Visible && MonsterUsed[size_t(Slot)] && Monsters[size_t(Slot)] == this)
-    RemoveMonster(Slot);
+  ScanWalls();
+  UpdateImage();
+  CheckEntered();
+  if (State == Bursting && !Explosion->Visible) {
+    if (OwnsSlot()) RemoveMonster(Slot);
+    return;
+  }
+
+  const TMonsterKind& k = KindOf(Kind);
+  switch (k.Movement) {
+    case Walker:
+      // Turns at either end of its platform and rides along with it.
+      if (TPlatform* p = PlatformAt(PlatformIndex)) {
+        if (X >= p->X + p->Width - Width || X <= p->X) WalkSpeed = -WalkSpeed;
+        X += (p->Speed + WalkSpeed) / FrameRate;
+      }
+      break;
+    case Drifter:
+      X += VelX / FrameRate;
+      Y += VelY / FrameRate;
+      // Flies in from outside freely; bounces off the edges once inside.
+      if (Entered) {
+        if (X + Width >= FieldRight || X <= FieldLeft) {
+          VelX = -VelX;
+        } else if (Y + Height >= FieldBottom || Y <= FieldTop) {
+          VelY = -VelY;
+        } else {
+          const int32_t span = DriftMax - DriftMin;
+          switch (Random(k.DriftRoll)) {
+            case 1: VelX = DriftMin + Random(span); break;
+            case 2: VelX = Random(span) - DriftMin; break;
+            case 3: VelY = DriftMin + Random(span); break;
+            case 4: VelY = Random(span) - DriftMin; break;
+            default: break;
+          }
+        }
+      }
+      break;
+    case Crosser:
+      X += VelX / FrameRate;
+      // Gone once it has left the screen on the side it is heading for (it
+      // enters from beyond the other side).
+      if ((VelX > 0 && X >= FieldRight + Width + 1) || (VelX < 0 && X + Width <= FieldLeft - Width - 1)) {
+        if (OwnsSlot()) RemoveMonster(Slot);
+        return;
+      }
+      break;
+    case Homing:
+      // Closes a quarter of the remaining distance to the hero per second.
+      X += VelX / FrameRate;
+      Y += VelY / FrameRate;
+      if (Player) {
+        VelX = (Player->X - X) / 4;
+        VelY = (Player->Y - Y) / 4;
+      }
+      break;
+  }
+
+  // A weapon that is due fires one time in three, then reloads.
+  for (int32_t n = 1; n <= WeaponCount; ++n) {
+    int32_t& timer = WeaponTimer[size_t(n)];
+    if (timer > 0) {
+      timer -= Interval();
+    } else {
+      if (Random(3) == 0) FireWeapon(n);
+      timer = k.Weapons[n - 1].Reload;
+    }
+  }
+  PlaceFlames();
 }
 
 }  // namespace fusewick

@@ -31,7 +31,7 @@ struct TRemembered {
   const std::string* Name;
   TPictureCollectionItem* Image;
 };
-std::array<TRemembered, 32> remembered{};
+std::array<TRemembered, 64> remembered{};
 size_t rememberedCount = 0;
 const TPictureCollection* rememberedList = nullptr;
 }  // namespace

@@ -1,0 +1,392 @@
+// Monsters and bullets on a headless game on the built game data: an empty
+// grass level with nothing spawning, and the monsters and shots each test
+// puts there itself.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "GameHarness.h"
+#include "game/Bullets.h"
+#include "game/GameGlobals.h"
+#include "game/Items.h"
+#include "game/Level.h"
+#include "game/Monsters.h"
+#include "game/Player.h"
+#include "game/Scenery.h"
+#include "shell/Globals.h"
+#include "shell/Sound.h"
+
+using namespace fusewick;
+using namespace fusewick::testing;
+
+namespace {
+
+constexpr int kNever = 1 << 30;
+constexpr double kFloorY = 585 - 68;
+
+class MonstersTest : public GameHarness {
+ protected:
+  void TearDown() override {
+    PlaySoundObserver = nullptr;
+    GameHarness::TearDown();
+  }
+  // A running game on an empty grass level with nothing spawning; a bomb
+  // out of reach keeps the level from completing. The hero stands on the
+  // floor at x, playing.
+  void OpenField(double heroX = 700) {
+    NewGame(5);
+    SkipIntro();
+    ClearLevel();
+    GroundKinds.fill(1);
+    CloudTimer = CloudInterval = CrossingPlatformTimer = CrossingPlatformInterval = kNever;
+    MonsterTimer = MonsterInterval = BonusTimer = BonusInterval = FuseTimer = FuseInterval = kNever;
+    AddLevelItem(ItemBomb, 300, 40);
+    Player->X = heroX;
+    Player->Y = kFloorY;
+    Player->VelY = 0;
+    Player->Airborne = false;
+    Player->State = Playing;
+    Player->Visible = true;
+  }
+  TMonster* Monster(int kind, double x, double y) {
+    const int slot = AddMonster(kind, x, y);
+    return slot ? Monsters[size_t(slot)] : nullptr;
+  }
+  TBullet* Shot(uint8_t kind, uint8_t owner, int damage, double x, double y, double vx = 0, double vy = 0) {
+    const int slot = AddBullet(kind, owner, damage, x, y, vx, vy);
+    return slot ? Bullets[size_t(slot)] : nullptr;
+  }
+};
+
+TEST_F(MonstersTest, PlayerBulletThroughTwoMonstersWoundsBoth) {
+  OpenField();
+  // Two slime walkers (1 hit point, 10 points each), off any platform so
+  // they stand still, one over the other; a shot at rest where they overlap.
+  TMonster* a = Monster(1, 300, 300);
+  TMonster* b = Monster(1, 320, 310);
+  const int32_t score = Score;
+  Shot(1, 0, 0, 330, 320);
+  Tick();
+  EXPECT_EQ(a->State, Bursting);
+  EXPECT_EQ(b->State, Bursting);
+  EXPECT_EQ(Score, score + 20);
+  EXPECT_EQ(CountBullets(), 0);
+}
+
+TEST_F(MonstersTest, TwoHitPointsNeedTwoShotsAndOnlyTheSecondScores) {
+  OpenField();
+  TMonster* robot = Monster(4, 300, 300);  // 2 hit points, 20 points
+  robot->WeaponCount = 0;                  // holds its fire
+  const int32_t score = Score;
+  struct Step {
+    int32_t hitPoints;
+    uint8_t state;
+    int32_t points;
+  } steps[] = {
+      {1, Alive, 0},      // wounded
+      {1, Bursting, 20},  // brought down
+      {1, Bursting, 20},  // a shot into the explosion is stopped, unpaid
+  };
+  for (const Step& s : steps) {
+    Shot(1, 0, 0, 310, 310);
+    Tick();
+    EXPECT_EQ(robot->HitPoints, s.hitPoints);
+    EXPECT_EQ(robot->State, s.state);
+    EXPECT_EQ(Score - score, s.points);
+    EXPECT_EQ(CountBullets(), 0);
+  }
+}
+
+TEST_F(MonstersTest, DrifterBouncesOnlyOnceItHasBeenWhollyInside) {
+  struct Case {
+    double x;
+    bool bounces;
+  } cases[] = {
+      {-45, false},  // still entering from beyond the left edge
+      {2, true},     // inside, reaching the left edge
+  };
+  OpenField();
+  for (const Case& c : cases) {
+    TMonster* toad = Monster(6, c.x, 300);
+    toad->WeaponCount = 0;
+    toad->VelX = -100;
+    toad->VelY = 0;
+    Tick();
+    EXPECT_EQ(toad->VelX, c.bounces ? 100 : -100) << c.x;
+    EXPECT_EQ(toad->Entered, c.bounces) << c.x;
+    RemoveMonster(toad->Slot);
+  }
+}
+
+TEST_F(MonstersTest, HomingMonsterClosesAQuarterOfTheDistancePerSecond) {
+  OpenField(600);
+  TMonster* drone = Monster(5, 100, 100);
+  Tick();
+  for (int i = 0; i < 30; ++i) {
+    const double x = drone->X, y = drone->Y;
+    const double dx = Player->X - x, dy = Player->Y - y;
+    EXPECT_DOUBLE_EQ(drone->VelX, dx / 4);
+    EXPECT_DOUBLE_EQ(drone->VelY, dy / 4);
+    Tick();
+    EXPECT_NEAR(drone->X - x, dx / 4 / FrameRate, 1e-9);
+    EXPECT_NEAR(drone->Y - y, dy / 4 / FrameRate, 1e-9);
+  }
+  EXPECT_EQ(Player->State, Playing);  // still far off
+}
+
+TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
+  struct Case {
+    const char* name;
+    double x, y;
+  } cases[] = {
+      {"falling onto the floor", 300, 450},
+      {"dropped beyond the right edge", 820, 150},
+  };
+  OpenField();
+  for (const Case& c : cases) {
+    std::vector<std::string> sounds;
+    PlaySoundObserver = [&](const std::string& s) { sounds.push_back(s); };
+    TBullet* bomb = Shot(4, 1, 5, c.x, c.y);
+    const int slot = bomb->Slot;
+    for (int i = 0; i < 100 && !bomb->Exploded; ++i) Tick();
+    ASSERT_TRUE(bomb->Exploded) << c.name;
+    EXPECT_EQ(bomb->Y, FieldBottom - bomb->Height) << c.name;
+    EXPECT_FALSE(bomb->Visible) << c.name;
+    ASSERT_NE(bomb->Blast, nullptr) << c.name;
+    EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "Bomb_Explosion"), 1) << c.name;
+    // The bomb and its blast go once the blast has played (at once outside).
+    for (int i = 0; i < 100 && BulletUsed[size_t(slot)]; ++i) Tick();
+    EXPECT_FALSE(BulletUsed[size_t(slot)]) << c.name;
+    EXPECT_EQ(Player->Energy, 5) << c.name;  // the blast hurts nobody
+  }
+}
+
+struct HitCase {
+  const char* name;
+  uint8_t kind;
+  int32_t damage;
+  uint8_t bonus;
+  bool frozen;
+  int32_t energy;  // afterwards
+  uint8_t state;   // afterwards
+};
+
+class BulletOnHeroTest : public MonstersTest, public ::testing::WithParamInterface<HitCase> {};
+
+TEST_P(BulletOnHeroTest, HurtsFreezesOrOnlyVanishes) {
+  const HitCase& c = GetParam();
+  OpenField(500);
+  if (c.bonus) Player->TakeBonus(c.bonus);
+  if (c.frozen) Player->Freeze();
+  // At rest on the hero's chest.
+  TBullet* b = Shot(c.kind, 1, c.damage, Player->X + 30, Player->Y + 20);
+  const int slot = b->Slot;
+  Tick();
+  EXPECT_EQ(Player->Energy, c.energy);
+  EXPECT_EQ(Player->State, c.state);
+  if (!b->IsBomb) EXPECT_FALSE(BulletUsed[size_t(slot)]);
+  else EXPECT_TRUE(b->Exploded);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Hits, BulletOnHeroTest,
+    ::testing::Values(HitCase{"RobotPellet", 1, 1, NoBonus, false, 4, Playing},
+                      HitCase{"BurningSpittle", 3, 2, NoBonus, false, 3, Playing},
+                      HitCase{"FreezingSpittle", 2, 2, NoBonus, false, 5, Frozen},
+                      HitCase{"IceBomb", 5, 5, NoBonus, false, 5, Frozen},
+                      HitCase{"BombTakesTheLastEnergy", 4, 5, NoBonus, false, 0, Dying},
+                      HitCase{"ShieldedFromPellet", 1, 1, EnergyBonus, false, 5, Playing},
+                      HitCase{"ShieldedFromBomb", 4, 5, EnergyBonus, false, 5, Playing},
+                      HitCase{"FrozenHeroUntouched", 3, 2, NoBonus, true, 5, Frozen}),
+    [](const ::testing::TestParamInfo<HitCase>& i) { return std::string(i.param.name); });
+
+TEST_F(MonstersTest, EnergyBonusDoesNotShieldFromALitBombsBlast) {
+  OpenField(500);
+  Player->TakeBonus(EnergyBonus);
+  const int slot = AddLevelItem(ItemBomb, 100, 500);
+  LevelItems[size_t(slot)]->Ignite();
+  for (int i = 0; i < 200 && LevelItemUsed[size_t(slot)]; ++i) Tick();
+  ASSERT_EQ(ActiveBonus, EnergyBonus);
+  EXPECT_EQ(Player->Energy, 4);
+}
+
+struct WalkCase {
+  const char* name;
+  uint8_t platformKind;
+  double platformSpeed;
+};
+
+class WalkerTest : public MonstersTest, public ::testing::WithParamInterface<WalkCase> {};
+
+TEST_P(WalkerTest, TurnsAtItsPlatformsEnds) {
+  const WalkCase& c = GetParam();
+  OpenField();
+  const int p = AddPlatform(c.platformKind == Fixed ? "Platform1" : "Platform2", c.platformKind, 300, 400, 150,
+                            650, c.platformSpeed);
+  TPlatform* platform = Platforms[size_t(p)];
+  TMonster* slime = Monster(1, 0, 0);
+  slime->PlaceOnPlatform(p, 10, 60);
+  EXPECT_EQ(slime->Y, platform->Y - slime->Height);
+  const double room = platform->Width - slime->Width;  // its walk along the platform
+  double least = 1e9, most = -1e9;
+  int turns = 0;
+  double speed = slime->WalkSpeed;
+  for (int i = 0; i < 300; ++i) {
+    Tick();
+    const double along = slime->X - platform->X;
+    least = std::min(least, along);
+    most = std::max(most, along);
+    if (slime->WalkSpeed != speed) ++turns;
+    speed = slime->WalkSpeed;
+    EXPECT_EQ(slime->Y, platform->Y - slime->Height);  // never falls
+  }
+  // Each turn comes within one tick's travel past an end (a turning shuttle
+  // shifts its rider by twice its own speed once).
+  const double step = (60 + 2 * std::abs(c.platformSpeed)) / FrameRate + 1e-9;
+  EXPECT_GE(turns, 4);
+  EXPECT_GE(least, -step);
+  EXPECT_LE(least, 0);
+  EXPECT_GE(most, room);
+  EXPECT_LE(most, room + step);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, WalkerTest,
+                         ::testing::Values(WalkCase{"Fixed", Fixed, 0}, WalkCase{"CarriedByAShuttle", Shuttle, -40}),
+                         [](const ::testing::TestParamInfo<WalkCase>& i) { return std::string(i.param.name); });
+
+TEST_F(MonstersTest, WalkerTurnsAtAWallFromTheSide) {
+  OpenField();
+  const int p = AddPlatform("Platform1", Fixed, 300, 400, 0, 0, 0);
+  AddWall("Wall", 400, 306);  // stands on the platform, right of the walker
+  TMonster* slime = Monster(1, 0, 0);
+  slime->PlaceOnPlatform(p, 10, 60);
+  double most = 0;
+  for (int i = 0; i < 40; ++i) {  // to the wall and part of the way back
+    Tick();
+    most = std::max(most, slime->X + slime->Width);
+  }
+  // It overlaps the wall for at most the tick in which it got there.
+  EXPECT_LE(most, 400 + 60 / FrameRate);
+  EXPECT_LT(slime->WalkSpeed, 0);
+  EXPECT_LT(slime->X + slime->Width, 400);
+}
+
+TEST_F(MonstersTest, CrossersEnterFromTheirSideAndGoPastTheOther) {
+  struct Case {
+    int kind;
+    int enterTicks;  // ticks until wholly on screen
+  } cases[] = {{3, 40}, {7, 600}};
+  OpenField();
+  for (const Case& c : cases) {
+    SpawnMonster(c.kind);
+    const int slot = CountMonsters();
+    ASSERT_EQ(slot, 1);
+    TMonster* m = Monsters[1];
+    m->WeaponCount = 0;
+    Ticks(c.enterTicks);
+    ASSERT_TRUE(MonsterUsed[1]) << c.kind;
+    EXPECT_TRUE(m->Entered) << c.kind;
+    int ticks = 0;
+    while (MonsterUsed[1] && ticks < 2000) {
+      Tick();
+      ++ticks;
+    }
+    EXPECT_FALSE(MonsterUsed[1]) << c.kind;
+    EXPECT_TRUE(m->VelX > 0 ? m->X >= FieldRight + m->Width + 1 : m->X + m->Width <= FieldLeft - m->Width - 1)
+        << c.kind;
+    Tick();  // frees it
+  }
+}
+
+TEST_F(MonstersTest, TouchingALiveMonsterCostsALife) {
+  struct Case {
+    const char* name;
+    bool bursting, shielded, frozen;
+    bool dies;
+  } cases[] = {
+      {"alive", false, false, false, true},
+      {"alive, hero frozen", false, false, true, true},
+      {"bursting", true, false, false, false},
+      {"energy bonus", false, true, false, false},
+  };
+  OpenField(500);
+  for (const Case& c : cases) {
+    Player->DropBonus();
+    Player->State = Playing;
+    if (c.shielded) Player->TakeBonus(EnergyBonus);
+    if (c.frozen) Player->Freeze();
+    TMonster* pod = Monster(2, 510, 540);  // on the hero's legs
+    pod->VelX = pod->VelY = 0;
+    if (c.bursting) pod->Burst();
+    const int32_t lives = Lives;
+    Tick();
+    EXPECT_EQ(Player->State == Dying, c.dies) << c.name;
+    EXPECT_EQ(Lives, c.dies ? lives - 1 : lives) << c.name;
+    RemoveMonster(pod->Slot);
+  }
+}
+
+TEST_F(MonstersTest, MegaBombBlowsUpFliersOnceAndPaysNothing) {
+  OpenField();
+  const int p = AddPlatform("Platform1", Fixed, 100, 400, 0, 0, 0);
+  TMonster* walker = Monster(4, 0, 0);
+  walker->PlaceOnPlatform(p, 10, 10);
+  walker->WeaponCount = 0;
+  TMonster* pod = Monster(2, 300, 200);
+  TMonster* toad = Monster(6, 400, 200);
+  toad->WeaponCount = 0;
+  const int32_t score = Score;
+  BlowUpFlyingMonsters();
+  TFire* first = pod->Explosion;
+  Tick();
+  BlowUpFlyingMonsters();  // a second mega bomb while they burst
+  EXPECT_EQ(pod->Explosion, first);
+  EXPECT_EQ(walker->State, Alive);
+  EXPECT_EQ(Score, score);
+  for (int i = 0; i < 100 && CountMonsters() > 1; ++i) Tick();
+  EXPECT_EQ(CountMonsters(), 1);
+  EXPECT_TRUE(MonsterUsed[size_t(walker->Slot)]);
+}
+
+TEST_F(MonstersTest, WeaponsFireFromTheirMuzzles) {
+  struct Case {
+    int kind;
+    double walk;  // the robot's walking direction
+    uint8_t bullet;
+    double x, y;         // muzzle
+    double minVx, maxVx;  // the spread
+  } cases[] = {
+      {4, 10, 1, 300 + 24 + 20, 308, 141, 200},     // shoots ahead, rightward
+      {4, -10, 1, 300 + 24 - 20, 308, -200, -141},  // and leftward
+      {6, 0, 2, 313, 307, 141, 200},                // spits into the right half-plane
+      {7, 0, 4, 320, 340, 0, 0},                    // drops bombs at rest
+  };
+  OpenField();
+  for (const Case& c : cases) {
+    TMonster* m = Monster(c.kind, 300, 300);
+    m->WalkSpeed = c.walk;
+    m->FireWeapon(1);
+    ASSERT_EQ(CountBullets(), 1) << c.kind;
+    TBullet* b = Bullets[1];
+    EXPECT_EQ(b->Kind, c.bullet) << c.kind;
+    EXPECT_EQ(b->Owner, 1) << c.kind;
+    EXPECT_EQ(b->Damage, m->BulletDamage) << c.kind;
+    EXPECT_DOUBLE_EQ(b->X, c.x) << c.kind;
+    EXPECT_DOUBLE_EQ(b->Y, c.y) << c.kind;
+    EXPECT_GE(b->VelX, c.minVx) << c.kind;
+    EXPECT_LE(b->VelX, c.maxVx) << c.kind;
+    RemoveBullet(1);
+    RemoveMonster(m->Slot);
+    // A bursting monster holds its fire.
+    m = Monster(c.kind, 300, 300);
+    m->Burst();
+    m->FireWeapon(1);
+    EXPECT_EQ(CountBullets(), 0) << c.kind;
+    RemoveMonster(m->Slot);
+  }
+}
+
+}  // namespace
