@@ -19,13 +19,15 @@ endif()
 # million ticks: -DFUSEWICK_SOAK_TICKS=1000000).
 set(FUSEWICK_SOAK_TICKS 50000 CACHE STRING "Ticks of each soak run")
 if(TARGET fusewick-replay)
-  foreach(run "1;1" "6;2")
+  # Level 1 as it comes; level 6 (every kind of monster) with the gun held.
+  foreach(run "1;1;" "6;2;--armed")
     list(GET run 0 level)
     list(GET run 1 seed)
+    list(GET run 2 extra)
     add_test(NAME ReplaySoakLevel${level}
              COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:fusewick-replay> -DDATA=${CMAKE_BINARY_DIR}/Data
                      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/soak-${level} -DTICKS=${FUSEWICK_SOAK_TICKS}
-                     -DLEVEL=${level} -DSEED=${seed} -DLIMIT=400
+                     -DLEVEL=${level} -DSEED=${seed} -DLIMIT=400 -DEXTRA=${extra}
                      -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/soak.cmake)
     set_tests_properties(ReplaySoakLevel${level} PROPERTIES TIMEOUT 3600 LABELS soak
                          ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")

@@ -75,7 +75,7 @@ TEST_F(ReplayTest, BadScriptLinesNameTheirLine) {
 
 TEST_F(ReplayTest, Arguments) {
   const replay::TOptions o = Parse("--seed 42 --start game --level 3 --ticks 10 --frame-rate 30.5 --shot 4:a.png "
-                                   "--shot 9:b.png --trace t.jsonl --timedemo");
+                                   "--shot 9:b.png --trace t.jsonl --timedemo --random-input 7 --armed");
   EXPECT_EQ(o.Seed, 42u);
   EXPECT_TRUE(o.StartGame);
   EXPECT_EQ(o.Level, 3);
@@ -85,8 +85,10 @@ TEST_F(ReplayTest, Arguments) {
   EXPECT_EQ(o.Shots[1], (std::pair<int32_t, std::string>{9, "b.png"}));
   EXPECT_EQ(o.TracePath, "t.jsonl");
   EXPECT_TRUE(o.Timedemo);
+  EXPECT_EQ(o.RandomInput, 7u);
+  EXPECT_TRUE(o.Armed);
   for (const char* bad : {"--ticks", "--ticks ten", "--start level", "--level 2", "--frame-rate 0", "--shot 5",
-                          "--seed -1", "--bogus", "--script /no/such/file"})
+                          "--seed -1", "--bogus", "--script /no/such/file", "--random-input x"})
     EXPECT_THROW(Parse(bad), replay::TReplayError) << bad;
 }
 

@@ -10,7 +10,7 @@ file(CREATE_LINK ${DATA}/Res ${WORK}/Data/Res SYMBOLIC)
 file(CREATE_LINK ${DATA}/Music ${WORK}/Data/Music SYMBOLIC)
 execute_process(
   COMMAND ${REPLAY} --data ${WORK} --seed ${SEED} --random-input ${SEED} --start game --level ${LEVEL}
-          --ticks ${TICKS}
+          --ticks ${TICKS} ${EXTRA}
   RESULT_VARIABLE status
   OUTPUT_VARIABLE out
   ERROR_VARIABLE err
@@ -21,6 +21,11 @@ if(NOT status EQUAL 0)
 endif()
 if(NOT out MATCHES "ticks: ${TICKS}\n")
   message(FATAL_ERROR "the soak stopped before ${TICKS} ticks")
+endif()
+# The restless player goes through whole games: lost or quit, then new ones.
+string(REGEX MATCH "games started: ([0-9]+)" _ "${out}")
+if(NOT CMAKE_MATCH_1 OR CMAKE_MATCH_1 LESS 2)
+  message(FATAL_ERROR "only '${CMAKE_MATCH_1}' games were started")
 endif()
 string(REGEX MATCH "most live sprites: ([0-9]+)" _ "${out}")
 if(NOT CMAKE_MATCH_1 OR CMAKE_MATCH_1 GREATER ${LIMIT})

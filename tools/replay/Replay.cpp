@@ -154,6 +154,8 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), seed);
       if (ec != std::errc() || p != v.data() + v.size()) throw TReplayError("bad random input seed: '" + v + "'");
       o.RandomInput = seed;
+    } else if (a == "--armed") {
+      o.Armed = true;
     } else if (a == "--data") {
       o.DataDir = value();
     } else {
@@ -522,6 +524,9 @@ TTimedemo TRunner::Run() {
   for (; tick <= o.Ticks && !m.Null.ExitRequested(); ++tick) {
     while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
     if (randomPlayer && randomPlayer->Act(form, m.Null)) ++fig.GamesStarted;
+    if (o.Armed && GameScreen == Game && PlayState == Running && Player && ActiveBonus != GunBonus &&
+        (Player->State == Spawning || Player->State == Playing))
+      Player->TakeBonus(GunBonus);
     if (o.Timedemo) {
       const bool playBefore = GameScreen == Game && PlayState == Running;
       const uint64_t a0 = AllocationCount ? AllocationCount() : 0;

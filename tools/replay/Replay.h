@@ -53,6 +53,9 @@ struct TOptions {
   // pauses, now and then quits, enters a name when the game is lost and
   // starts the next game (at --level again).
   std::optional<uint32_t> RandomInput;
+  // The hero is given the gun whenever it has none (for measuring play with
+  // shots in the air).
+  bool Armed = false;
 };
 
 // What a run saw: for soak runs.

@@ -23,7 +23,7 @@ std::string ExecutableDir() {
 void Usage() {
   std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game] [--level N] [--ticks N]\n"
                "                       [--script FILE] [--frame-rate F] [--trace FILE]\n"
-               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED]\n";
+               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n";
 }
 }  // namespace
 
