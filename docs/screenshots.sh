@@ -1,5 +1,6 @@
 #!/bin/bash
-# Screenshots of the menu screens (and the game screen) of the built game.
+# Screenshots of the menu screens, the game screen and play on a later
+# level of the built game.
 # Builds nothing: run it after a build, from anywhere. The game runs in its
 # own Xvfb with openbox on display :97 from the build folder (default
 # build/; pass another as the first argument), is driven with xdotool and
@@ -127,3 +128,15 @@ status=0
 wait $game || status=$?
 echo "exit status $status"
 ls -l "$save"
+
+# Play on level 6, every kind of monster about: the same game through the
+# replay runner (a fixed seed, a restless player with the gun), on a folder
+# of its own so that the build's saves stay as they are.
+play="$(mktemp -d)"
+mkdir -p "$play/Data/Save"
+ln -s "$build/Data/Res" "$play/Data/Res"
+ln -s "$build/Data/Music" "$play/Data/Music"
+"$build/fusewick-replay" --data "$play" --seed 3 --random-input 3 --armed --start game --level 6 \
+  --ticks 1503 --shot 1503:"$here/play-level6.png" >/dev/null
+rm -rf "$play"
+echo "docs/play-level6.png"
