@@ -139,6 +139,7 @@ void TDirectDrawSurface::BuildSpans() const {
 
 void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSurface* source, bool transparent) {
   if (!source || x > width_ || y > height_) return;
+  const int32_t askedLeft = s.Left, askedRight = s.Right;
   TRect d{x, y, x + s.Width(), y + s.Height()};
   // Clip destination and source together.
   if (d.Left < 0) { s.Left -= d.Left; d.Left = 0; }
@@ -161,7 +162,7 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSu
     return;
   }
   const int32_t sx0 = s.Left, sx1 = s.Left + w;
-  const SpanRange* range = source->SpansFor(sx0, sx1);  // builds the spans first
+  const SpanRange* range = source->SpansFor(sx0, sx1, sx0 == askedLeft && sx1 == askedRight);
   const Span* spans = source->spans_.data();
   auto copyRun = [&](uint16_t* drow, const uint16_t* srow, const Span& sp) {
     const int32_t a = sp.Start < sx0 ? sx0 : sp.Start;
@@ -191,12 +192,14 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSu
   }
 }
 
-const TDirectDrawSurface::SpanRange* TDirectDrawSurface::SpansFor(int32_t left, int32_t right) const {
+const TDirectDrawSurface::SpanRange* TDirectDrawSurface::SpansFor(int32_t left, int32_t right,
+                                                                  bool wholeColumns) const {
   if (!spansValid_) BuildSpans();
+  if (!wholeColumns) return nullptr;
   for (const SpanRange& r : ranges_)
     if (r.Left == left && r.Right == right) return &r;
-  // A pattern block has few column ranges; clipped draws make others, which
-  // take the plain path instead of filling the cache.
+  // A pattern block has few column ranges; draws of other ranges take the
+  // plain path instead of filling the cache.
   constexpr size_t kMaxRanges = 32;
   if (ranges_.size() >= kMaxRanges) return nullptr;
   // Per row, the opaque runs that meet columns left .. right - 1.

@@ -85,8 +85,10 @@ class TDirectDrawSurface {
     std::vector<uint16_t> Count;
   };
   void BuildSpans() const;
-  // Null when the cache is full.
-  const SpanRange* SpansFor(int32_t left, int32_t right) const;
+  // Builds the spans when needed. Null for a clipped draw (partial columns
+  // are not cached: a sprite sliding over the screen edge would make a new
+  // range every frame) and when the cache is full.
+  const SpanRange* SpansFor(int32_t left, int32_t right, bool wholeColumns) const;
 
   int32_t width_ = 0, height_ = 0;
   std::vector<uint16_t> pixels_;

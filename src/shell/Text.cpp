@@ -73,7 +73,7 @@ void SelectFont(uint8_t index) {
   if (index <= 3) FontImageName = kFontImages[index];
 }
 
-void DrawText(const std::string& text, int32_t x, int32_t y) {
+void DrawText(std::string_view text, int32_t x, int32_t y) {
   const TPictureCollectionItem* font = FindImage(FontImageName);
   const int32_t patternWidth = font->PatternWidth();
   const double extra = FontIndex == 3 ? -double(patternWidth) * kBigFontTighten : 0.0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace fusewick {
 
@@ -21,7 +22,7 @@ extern std::array<int32_t, 45> WideWidths;
 void InitFontTables();
 void SelectFont(uint8_t index);
 // Draws text with the selected font, its first glyph's top left at (x, y).
-void DrawText(const std::string& text, int32_t x, int32_t y);
+void DrawText(std::string_view text, int32_t x, int32_t y);
 // How many of 9, 99, 999, 9999, 99999 n exceeds.
 int32_t ExtraDigits(int32_t n);
 // Width the text cursor covers for glyph number `glyph` (LastGlyph): the
