@@ -204,6 +204,30 @@ TEST_F(LevelTest, WallsStopTheHeroAndCarryItOnTop) {
   EXPECT_EQ(WallSlot(Player->WallIndex), slot);
 }
 
+// Walking into a wall pushes the hero back before the items are looked at:
+// an item that only the box from before the push reached stays put.
+TEST_F(LevelTest, ItemsAreTestedWhereTheWallLeftTheHero) {
+  struct Case {
+    double itemX;
+    bool taken;
+  } cases[] = {{601, true}, {603, false}};
+  OpenField();
+  for (const Case& c : cases) {
+    ClearLevel();
+    AddLevelItem(ItemBomb, 300, 40);  // keeps the level from completing
+    AddWall("Wall", 600, 585 - 94);
+    // One step right (4.5 px) brings the body's right edge to 602.5, in the
+    // wall: it goes back to 552, the item box's right edge to 601.
+    StandAt(551);
+    const int slot = AddLevelItem(ItemBomb, c.itemX, kFloorY + 10);
+    Hold(platform::VK_RIGHT, true);
+    Tick();
+    Hold(platform::VK_RIGHT, false);
+    EXPECT_EQ(Player->X, 552);
+    EXPECT_EQ(!LevelItemUsed[size_t(slot)], c.taken) << c.itemX;
+  }
+}
+
 struct WaterCase {
   double x;
   bool drowns;

@@ -439,28 +439,23 @@ void TPlayer::Step(int32_t moveCount) {
 }
 
 void TPlayer::ScanContacts() {
+  // The boxes are taken where the hero stands at each test: a wall may have
+  // pushed it back since the last one.
   bool done = false;
-  const double bodyX = X + BodyLeft, itemX = X + ItemBoxLeft;
-  for (int32_t i = 1; i <= kPlatformSlots; ++i) {
-    TPlatform* p = Platforms[size_t(i)];
-    if (PlatformUsed[size_t(i)] && RectsTouch(bodyX, Y, BodyWidth, Height, p->X, p->Y, p->Width, p->Height))
-      Collide(p, done);
-  }
-  for (int32_t i = 1; i <= kWallSlots; ++i) {
-    TWall* w = Walls[size_t(i)];
-    if (WallUsed[size_t(i)] && RectsTouch(bodyX, Y, BodyWidth, Height, w->X, w->Y, w->Width, w->Height))
-      Collide(w, done);
-  }
-  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
-    TLevelItem* it = LevelItems[size_t(i)];
-    if (LevelItemUsed[size_t(i)] && RectsTouch(itemX, Y, ItemBoxWidth, Height, it->X, it->Y, it->Width, it->Height))
-      Collide(it, done);
-  }
-  for (int32_t i = 1; i <= kMonsterSlots; ++i) {
-    TMonster* m = Monsters[size_t(i)];
-    if (MonsterUsed[size_t(i)] && RectsTouch(itemX, Y, ItemBoxWidth, Height, m->X, m->Y, m->Width, m->Height))
-      Collide(m, done);
-  }
+  auto bodyTouches = [this](const TSprite* s) {
+    return RectsTouch(X + BodyLeft, Y, BodyWidth, Height, s->X, s->Y, s->Width, s->Height);
+  };
+  auto itemBoxTouches = [this](const TSprite* s) {
+    return RectsTouch(X + ItemBoxLeft, Y, ItemBoxWidth, Height, s->X, s->Y, s->Width, s->Height);
+  };
+  for (int32_t i = 1; i <= kPlatformSlots; ++i)
+    if (PlatformUsed[size_t(i)] && bodyTouches(Platforms[size_t(i)])) Collide(Platforms[size_t(i)], done);
+  for (int32_t i = 1; i <= kWallSlots; ++i)
+    if (WallUsed[size_t(i)] && bodyTouches(Walls[size_t(i)])) Collide(Walls[size_t(i)], done);
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i)
+    if (LevelItemUsed[size_t(i)] && itemBoxTouches(LevelItems[size_t(i)])) Collide(LevelItems[size_t(i)], done);
+  for (int32_t i = 1; i <= kMonsterSlots; ++i)
+    if (MonsterUsed[size_t(i)] && itemBoxTouches(Monsters[size_t(i)])) Collide(Monsters[size_t(i)], done);
 }
 
 namespace {
