@@ -3,6 +3,7 @@
 // data, started as the program starts, with helpers to begin a seeded game.
 #include "Harness.h"
 #include "engine/Random.h"
+#include "game/Items.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "shell/Globals.h"
@@ -27,6 +28,18 @@ class GameHarness : public FormHarness {
   // Runs ticks until the level intro has closed.
   void SkipIntro() {
     for (int i = 0; i < 200 && PlayState != Running; ++i) Tick();
+  }
+  // A running game (seeded) on an empty grass level with nothing spawning;
+  // a bomb out of reach keeps the level from completing.
+  void EmptyLevel(uint32_t seed) {
+    constexpr int kNeverMs = 1 << 30;
+    NewGame(seed);
+    SkipIntro();
+    ClearLevel();
+    GroundKinds.fill(1);
+    CloudTimer = CloudInterval = CrossingPlatformTimer = CrossingPlatformInterval = kNeverMs;
+    MonsterTimer = MonsterInterval = BonusTimer = BonusInterval = FuseTimer = FuseInterval = kNeverMs;
+    AddLevelItem(ItemBomb, 300, 40);
   }
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) Tick();

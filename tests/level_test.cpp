@@ -26,7 +26,6 @@ using namespace fusewick::testing;
 
 namespace {
 
-constexpr int kNever = 1 << 30;
 constexpr double kFloorY = 585 - 68;
 
 // Ends the test program if the guarded code has not returned in time: a
@@ -59,17 +58,7 @@ class Watchdog {
 
 class LevelTest : public GameHarness {
  protected:
-  // A running game on an empty grass level with nothing spawning; a bomb
-  // out of reach keeps the level from completing.
-  void OpenField() {
-    NewGame(3);
-    SkipIntro();
-    ClearLevel();
-    GroundKinds.fill(1);
-    CloudTimer = CloudInterval = CrossingPlatformTimer = CrossingPlatformInterval = kNever;
-    MonsterTimer = MonsterInterval = BonusTimer = BonusInterval = FuseTimer = FuseInterval = kNever;
-    AddLevelItem(ItemBomb, 300, 40);
-  }
+  void OpenField() { EmptyLevel(3); }
   // The hero standing still on the floor line at x, playing.
   void StandAt(double x) {
     Player->X = x;

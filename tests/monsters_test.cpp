@@ -24,7 +24,6 @@ using namespace fusewick::testing;
 
 namespace {
 
-constexpr int kNever = 1 << 30;
 constexpr double kFloorY = 585 - 68;
 
 class MonstersTest : public GameHarness {
@@ -33,17 +32,9 @@ class MonstersTest : public GameHarness {
     PlaySoundObserver = nullptr;
     GameHarness::TearDown();
   }
-  // A running game on an empty grass level with nothing spawning; a bomb
-  // out of reach keeps the level from completing. The hero stands on the
-  // floor at x, playing.
+  // An empty level; the hero stands on the floor at x, playing.
   void OpenField(double heroX = 700) {
-    NewGame(5);
-    SkipIntro();
-    ClearLevel();
-    GroundKinds.fill(1);
-    CloudTimer = CloudInterval = CrossingPlatformTimer = CrossingPlatformInterval = kNever;
-    MonsterTimer = MonsterInterval = BonusTimer = BonusInterval = FuseTimer = FuseInterval = kNever;
-    AddLevelItem(ItemBomb, 300, 40);
+    EmptyLevel(5);
     Player->X = heroX;
     Player->Y = kFloorY;
     Player->VelY = 0;
