@@ -414,7 +414,7 @@ class TRandomPlayer {
         return true;
       default:
         // Options or help: back to the main menu.
-        GameScreen == Options ? MenuSelection = 5 : MenuSelection = 3;
+        MenuSelection = GameScreen == Options ? 5 : 3;
         Tap(form, null, "Enter");
         break;
     }
