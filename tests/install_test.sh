@@ -25,14 +25,17 @@ fail() {
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
-game=$prefix/lib/fusewick/fusewick
+game=$prefix/lib/games/fusewick/fusewick
+data=$prefix/share/games/fusewick
 
 # --- what the install puts where
-[ -x "$prefix/bin/fusewick" ] || fail "no launcher"
+[ -x "$prefix/games/fusewick" ] || fail "no launcher"
 [ -x "$game" ] || fail "no game"
-for f in lib/fusewick/Data/Res/Images1.dxg lib/fusewick/Data/Res/Images2.dxg lib/fusewick/Data/Res/Sounds.dxw \
-         lib/fusewick/Data/Music/Game.xm lib/fusewick/Data/Music/Menu.xm \
-         share/applications/$id.desktop share/metainfo/$id.metainfo.xml; do
+for f in share/games/fusewick/Data/Res/Images1.dxg share/games/fusewick/Data/Res/Images2.dxg \
+         share/games/fusewick/Data/Res/Sounds.dxw share/games/fusewick/Data/Music/Game.xm \
+         share/games/fusewick/Data/Music/Menu.xm share/games/fusewick/Data/Save/options \
+         share/applications/$id.desktop share/metainfo/$id.metainfo.xml share/man/man6/fusewick.6.gz \
+         share/doc/fusewick/copyright share/doc/fusewick/changelog.Debian.gz; do
   [ -s "$prefix/$f" ] || fail "missing $f"
 done
 # Icons: PNG with alpha (colour type 6) of the size their folder names.
@@ -43,7 +46,7 @@ for size in 48 128 256; do
   kind=$(od -An -tu1 -j25 -N1 "$png" | tr -d ' ')
   [ "$w x $h, $kind" = "$size x $size, 6" ] || fail "icon $size is $w x $h, colour type $kind"
 done
-grep -qx "Exec=$prefix/bin/fusewick" "$prefix/share/applications/$id.desktop" || fail "the menu entry does not start the launcher"
+grep -qx "Exec=$prefix/games/fusewick" "$prefix/share/applications/$id.desktop" || fail "the menu entry does not start the launcher"
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null || fail "appstreamcli validate"
 
@@ -67,7 +70,7 @@ play() {
   local envs=(HOME="$home" PATH=/usr/bin:/bin SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
               ASAN_OPTIONS="${ASAN_OPTIONS:-}" UBSAN_OPTIONS="${UBSAN_OPTIONS:-}")
   [ -n "$xdg" ] && envs+=(XDG_DATA_HOME="$xdg")
-  "${as_user[@]}" env -i "${envs[@]}" "$prefix/bin/fusewick" >"$work/game.log" 2>&1 &
+  "${as_user[@]}" env -i "${envs[@]}" "$prefix/games/fusewick" >"$work/game.log" 2>&1 &
   local pid=$!
   # Running: the launcher has become the game, in the user's folder, and SDL
   # has taken over SIGTERM (bit 15 of the caught signals) to report it as a
@@ -92,8 +95,8 @@ play() {
   # A new player starts windowed with music and sound on.
   [ "$(head -3 "$expect/Data/Save/options" | tr -d '\r' | tr '\n' ' ')" = "0 1 1 " ] ||
     fail "the first options are not windowed with music and sound on"
-  [ "$(readlink -f "$expect/Data/Res")" = "$prefix/lib/fusewick/Data/Res" ] || fail "Data/Res does not lead to the installation"
-  [ "$(readlink -f "$expect/Data/Music")" = "$prefix/lib/fusewick/Data/Music" ] || fail "Data/Music does not lead to the installation"
+  [ "$(readlink -f "$expect/Data/Res")" = "$data/Data/Res" ] || fail "Data/Res does not lead to the installation"
+  [ "$(readlink -f "$expect/Data/Music")" = "$data/Data/Music" ] || fail "Data/Music does not lead to the installation"
 }
 
 # User one: a relative XDG_DATA_HOME counts as unset.
