@@ -77,7 +77,7 @@ echo "--- apt install $deb"
 in_root apt-get update -q >/dev/null
 DEBIAN_FRONTEND=noninteractive in_root apt-get install -y -q "$deb" >"$root/tmp/apt.log" 2>&1 ||
   { tail -30 "$root/tmp/apt.log" >&2; fail "apt install"; }
-grep -E '^(Setting up|Unpacking) fusewick ' "$root/tmp/apt.log" || true
+grep -E '^(Need to get|After this operation|Setting up fusewick )' "$root/tmp/apt.log" || true
 echo "packages set up, fusewick and its dependencies: $(grep -c '^Setting up ' "$root/tmp/apt.log")"
 [ "$(in_root dpkg-query -W -f='${Status}' fusewick)" = "install ok installed" ] || fail "fusewick is not installed"
 in_root apt-get check -q >/dev/null || fail "apt-get check: broken dependencies"
