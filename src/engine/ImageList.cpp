@@ -10,17 +10,14 @@
 namespace fusewick {
 
 namespace {
-std::string Lower(const std::string& s) {
-  std::string r(s);
-  for (char& c : r) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
+char LowerChar(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 }  // namespace
 
+// Looked up every frame: no copy of the name is made.
 uint8_t NameHash(const std::string& name) {
-  const std::string s = Lower(name);
-  uint32_t h = uint32_t(s.size()) * 16;
-  if (s.size() >= 2) h += static_cast<unsigned char>(s[s.size() - 2]) + static_cast<unsigned char>(s[0]);
+  uint32_t h = uint32_t(name.size()) * 16;
+  if (name.size() >= 2)
+    h += static_cast<unsigned char>(LowerChar(name[name.size() - 2])) + static_cast<unsigned char>(LowerChar(name[0]));
   return uint8_t(h & 0xFF);
 }
 
