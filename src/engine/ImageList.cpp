@@ -173,14 +173,21 @@ void TPictureCollectionItem::Restore() {
     return surfaces_.back().get();
   };
 
+  // The run tables of keyed pattern draws are made with the patterns.
+  auto prepare = [&] {
+    if (Transparent)
+      for (const TPattern& p : patterns_) p.Surface->PrepareKeyedDraw(p.Rect.Left, p.Rect.Right);
+  };
   if (PW == W && PH == H) {
     patterns_.push_back({{0, 0, W, H}, makeSurface({0, 0, W, H})});
+    prepare();
     return;
   }
   if (SystemMemory) {
     TDirectDrawSurface* s = makeSurface({0, 0, W, H});
     for (int32_t r = 0; r < rows; ++r)
       for (int32_t c = 0; c < columns; ++c) patterns_.push_back({Bounds(c * stepX, r * stepY, PW, PH), s});
+    prepare();
     return;
   }
   // Blocks of whole steps, at least 512 pixels a side where the picture is
@@ -202,6 +209,7 @@ void TPictureCollectionItem::Restore() {
       TDirectDrawSurface* s = blocks[size_t(px / bw + (py / bh) * blocksX)];
       patterns_.push_back({Bounds(px % bw, py % bh, PW, PH), s});
     }
+  prepare();
 }
 
 // ---- TPictureCollection
