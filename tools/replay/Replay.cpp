@@ -122,9 +122,10 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       o.Seed = seed;
     } else if (a == "--start") {
       const std::string& v = value();
-      if (v == "game") o.StartGame = true;
-      else if (v == "menu") o.StartGame = false;
-      else throw TReplayError("--start takes game or menu, not '" + v + "'");
+      o.StartGame = v == "game";
+      o.StartButton = v == "options" ? 2 : v == "highscores" ? 3 : v == "help" ? 4 : 0;
+      if (!o.StartGame && !o.StartButton && v != "menu")
+        throw TReplayError("--start takes game, menu, options, highscores or help, not '" + v + "'");
     } else if (a == "--level") {
       o.Level = ParseInt(value(), "level");
       if (o.Level < 1) throw TReplayError("--level must be 1 or more");
@@ -504,6 +505,9 @@ TTimedemo TRunner::Run() {
   if (o.StartGame) {
     StartGameAt(form, o.Level);
     ++fig.GamesStarted;
+  } else if (o.StartButton) {
+    MenuSelection = o.StartButton;
+    form.MDXDrawClick();
   }
   std::optional<TRandomPlayer> randomPlayer;
   if (o.RandomInput) randomPlayer.emplace(*o.RandomInput, o.Level);

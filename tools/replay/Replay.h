@@ -41,6 +41,7 @@ std::vector<TInputChange> ParseScript(std::istream& in);
 struct TOptions {
   std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
   bool StartGame = false;         // --start game
+  int32_t StartButton = 0;        // --start options|highscores|help: the main menu's button (2, 3, 4)
   int32_t Level = 1;              // with StartGame: play StartLevel 2..Level first
   int32_t Ticks = 0;
   std::vector<TInputChange> Script;
