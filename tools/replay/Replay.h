@@ -57,6 +57,9 @@ struct TOptions {
   // The hero is given the gun whenever it has none (for measuring play with
   // shots in the air).
   bool Armed = false;
+  // The game's sound through SDL's audio (SDL_AUDIODRIVER=disk records it),
+  // one tick per 30 ms of real time so that it sounds as in play.
+  bool Audio = false;
 };
 
 // What a run saw: for soak runs.

@@ -23,7 +23,8 @@ std::string ExecutableDir() {
 void Usage() {
   std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game|options|highscores|help]\n"
                "                       [--level N] [--ticks N] [--script FILE] [--frame-rate F] [--trace FILE]\n"
-               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n";
+               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n"
+               "                       [--audio]\n";
 }
 }  // namespace
 
