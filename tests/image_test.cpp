@@ -182,6 +182,31 @@ TEST_F(ImageTest, StretchDrawScalesKeysAndClips) {
   EXPECT_EQ(dest->Pixel(3, 13), 3);
 }
 
+TEST_F(ImageTest, StretchDrawAtTheOwnSizeCopiesPixelForPixel) {
+  // Every third pixel transparent (black); the second pattern of a strip.
+  auto coded = [](int x, int y) {
+    return (x + 2 * y) % 3 ? (uint32_t(x * 6) << 16) | (uint32_t(y * 20) << 8) | 0x80u : 0u;
+  };
+  auto* item = Add("Strip", MakePicture(40, 10, coded), 20, 10);
+  item->Restore();
+  struct Case {
+    int x, y;
+  };
+  const Case cases[] = {{5, 7}, {-13, 0}, {790, 595}, {0, -6}};
+  for (const Case& c : cases) {
+    dest->Fill(1);
+    item->StretchDraw(dest, {c.x, c.y, c.x + 20, c.y + 10}, 1);
+    for (int dy = std::max(c.y, 0); dy < std::min(c.y + 10, 600); ++dy)
+      for (int dx = std::max(c.x, 0); dx < std::min(c.x + 20, 800); ++dx) {
+        const uint32_t p = coded(20 + dx - c.x, dy - c.y);
+        ASSERT_EQ(dest->Pixel(dx, dy), p ? PixelToRGB565(p) : 1) << c.x << "," << c.y << ": " << dx << "," << dy;
+      }
+    if (c.x > 0) {
+      EXPECT_EQ(dest->Pixel(c.x - 1, std::max(c.y, 0)), 1) << "nothing left of it";
+    }
+  }
+}
+
 TEST_F(ImageTest, PatternsFollowTheDisplayLifecycle) {
   auto* item = Add("Life", MakePicture(40, 20, Coded), 20, 20);
   display->Finalize();

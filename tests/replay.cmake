@@ -14,6 +14,23 @@ if(TARGET fusewick-replay)
                        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
 endif()
 
+# Frames that ask nothing of the heap. The sanitizer build gives every
+# freed game sprite back to the heap (so that a use after free is caught):
+# there only the menus are checked.
+if(TARGET fusewick-replay)
+  if(FUSEWICK_SANITIZE)
+    set(play OFF)
+  else()
+    set(play ON)
+  endif()
+  add_test(NAME ReplayFramesDoNotAllocate
+           COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:fusewick-replay> -DDATA=${CMAKE_BINARY_DIR}/Data
+                   -DWORK=${CMAKE_CURRENT_BINARY_DIR}/no-alloc -DPLAY=${play}
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/no_alloc.cmake)
+  set_tests_properties(ReplayFramesDoNotAllocate PROPERTIES TIMEOUT 1200
+                       ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
+endif()
+
 # Soaks: seeded random play through the built runner, leaks checked in the
 # sanitizer build. FUSEWICK_SOAK_TICKS sets the length (the full soak is a
 # million ticks: -DFUSEWICK_SOAK_TICKS=1000000).

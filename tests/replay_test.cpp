@@ -152,4 +152,16 @@ TEST_F(ReplayTest, TimedemoFigures) {
   EXPECT_NE(out.str().find("median tick us: "), std::string::npos);
 }
 
+TEST_F(ReplayTest, StartsOnEachMenuScreen) {
+  const std::pair<const char*, TGameScreen> cases[] = {
+      {"menu", MainMenu}, {"options", Options}, {"highscores", HighScoreScreen}, {"help", Help}};
+  for (const auto& [name, screen] : cases) {
+    ResetProgramState();
+    replay::TRunner runner(Parse(std::string("--ticks 2 --start ") + name));
+    runner.Run();
+    EXPECT_EQ(GameScreen, screen) << name;
+  }
+  EXPECT_THROW(Parse("--start options --level 2"), replay::TReplayError);
+}
+
 }  // namespace

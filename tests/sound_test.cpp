@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "engine/ArchiveFormat.h"
 #include "engine/Errors.h"
 #include "engine/SoundDevice.h"
+#include "platform/Limiter.h"
 #include "platform/SdlAudio.h"
 #include "shell/Screens.h"
 #include "shell/Sound.h"
@@ -414,6 +417,111 @@ TEST_F(SdlAudioTest, TheGameSongsLoadAndOtherFilesDoNot) {
     SDL_Delay(50);
     audio.SongFree(song);
   }
+}
+
+// ---- the output limiter
+
+float Peak(const std::vector<float>& v) {
+  float p = 0;
+  for (float x : v) p = std::max(p, std::fabs(x));
+  return p;
+}
+
+TEST(Limiter, NothingReachesTheCeilingAndQuietSoundPassesUnchanged) {
+  constexpr int kRate = 44100;
+  // Stereo frames of a tone: amplitude a, with a one-sample spike of s at
+  // frame 100.
+  auto tone = [](float a, float spike) {
+    std::vector<float> v(2 * 4410);
+    for (size_t f = 0; f < v.size() / 2; ++f)
+      v[2 * f] = v[2 * f + 1] = a * float(std::sin(2 * M_PI * 440 * double(f) / kRate));
+    if (spike != 0) v[200] = spike;
+    return v;
+  };
+  struct Case {
+    const char* what;
+    std::vector<float> in;
+  };
+  const Case loud[] = {
+      {"fourteen full-scale sounds in phase", tone(14, 0)},
+      {"just over the ceiling", tone(0.9f, 0)},
+      {"a lone spike in quiet sound", tone(0.1f, 1000)},
+      {"a negative spike", tone(0.1f, -50)},
+  };
+  for (const Case& c : loud) {
+    platform::TLimiter l = platform::MakeLimiter(kRate);
+    std::vector<float> out = c.in;
+    platform::Limit(l, out.data(), out.size() / 2, 2);
+    EXPECT_LE(Peak(out), l.Ceiling) << c.what;
+    EXPECT_LT(Peak(out), 1.0f) << c.what;
+    EXPECT_GT(Peak(out), 0.8f * std::min(l.Ceiling, Peak(c.in))) << c.what << ": limited, not silenced";
+  }
+
+  platform::TLimiter l = platform::MakeLimiter(kRate);
+  const std::vector<float> quiet = tone(0.5f, l.Ceiling);  // a peak right at the ceiling too
+  std::vector<float> out = quiet;
+  platform::Limit(l, out.data(), out.size() / 2, 2);
+  EXPECT_EQ(std::memcmp(out.data(), quiet.data(), quiet.size() * sizeof(float)), 0);
+
+  // After a loud burst the gain comes back within a second.
+  std::vector<float> burst = tone(8, 0);
+  platform::Limit(l, burst.data(), burst.size() / 2, 2);
+  std::vector<float> silence(2 * kRate);
+  platform::Limit(l, silence.data(), silence.size() / 2, 2);
+  out = quiet;
+  platform::Limit(l, out.data(), out.size() / 2, 2);
+  EXPECT_EQ(std::memcmp(out.data(), quiet.data(), quiet.size() * sizeof(float)), 0) << "gain back to 1";
+
+  std::vector<float> odd = {NAN, 0.25f, INFINITY, -INFINITY};
+  platform::Limit(l, odd.data(), 2, 2);
+  EXPECT_EQ(odd, (std::vector<float>{0, 0.25f, 0, 0}));
+}
+
+// Thirteen effects of full-scale square waves at once over the game song,
+// through SDL's disk driver: what reaches the device stays below full scale.
+TEST(SdlAudioOutput, EffectsOverTheSongNeverReachFullScale) {
+  if (SDL_WasInit(SDL_INIT_AUDIO)) GTEST_SKIP() << "SDL audio already started with another driver";
+  TempDir dir;
+  const std::string file = (dir.Path() / "out.raw").string();
+  const std::string oldDriver = std::getenv("SDL_AUDIODRIVER") ? std::getenv("SDL_AUDIODRIVER") : "";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+  {
+    platform::SdlAudio audio;
+    if (!audio.OpenDevice()) {
+      setenv("SDL_AUDIODRIVER", oldDriver.c_str(), 1);
+      GTEST_SKIP() << "no disk audio driver: " << SDL_GetError();
+    }
+    const std::vector<uint8_t> fmt = PcmFormat();
+    std::vector<uint8_t> square;
+    for (int i = 0; i < 44100 / 2; ++i) {
+      const uint16_t v = (i / 50) % 2 ? 0x8000 : 0x7FFF;
+      square.push_back(uint8_t(v));
+      square.push_back(uint8_t(v >> 8));
+    }
+    const platform::WaveData wave{fmt.data(), fmt.size(), square.data(), square.size()};
+    const platform::SongId song =
+        audio.SongLoadFromFile(std::string(FUSEWICK_BINARY_DIR) + "/Data/Music/Game.xm");
+    if (song) audio.SongPlay(song);
+    std::vector<BufferId> buffers;
+    for (int i = 0; i < 13; ++i) {
+      buffers.push_back(audio.CreateBuffer(wave, "Square"));
+      ASSERT_NE(buffers.back(), 0u);
+      audio.Play(buffers.back(), false);
+    }
+    SDL_Delay(400);
+    for (BufferId b : buffers) audio.FreeBuffer(b);
+    if (song) audio.SongFree(song);
+    audio.CloseDevice();
+  }
+  setenv("SDL_AUDIODRIVER", oldDriver.c_str(), 1);
+  // The mix is written as 32-bit floats.
+  std::ifstream in(file, std::ios::binary);
+  std::vector<float> out;
+  for (float x; in.read(reinterpret_cast<char*>(&x), sizeof x);) out.push_back(x);
+  ASSERT_GT(out.size(), 2u * 4096) << "recorded a few mixes";
+  EXPECT_LT(Peak(out), 1.0f);
+  EXPECT_GT(Peak(out), 0.8f) << "the effects were loud";
 }
 
 }  // namespace

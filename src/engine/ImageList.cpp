@@ -10,17 +10,14 @@
 namespace fusewick {
 
 namespace {
-std::string Lower(const std::string& s) {
-  std::string r(s);
-  for (char& c : r) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return r;
-}
+char LowerChar(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 }  // namespace
 
+// Looked up every frame: no copy of the name is made.
 uint8_t NameHash(const std::string& name) {
-  const std::string s = Lower(name);
-  uint32_t h = uint32_t(s.size()) * 16;
-  if (s.size() >= 2) h += static_cast<unsigned char>(s[s.size() - 2]) + static_cast<unsigned char>(s[0]);
+  uint32_t h = uint32_t(name.size()) * 16;
+  if (name.size() >= 2)
+    h += static_cast<unsigned char>(LowerChar(name[name.size() - 2])) + static_cast<unsigned char>(LowerChar(name[0]));
   return uint8_t(h & 0xFF);
 }
 
@@ -176,14 +173,21 @@ void TPictureCollectionItem::Restore() {
     return surfaces_.back().get();
   };
 
+  // The run tables of keyed pattern draws are made with the patterns.
+  auto prepare = [&] {
+    if (Transparent)
+      for (const TPattern& p : patterns_) p.Surface->PrepareKeyedDraw(p.Rect.Left, p.Rect.Right);
+  };
   if (PW == W && PH == H) {
     patterns_.push_back({{0, 0, W, H}, makeSurface({0, 0, W, H})});
+    prepare();
     return;
   }
   if (SystemMemory) {
     TDirectDrawSurface* s = makeSurface({0, 0, W, H});
     for (int32_t r = 0; r < rows; ++r)
       for (int32_t c = 0; c < columns; ++c) patterns_.push_back({Bounds(c * stepX, r * stepY, PW, PH), s});
+    prepare();
     return;
   }
   // Blocks of whole steps, at least 512 pixels a side where the picture is
@@ -205,6 +209,7 @@ void TPictureCollectionItem::Restore() {
       TDirectDrawSurface* s = blocks[size_t(px / bw + (py / bh) * blocksX)];
       patterns_.push_back({Bounds(px % bw, py % bh, PW, PH), s});
     }
+  prepare();
 }
 
 // ---- TPictureCollection

@@ -227,6 +227,8 @@ void TDirectDrawSurface::StretchDraw(const TRect& dest, const TRect& src, const 
   // Source rectangle limited to the source surface.
   if (src.Left < 0 || src.Top < 0 || src.Right > source->width_ || src.Bottom > source->height_) return;
   const int32_t dw = dest.Width(), dh = dest.Height();
+  // At its own size every pixel maps to itself: the plain copy, run by run.
+  if (dw == src.Width() && dh == src.Height()) return Draw(dest.Left, dest.Top, src, source, transparent);
   const int32_t x0 = std::max(dest.Left, 0), x1 = std::min(dest.Right, width_);
   const int32_t y0 = std::max(dest.Top, 0), y1 = std::min(dest.Bottom, height_);
   if (x0 >= x1 || y0 >= y1) return;

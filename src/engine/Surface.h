@@ -47,6 +47,9 @@ class TDirectDrawSurface {
   // Scales SrcRect of Source onto DestRect (nearest neighbour), clipped to
   // this surface.
   void StretchDraw(const TRect& dest, const TRect& src, const TDirectDrawSurface* source, bool transparent);
+  // Makes now what a keyed draw of whole columns left .. right - 1 needs,
+  // so that its first draw (during play) asks nothing of the heap.
+  void PrepareKeyedDraw(int32_t left, int32_t right) const { SpansFor(left, right, true); }
   // Fills the whole surface with a raw pixel value.
   void Fill(uint32_t value);
   // The stored pixel value for a colour; 0 when the surface does not exist.

@@ -6,10 +6,15 @@
 #include <map>
 #include <vector>
 
+#include "platform/Limiter.h"
+
 namespace fusewick::platform {
 
 namespace {
 constexpr int kOutputRate = 44100;      // Hz
+// Mixed in floating point, so that effects and music that add up past full
+// scale keep their true sum for the limiter instead of clipping in the mix.
+constexpr SDL_AudioFormat kOutputFormat = AUDIO_F32SYS;
 constexpr int kOutputChannels = 2;
 constexpr int kOutputChunk = 1024;      // sample frames per mix, about 23 ms
 constexpr int kFirstChannels = 16;      // mixer channels at first; doubled when all play
@@ -46,6 +51,21 @@ Mix_Chunk* LoadChunk(const WaveData& wave) {
 struct ChunkDeleter {
   void operator()(Mix_Chunk* c) const { Mix_FreeChunk(c); }
 };
+
+// The output as the mixer runs it, and the limiter of its mixed sound.
+struct TOutput {
+  int Channels = 0;
+  SDL_AudioFormat Format = 0;
+  TLimiter Limiter;
+};
+
+// After the mixer has added up music and effects (on the audio thread).
+void LimitOutput(void* udata, Uint8* stream, int len) {
+  auto* out = static_cast<TOutput*>(udata);
+  if (out->Format != AUDIO_F32SYS || out->Channels <= 0 || len <= 0) return;
+  const size_t frames = size_t(len) / (sizeof(float) * size_t(out->Channels));
+  Limit(out->Limiter, reinterpret_cast<float*>(stream), frames, out->Channels);
+}
 }  // namespace
 
 struct SdlAudio::State {
@@ -61,6 +81,7 @@ struct SdlAudio::State {
   std::vector<BufferId> channelOwner;  // by channel: the buffer last started there
   std::map<SongId, Mix_Music*> songs;
   uint32_t nextId = 1;
+  TOutput output;  // read by the audio thread while the mixer is open
 
   bool OpenMixer() {
     if (mixerOpen) return true;
@@ -69,11 +90,18 @@ struct SdlAudio::State {
       subsystem = true;
     }
     Mix_Init(MIX_INIT_MOD);  // modules load only if the decoder is there
-    if (Mix_OpenAudio(kOutputRate, AUDIO_S16SYS, kOutputChannels, kOutputChunk) != 0) {
+    if (Mix_OpenAudio(kOutputRate, kOutputFormat, kOutputChannels, kOutputChunk) != 0) {
       Mix_Quit();
       QuitSubsystem();
       return false;
     }
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    output.Channels = channels;
+    output.Format = format;
+    output.Limiter = MakeLimiter(rate);
+    Mix_SetPostMix(LimitOutput, &output);
     channelOwner.assign(size_t(Mix_AllocateChannels(kFirstChannels)), 0);
     mixerOpen = true;
     return true;
@@ -82,6 +110,7 @@ struct SdlAudio::State {
   void CloseMixerIfUnused() {
     if (!mixerOpen || effectsOpen || !songs.empty() || !buffers.empty()) return;
     Mix_HaltChannel(-1);
+    Mix_SetPostMix(nullptr, nullptr);
     Mix_CloseAudio();
     Mix_Quit();
     QuitSubsystem();

@@ -87,7 +87,8 @@ TMenuButton::TMenuButton(const std::string& highlightImage, const std::string& n
 }
 
 void TMenuButton::Highlight() {
-  PlaySound("Button_Activated");
+  static const std::string kActivatedSound = "Button_Activated";  // made once: too long to be kept inline
+  PlaySound(kActivatedSound);
   Image = FindImage(HighlightImage);
   AnimFrame = HighlightPattern;
 }

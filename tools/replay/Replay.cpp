@@ -11,6 +11,7 @@
 #include <memory>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "engine/Random.h"
 #include "engine/Surface.h"
@@ -18,6 +19,7 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "platform/NullPlatform.h"
+#include "platform/SdlAudio.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
 
@@ -122,9 +124,10 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       o.Seed = seed;
     } else if (a == "--start") {
       const std::string& v = value();
-      if (v == "game") o.StartGame = true;
-      else if (v == "menu") o.StartGame = false;
-      else throw TReplayError("--start takes game or menu, not '" + v + "'");
+      o.StartGame = v == "game";
+      o.StartButton = v == "options" ? 2 : v == "highscores" ? 3 : v == "help" ? 4 : 0;
+      if (!o.StartGame && !o.StartButton && v != "menu")
+        throw TReplayError("--start takes game, menu, options, highscores or help, not '" + v + "'");
     } else if (a == "--level") {
       o.Level = ParseInt(value(), "level");
       if (o.Level < 1) throw TReplayError("--level must be 1 or more");
@@ -156,6 +159,8 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       o.RandomInput = seed;
     } else if (a == "--armed") {
       o.Armed = true;
+    } else if (a == "--audio") {
+      o.Audio = true;
     } else if (a == "--data") {
       o.DataDir = value();
     } else {
@@ -282,6 +287,7 @@ void PrintFigures(const TRunFigures& f, std::ostream& out) {
 struct TRunner::TImpl {
   TOptions Options;
   platform::NullPlatform Null;
+  std::unique_ptr<platform::SdlAudio> Audio;
   std::unique_ptr<TMForm> Form;
   std::filesystem::path OldDir;
   TRunFigures Figures;
@@ -291,6 +297,10 @@ TRunner::TRunner(TOptions options) : impl_(new TImpl) { impl_->Options = std::mo
 
 TRunner::~TRunner() {
   impl_->Form.reset();
+  if (impl_->Audio) {
+    platform::SetCurrentAudio(nullptr);
+    impl_->Audio.reset();
+  }
   if (platform::HasCurrent() && &platform::Current() == &impl_->Null) platform::SetCurrent(nullptr);
   if (!impl_->OldDir.empty()) {
     std::error_code ec;
@@ -491,6 +501,10 @@ TTimedemo TRunner::Run() {
   }
 
   platform::SetCurrent(&m.Null);
+  if (o.Audio) {
+    m.Audio = std::make_unique<platform::SdlAudio>();
+    platform::SetCurrentAudio(m.Audio.get());
+  }
   m.Null.OpenWindow(kFormCaption, 800, 600);
   m.Form = std::make_unique<TMForm>();
   TMForm& form = *m.Form;
@@ -504,6 +518,9 @@ TTimedemo TRunner::Run() {
   if (o.StartGame) {
     StartGameAt(form, o.Level);
     ++fig.GamesStarted;
+  } else if (o.StartButton) {
+    MenuSelection = o.StartButton;
+    form.MDXDrawClick();
   }
   std::optional<TRandomPlayer> randomPlayer;
   if (o.RandomInput) randomPlayer.emplace(*o.RandomInput, o.Level);
@@ -522,6 +539,7 @@ TTimedemo TRunner::Run() {
   const Clock::time_point start = Clock::now();
   int32_t tick = 1;
   for (; tick <= o.Ticks && !m.Null.ExitRequested(); ++tick) {
+    if (o.Audio) std::this_thread::sleep_until(start + std::chrono::milliseconds(int64_t(kTickMs) * tick));
     while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
     if (randomPlayer && randomPlayer->Act(form, m.Null)) ++fig.GamesStarted;
     if (o.Armed && GameScreen == Game && PlayState == Running && Player && ActiveBonus != GunBonus &&

@@ -41,6 +41,7 @@ std::vector<TInputChange> ParseScript(std::istream& in);
 struct TOptions {
   std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
   bool StartGame = false;         // --start game
+  int32_t StartButton = 0;        // --start options|highscores|help: the main menu's button (2, 3, 4)
   int32_t Level = 1;              // with StartGame: play StartLevel 2..Level first
   int32_t Ticks = 0;
   std::vector<TInputChange> Script;
@@ -56,6 +57,9 @@ struct TOptions {
   // The hero is given the gun whenever it has none (for measuring play with
   // shots in the air).
   bool Armed = false;
+  // The game's sound through SDL's audio (SDL_AUDIODRIVER=disk records it),
+  // one tick per 30 ms of real time so that it sounds as in play.
+  bool Audio = false;
 };
 
 // What a run saw: for soak runs.

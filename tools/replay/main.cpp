@@ -21,9 +21,10 @@ std::string ExecutableDir() {
 }
 
 void Usage() {
-  std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game] [--level N] [--ticks N]\n"
-               "                       [--script FILE] [--frame-rate F] [--trace FILE]\n"
-               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n";
+  std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game|options|highscores|help]\n"
+               "                       [--level N] [--ticks N] [--script FILE] [--frame-rate F] [--trace FILE]\n"
+               "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n"
+               "                       [--audio]\n";
 }
 }  // namespace
 
