@@ -423,7 +423,7 @@ TEST_F(NameEntryTest, AFailedSaveIsToldWithThePath) {
   EXPECT_EQ(PlayState, SubmitPrompt);
   ASSERT_EQ(null.MessageBoxes.size(), 1u);
   const std::string path = (dir.Path() / "Data" / "Save" / "hs").string();
-  EXPECT_EQ(null.MessageBoxes[0].second.find("Your score could not be saved to " + path + ": "), 0u)
+  EXPECT_EQ(null.MessageBoxes[0].second.find("Your score could not be saved to\n" + path + "\n("), 0u)
       << null.MessageBoxes[0].second;
   Tick();
   EXPECT_EQ(null.MessageBoxes.size(), 1u);  // said once, not every frame

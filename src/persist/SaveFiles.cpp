@@ -243,7 +243,8 @@ bool OptionsMayBeSaved() { return State.Allowed && State.Options.Status != TSave
 // to said.
 bool SaveNow(bool table, bool options, std::string_view what, bool atExit, std::string& said) {
   bool ok = true;
-  const std::string retry = atExit ? "" : " The game tries again when it ends.";
+  // Message boxes do not wrap lines: the texts carry their own breaks.
+  const std::string retry = atExit ? "" : "\nThe game tries again when it ends.";
   std::string why;
   const std::optional<std::string> oldTable = State.Table.OnDisk;
   const std::string oldCheck = State.TableCheckOnDisk;
@@ -259,7 +260,7 @@ bool SaveNow(bool table, bool options, std::string_view what, bool atExit, std::
       tableChanged = false;
       if (State.Table.Reported != tableContent) {
         State.Table.Reported = tableContent;
-        said += std::string(what) + " could not be saved to " + ShownPath(HighScoresPath) + ": " + why + "." + retry;
+        said += std::string(what) + " could not be saved to\n" + ShownPath(HighScoresPath) + "\n(" + why + ")." + retry;
       }
     }
   }
@@ -277,12 +278,12 @@ bool SaveNow(bool table, bool options, std::string_view what, bool atExit, std::
         State.TableCheckOnDisk = oldCheck;
         State.Table.Reported = tableContent;
         if (!said.empty()) said += "\n\n";
-        said += std::string(what) + " could not be saved to " + ShownPath(HighScoresPath) +
-                ": its check string could not be written to " + ShownPath(OptionsPath) + ": " + why + "." + retry;
+        said += std::string(what) + " could not be saved to\n" + ShownPath(HighScoresPath) +
+                "\n(its check string could not be written to\n" + ShownPath(OptionsPath) + ": " + why + ")." + retry;
       } else if (State.Options.Reported != content) {
         State.Options.Reported = content;
         if (!said.empty()) said += "\n\n";
-        said += "The options could not be saved to " + ShownPath(OptionsPath) + ": " + why + "." + retry;
+        said += "The options could not be saved to\n" + ShownPath(OptionsPath) + "\n(" + why + ")." + retry;
       }
     }
   }
@@ -407,18 +408,18 @@ std::string UnreadableSaveFilesText() {
   if (!table && !options) return {};
   std::string text;
   if (table)
-    text += "The high-score file " + ShownPath(HighScoresPath) + " cannot be read (" + State.Table.Problem + ").\n";
+    text += "The high-score file\n" + ShownPath(HighScoresPath) + "\ncannot be read (" + State.Table.Problem + ").\n";
   if (options)
-    text += "The options file " + ShownPath(OptionsPath) + " cannot be read (" + State.Options.Problem + ").\n";
+    text += "The options file\n" + ShownPath(OptionsPath) + "\ncannot be read (" + State.Options.Problem + ").\n";
   text += "The game leaves ";
   text += table && options ? "them" : "it";
   text += " as ";
   text += table && options ? "they are" : "it is";
-  text += options ? " and saves neither the high-score table nor the options while it runs."
-                  : " and does not save the high-score table while it runs.";
-  text += " Make ";
+  text += options ? " and saves neither the high-score table\nnor the options while it runs."
+                  : " and does not save\nthe high-score table while it runs.";
+  text += "\nMake ";
   text += table && options ? "them plain files" : "it a plain file";
-  text += " the game can read (or move ";
+  text += " the game can read\n(or move ";
   text += table && options ? "them" : "it";
   text += " away), then start the game again.";
   return text;

@@ -76,8 +76,9 @@ void LoadArchive(const char* path, Load&& load) {
       throw EInOutError("Cannot read file \"" + std::string(path) + "\": it is not a plain file");
     load(path);
   } catch (const std::exception& e) {
+    // Message boxes do not wrap lines: the text carries its own breaks.
     throw Exception(std::string(e.what()) + "\n\nThe game's data file " + path +
-                    " could not be loaded. Reinstalling the game (or building it again from its source) "
+                    " could not be loaded.\nReinstalling the game (or building it again from its source)\n"
                     "restores it. Your high scores and options have not been touched.");
   }
 }
