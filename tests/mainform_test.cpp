@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
 
 #include "Harness.h"
 #include "persist/SaveFiles.h"
@@ -245,6 +250,28 @@ TEST_F(MainFormTest, GameWindowsAndTheCloseRequest) {
   EXPECT_GE(null.CursorCount, 1);
 }
 
+// SIGTERM or SIGINT (the platform's Terminate) during a game: no question,
+// no exit link; what is in memory is saved and the program ends.
+TEST_F(MainFormTest, TerminateDuringAGameSavesAndEndsAtOnce) {
+  Create();
+  GameOptions.AddText = "ON DISK";
+  std::ofstream("play.url") << "[InternetShortcut]\r\nURL=http://localhost/\r\n";
+  MenuSelection = 1;
+  form->MDXDrawClick();
+  for (int i = 0; i < 70 && PlayState != Running; ++i) Tick();
+  ASSERT_EQ(PlayState, Running);
+  form->HandleEvent(Event{EventType::Terminate});
+  EXPECT_TRUE(null.Exit);
+  EXPECT_EQ(null.Status, 0);
+  EXPECT_EQ(PlayState, Running);
+  EXPECT_TRUE(null.OpenedUrls.empty());
+  EXPECT_TRUE(null.MessageBoxes.empty());
+  std::ifstream options(OptionsPath);
+  std::string line;
+  for (int i = 0; i < 4; ++i) std::getline(options, line);
+  EXPECT_EQ(line, "ON DISK\r");
+}
+
 TEST_F(MainFormTest, EnterOnTheGameScreenChangesNothing) {
   Create();
   MenuSelection = 1;
@@ -311,3 +338,111 @@ TEST_F(ApplicationTest, AnErrorDuringStartUpIsShownAndTheWindowStaysEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A save file's kind and content, enough to see that nothing replaced it.
+std::string Snapshot(const fs::path& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(path, ec);
+  if (ec || !fs::exists(st)) return "missing";
+  if (fs::is_symlink(st)) return "link " + fs::read_symlink(path).string();
+  if (fs::is_directory(st)) return "folder";
+  if (fs::is_fifo(st)) return "fifo";
+  std::ifstream in(path, std::ios::binary);
+  return "file " + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A copy of the first bytes of a built archive, optionally with its first
+// byte changed.
+void CopyBytes(const fs::path& from, const fs::path& to, size_t count, bool spoilHeader) {
+  std::ifstream in(from, std::ios::binary);
+  std::string bytes(std::istreambuf_iterator<char>(in), {});
+  bytes.resize(std::min(bytes.size(), count));
+  if (spoilHeader) bytes[0] = char(~bytes[0]);
+  std::ofstream(to, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+// A start-up that fails (a missing or damaged archive) saves nothing when
+// the window is closed or the program is told to end, and says which file
+// to restore; a save file that cannot be read is told and kept. Either way
+// the player's files are the same bytes after the program has ended.
+TEST_F(ApplicationTest, AFailedStartUpOrAnUnreadableSaveFileKeepsThePlayersFiles) {
+  const fs::path built = fs::path(FUSEWICK_BINARY_DIR) / "Data" / "Res";
+  struct Case {
+    const char* what;
+    const char* file;  // the file the message names
+    void (*damage)(const fs::path& built);
+  };
+  const Case cases[] = {
+      {"missing archive", "Data/Res/Images2.dxg", [](const fs::path&) { fs::remove("Data/Res/Images2.dxg"); }},
+      {"truncated archive", "Data/Res/Sounds.dxw",
+       [](const fs::path& b) {
+         fs::remove("Data/Res/Sounds.dxw");
+         CopyBytes(b / "Sounds.dxw", "Data/Res/Sounds.dxw", fs::file_size(b / "Sounds.dxw") / 2, false);
+       }},
+      {"bad header", "Data/Res/Images1.dxg",
+       [](const fs::path& b) {
+         fs::remove("Data/Res/Images1.dxg");
+         CopyBytes(b / "Images1.dxg", "Data/Res/Images1.dxg", SIZE_MAX, true);
+       }},
+      {"archive that is a folder", "Data/Res/Images1.dxg",
+       [](const fs::path&) {
+         fs::remove("Data/Res/Images1.dxg");
+         fs::create_directory("Data/Res/Images1.dxg");
+       }},
+      {"hs that is a folder", "Data/Save/hs",
+       [](const fs::path&) {
+         fs::remove("Data/Save/hs");
+         fs::create_directories("Data/Save/hs/inside");
+       }},
+      {"options that is a FIFO", "Data/Save/options",
+       [](const fs::path&) {
+         fs::remove("Data/Save/options");
+         ::mkfifo("Data/Save/options", 0666);
+       }},
+      {"hs that links to /dev/zero", "Data/Save/hs",
+       [](const fs::path&) {
+         fs::remove("Data/Save/hs");
+         fs::create_symlink("/dev/zero", "Data/Save/hs");
+       }},
+  };
+  for (const Case& c : cases) {
+    for (const EventType end : {EventType::Close, EventType::Terminate}) {
+      SCOPED_TRACE(std::string(c.what) + (end == EventType::Close ? ", window closed" : ", terminated"));
+      fs::remove_all("Data");
+      fs::create_directories("Data/Res");
+      fs::create_directory_symlink(built.parent_path() / "Music", "Data/Music");
+      for (const char* archive : {"Images1.dxg", "Images2.dxg", "Sounds.dxw"})
+        fs::create_symlink(built / archive, fs::path("Data/Res") / archive);
+      // The player's table and options, as the game writes them.
+      ResetProgramState();
+      ResetHighScores();
+      HighScores[4] = {"PLAYER", 777};
+      GameOptions = {false, true, false, "MY TEXT"};
+      ASSERT_TRUE(SaveHighScores());
+      ASSERT_TRUE(SaveOptions());
+      c.damage(built);
+      const std::string hs = Snapshot(HighScoresPath), options = Snapshot(OptionsPath);
+
+      ResetProgramState();
+      NullPlatform run;
+      SetCurrent(&run);
+      run.Push(Event{end});
+      EXPECT_EQ(RunApplication(), 0);
+      SetCurrent(&null);
+      EXPECT_EQ(Snapshot(HighScoresPath), hs);
+      EXPECT_EQ(Snapshot(OptionsPath), options);
+      ASSERT_EQ(run.MessageBoxes.size(), 1u);
+      const std::string& text = run.MessageBoxes[0].second;
+      EXPECT_NE(text.find(c.file), std::string::npos) << text;
+      if (std::string(c.file).find("Res") != std::string::npos) {
+        EXPECT_NE(text.find("Reinstalling the game"), std::string::npos) << text;
+      }
+    }
+  }
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "game/GameGlobals.h"
 #include "persist/Records.h"
 #include "persist/SaveFiles.h"
+#include "platform/NullPlatform.h"
 
 using namespace fusewick;
 namespace fs = std::filesystem;
@@ -279,7 +281,7 @@ TEST(HighScoreTable, SortOfAnUnorderedTableIsStable) {
 
 TEST_F(SaveFilesTest, MissingSaveFolderIsCreated) {
   ASSERT_FALSE(fs::exists("Data"));
-  ResetHighScores();
+  LoadSaveFiles();
   HighScores[3] = {"KEPT", 850};
   GameOptions.AddText = "KEPT TOO";
   SaveSaveFiles();
@@ -304,7 +306,7 @@ TEST_F(SaveFilesTest, SaveThatCannotWriteReportsFailure) {
 // outgrows its size limit) or fails half-way (the same limit with the signal
 // ignored: the write fails) leaves the previous files whole.
 TEST_F(SaveFilesTest, InterruptedSaveLeavesThePreviousFilesWhole) {
-  ResetHighScores();
+  LoadSaveFiles();
   HighScores[1] = {"OLD BEST", 4242};
   GameOptions = {true, true, true, "OLD"};
   SaveSaveFiles();
@@ -349,4 +351,201 @@ TEST_F(SaveFilesTest, InterruptedSaveLeavesThePreviousFilesWhole) {
     EXPECT_EQ(Table(), oldTable);
     EXPECT_EQ(GameOptions.AddText, "OLD");
   }
+}
+
+// ---- what the program may write, and what it tells
+
+namespace {
+
+// A save file's kind and content, enough to see that nothing replaced it.
+std::string Snapshot(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return "missing";
+  const std::string mode = std::to_string(st.st_mode);
+  if (S_ISLNK(st.st_mode)) return "link " + fs::read_symlink(path).string();
+  if (S_ISDIR(st.st_mode)) return "folder " + mode;
+  if (S_ISFIFO(st.st_mode)) return "fifo " + mode;
+  return "file " + mode + " " + ReadBytes(path);
+}
+
+// A default table with its options, as the game writes them.
+void WriteDefaultPair() {
+  WriteBytes("Data/Save/hs", DefaultHsFile());
+  WriteBytes("Data/Save/options", "0\r\n1\r\n1\r\nOLD\r\n" + DefaultCheck + "\r\n");
+}
+
+// Every way the program saves, after a new entry and a changed option.
+void ChangeAndSaveEverything() {
+  HighScores[11] = {"NEW BEST", 5000};
+  SortHighScores();
+  GameOptions.AddText = "CHANGED";
+  SaveTableNow("Your score");
+  SaveOptionsNow();
+  SaveSaveFiles();
+  SaveSaveFilesQuietly();
+}
+
+}  // namespace
+
+TEST_F(SaveFilesTest, NothingIsSavedBeforeTheFilesWereRead) {
+  // A start-up that stopped before the save files: memory holds no table.
+  WriteDefaultPair();
+  HighScores[1].Score = 99;
+  const std::string hs = ReadBytes("Data/Save/hs"), options = ReadBytes("Data/Save/options");
+  ASSERT_FALSE(SavesAllowed());
+  ChangeAndSaveEverything();
+  EXPECT_EQ(ReadBytes("Data/Save/hs"), hs);
+  EXPECT_EQ(ReadBytes("Data/Save/options"), options);
+  LoadSaveFiles();
+  EXPECT_TRUE(SavesAllowed());
+}
+
+// A save file that exists but cannot be read is told (naming it) and is
+// never written in that run; the other file is written only where that
+// keeps the pair: the options with the old check string when the table is
+// unreadable, nothing when the options are (the table in memory is then the
+// default one, not the player's). Each case runs in a child process: the
+// permission case drops root's rights first (root reads any file), to
+// "nobody", in a folder that "nobody" may write, so that only the game's
+// own rule keeps the file.
+TEST_F(SaveFilesTest, UnreadableFilesAreToldAndNeverWritten) {
+  struct Kind {
+    const char* what;
+    void (*make)(const fs::path&);
+    bool dropRoot;
+  };
+  const Kind kinds[] = {
+      {"no permission", [](const fs::path& p) { fs::permissions(p, fs::perms::none); }, true},
+      {"a folder", [](const fs::path& p) { fs::remove(p); fs::create_directories(p / "inside"); }, false},
+      {"a FIFO", [](const fs::path& p) { fs::remove(p); ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, false},
+      {"a link to /dev/zero", [](const fs::path& p) { fs::remove(p); fs::create_symlink("/dev/zero", p); }, false},
+  };
+  for (const char* file : {HighScoresPath, OptionsPath}) {
+    for (const Kind& kind : kinds) {
+      SCOPED_TRACE(std::string(file) + " is " + kind.what);
+      fs::remove_all("Data");
+      WriteDefaultPair();
+      kind.make(file);
+      const std::string unreadable = Snapshot(file);
+      const std::string hs = Snapshot(HighScoresPath);
+      pid_t child = ::fork();
+      ASSERT_GE(child, 0);
+      if (child == 0) {
+        ::alarm(10);  // a hang (an open that waits on the FIFO) ends the child
+        if (kind.dropRoot && ::geteuid() == 0) {
+          fs::permissions(dir_, fs::perms::all);
+          fs::permissions("Data", fs::perms::all);
+          fs::permissions("Data/Save", fs::perms::all);
+          if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(77);
+        }
+        ResetRecords();
+        LoadSaveFiles();
+        const bool told = UnreadableSaveFilesText().find(fs::absolute(file).string()) != std::string::npos;
+        const bool status = (file == std::string(HighScoresPath) ? HighScoresFileStatus() : OptionsFileStatus()) ==
+                            TSaveFileStatus::Unreadable;
+        ChangeAndSaveEverything();
+        ::_exit((told ? 0 : 1) + (status ? 0 : 2));
+      }
+      int status = 0;
+      ASSERT_EQ(::waitpid(child, &status, 0), child);
+      ASSERT_TRUE(WIFEXITED(status)) << "the child hung or crashed: " << status;
+      if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot drop root's rights here";
+      EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not told, 2: not seen as unreadable";
+      EXPECT_EQ(Snapshot(file), unreadable);
+      if (file == std::string(OptionsPath)) {
+        EXPECT_EQ(Snapshot(HighScoresPath), hs);
+      } else {
+        // The options are saved, with the check string of the table on disk.
+        EXPECT_EQ(ReadBytes(OptionsPath), "0\r\n1\r\n1\r\nCHANGED\r\n" + DefaultCheck + "\r\n");
+      }
+    }
+  }
+}
+
+TEST_F(SaveFilesTest, MissingFilesAreNotToldAndMayBeWritten) {
+  LoadSaveFiles();
+  EXPECT_EQ(HighScoresFileStatus(), TSaveFileStatus::Missing);
+  EXPECT_EQ(OptionsFileStatus(), TSaveFileStatus::Missing);
+  EXPECT_EQ(UnreadableSaveFilesText(), "");
+  ChangeAndSaveEverything();
+  ResetRecords();
+  LoadSaveFiles();
+  EXPECT_EQ(HighScores[1], (THighScore{"NEW BEST", 5000}));
+  EXPECT_EQ(GameOptions.AddText, "CHANGED");
+}
+
+// Names and the text are cut to their bounds when read, and a file is read
+// no further than the largest the game writes; a file of exactly that size
+// reads whole and keeps its table.
+TEST_F(SaveFilesTest, LongNamesAndTextAreCutOnRead) {
+  ResetRecords();
+  for (int i = 1; i <= 10; ++i) HighScores[i] = {std::string(kMaxNameBytes, char('A' + i)), INT32_MIN};
+  GameOptions.AddText = std::string(kMaxTextBytes, 'T');
+  ASSERT_TRUE(SaveHighScores());
+  ASSERT_TRUE(SaveOptions());
+  EXPECT_EQ(fs::file_size(HighScoresPath), kHighScoresFileMaxBytes);
+  EXPECT_EQ(fs::file_size(OptionsPath), kOptionsFileMaxBytes);
+  const auto largest = Table();
+  ResetRecords();
+  LoadSaveFiles();
+  EXPECT_EQ(Table(), largest);
+  EXPECT_EQ(GameOptions.AddText, std::string(kMaxTextBytes, 'T'));
+
+  struct Case { size_t length; size_t kept; };
+  for (auto [length, kept] : {Case{kMaxNameBytes, kMaxNameBytes}, Case{kMaxNameBytes + 1, kMaxNameBytes},
+                              Case{10'000'000, kMaxNameBytes}}) {
+    WriteBytes(HighScoresPath, "A" + std::string(length - 1, ' ') + "\r\n7\r\n");
+    WriteBytes(OptionsPath, "1\r\n1\r\n1\r\n" + std::string(length, 'T') + "\r\n");
+    ResetRecords();
+    LoadHighScores();
+    LoadOptions();
+    EXPECT_EQ(HighScores[1].Name, "A" + std::string(kept - 1, ' ')) << length;
+    EXPECT_EQ(GameOptions.AddText.size(), std::min(length, kMaxTextBytes)) << length;
+  }
+}
+
+TEST_F(SaveFilesTest, FailedSaveIsToldOnceWithItsPath) {
+  platform::ScopedNullPlatform scoped;
+  auto& boxes = scoped.platform.MessageBoxes;
+  LoadSaveFiles();
+  std::ofstream("Data") << "not a folder";  // nothing can be written below it
+  HighScores[11] = {"NEW", 5000};
+  SortHighScores();
+  EXPECT_FALSE(SaveTableNow("Your score"));
+  ASSERT_EQ(boxes.size(), 1u);
+  const std::string hsPath = (dir_ / "Data/Save/hs").string();
+  EXPECT_EQ(boxes[0].second.find("Your score could not be saved to\n" + hsPath + "\n("), 0u) << boxes[0].second;
+  EXPECT_NE(boxes[0].second.find("The options could not be saved to\n" + (dir_ / "Data/Save/options").string()),
+            std::string::npos)
+      << boxes[0].second;
+  // The same unsaved content is not told again, at exit either.
+  EXPECT_FALSE(SaveTableNow("Your score"));
+  SaveOptionsNow();
+  SaveSaveFiles();
+  EXPECT_EQ(boxes.size(), 1u);
+  // A new failure is.
+  GameOptions.MusicOn = !GameOptions.MusicOn;
+  EXPECT_FALSE(SaveOptionsNow());
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].second.find("The options could not be saved"), 0u) << boxes[1].second;
+  SaveSaveFilesQuietly();  // on a signal nothing is shown
+  EXPECT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(ReadBytes("Data"), "not a folder");
+}
+
+// A new table whose check string cannot be written with it would be thrown
+// out at the next start: the old table goes back instead.
+TEST_F(SaveFilesTest, TableGoesBackWhenItsCheckStringCannotBeWritten) {
+  platform::ScopedNullPlatform scoped;
+  LoadSaveFiles();
+  SaveSaveFiles();
+  const std::string hs = ReadBytes(HighScoresPath);
+  fs::remove(OptionsPath);
+  fs::create_directories(fs::path(OptionsPath) / "inside");
+  HighScores[11] = {"NEW", 5000};
+  SortHighScores();
+  EXPECT_FALSE(SaveTableNow("Your score"));
+  EXPECT_EQ(ReadBytes(HighScoresPath), hs);
+  ASSERT_EQ(scoped.platform.MessageBoxes.size(), 1u);
+  EXPECT_NE(scoped.platform.MessageBoxes[0].second.find("its check string could not be written"), std::string::npos);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -189,6 +190,38 @@ TEST_F(ScreensTest, OptionsSurviveARestart) {
   EXPECT_EQ(GameOptions.AddText, "HI THERE");
 }
 
+// The table is on disk as soon as it is cleared, the options as soon as the
+// Options screen is left: no exit needed.
+TEST_F(ScreensTest, ClearedTableAndLeftOptionsAreOnDiskAtOnce) {
+  HighScores[1] = {"GONE", 5000};
+  ASSERT_TRUE(SaveTableNow("The table"));
+  MenuSelection = 3;
+  Press(VK_RETURN);  // the high scores
+  MenuSelection = 1;
+  Press(VK_RETURN);  // clear
+  ResetRecords();
+  LoadHighScores();
+  EXPECT_EQ(HighScores[1], (THighScore{"ANONYMOUS", 1000}));
+  LoadOptions();
+  EXPECT_TRUE(HighScoresIntact());
+  LoadSaveFiles();
+
+  MenuSelection = 3;
+  Press(VK_RETURN);  // back to the main menu
+  MenuSelection = 2;
+  Press(VK_RETURN);  // the options
+  MenuSelection = 3;
+  Press(VK_RETURN);  // sound
+  const bool sound = GameOptions.SoundOn;
+  MenuSelection = 5;
+  Press(VK_RETURN);  // back
+  EXPECT_EQ(GameScreen, MainMenu);
+  ResetRecords();
+  LoadSaveFiles();
+  EXPECT_EQ(GameOptions.SoundOn, sound);
+  EXPECT_TRUE(null.MessageBoxes.empty());
+}
+
 TEST_F(ScreensTest, OptionsTextRow) {
   MenuSelection = 2;
   Press(VK_RETURN);
@@ -227,6 +260,26 @@ TEST_F(ScreensTest, OptionsTextRow) {
   EXPECT_EQ(GameOptions.AddText, full + " ");
   Ticks(2);
   EXPECT_FALSE(TextCursor->Visible);
+}
+
+TEST_F(ScreensTest, TheOptionsTextStopsAtItsByteBound) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  ASSERT_TRUE(TextEditActive());
+  Tick();
+  for (size_t i = 0; i < kMaxTextBytes + 10; ++i) {
+    Type('i');
+    Tick();
+  }
+  EXPECT_EQ(GameOptions.AddText, std::string(kTextFitBytes, 'I'));
+  for (size_t i = 0; i < kMaxTextBytes; ++i) Type(' ');
+  EXPECT_EQ(GameOptions.AddText.size(), kMaxTextBytes);
+  Type(8);
+  Type(' ');
+  Type(' ');
+  EXPECT_EQ(GameOptions.AddText.size(), kMaxTextBytes);
 }
 
 TEST_F(ScreensTest, EnterOnTheTextRowStartsAndStopsEditing) {
@@ -349,6 +402,54 @@ TEST_F(NameEntryTest, EnterStoresTheResultAndAsksToSendIt) {
   Tick();
   EXPECT_EQ(GameScreen, HighScoreScreen);
   EXPECT_EQ(PlayerName, "ANN");
+}
+
+// The entry is on disk, with the check string that keeps it, as soon as the
+// name is entered: a kill before the end of the game loses nothing.
+TEST_F(NameEntryTest, TheEntryIsOnDiskAtOnce) {
+  for (char c : std::string("kept")) Type(c);
+  Type(13);
+  EXPECT_TRUE(null.MessageBoxes.empty());
+  ResetRecords();
+  LoadSaveFiles();
+  EXPECT_EQ(HighScores[6], (THighScore{"KEPT", 550}));
+}
+
+TEST_F(NameEntryTest, AFailedSaveIsToldWithThePath) {
+  std::filesystem::remove_all("Data/Save");
+  std::ofstream("Data/Save") << "not a folder";
+  Type('x');
+  Type(13);
+  EXPECT_EQ(PlayState, SubmitPrompt);
+  ASSERT_EQ(null.MessageBoxes.size(), 1u);
+  const std::string path = (dir.Path() / "Data" / "Save" / "hs").string();
+  EXPECT_EQ(null.MessageBoxes[0].second.find("Your score could not be saved to\n" + path + "\n("), 0u)
+      << null.MessageBoxes[0].second;
+  Tick();
+  EXPECT_EQ(null.MessageBoxes.size(), 1u);  // said once, not every frame
+}
+
+// A name takes letters while they fit (33 of the narrowest, I, in the big
+// font) and then spaces up to its byte bound, whatever the width.
+TEST_F(NameEntryTest, ANameStopsAtItsByteBound) {
+  PlayerName.clear();
+  for (size_t i = 0; i < kMaxNameBytes + 10; ++i) {
+    Type('i');
+    Tick();
+  }
+  EXPECT_EQ(PlayerName, std::string(kNameFitBytes, 'I'));
+  for (size_t i = 0; i < kMaxNameBytes; ++i) Type(' ');
+  EXPECT_EQ(PlayerName.size(), kMaxNameBytes);
+  Type(8);
+  Type('i');
+  EXPECT_EQ(PlayerName.size(), kMaxNameBytes - 1);  // no room on screen
+  Type(' ');
+  Type(' ');
+  EXPECT_EQ(PlayerName.size(), kMaxNameBytes);
+  // A short name with spaces: the same bound.
+  PlayerName = "A";
+  for (size_t i = 0; i < 2 * kMaxNameBytes; ++i) Type(' ');
+  EXPECT_EQ(PlayerName, "A" + std::string(kMaxNameBytes - 1, ' '));
 }
 
 TEST_F(NameEntryTest, AnEmptyNameIsAccepted) {

@@ -1,5 +1,7 @@
 #include "persist/Records.h"
 
+#include "persist/SaveFiles.h"
+
 namespace fusewick {
 
 TGameOptions GameOptions;
@@ -10,6 +12,7 @@ void ResetRecords() {
   GameOptions = TGameOptions{};
   HighScores = {};
   HighScoreCheck.clear();
+  ResetSaveFileState();
 }
 
 }  // namespace fusewick

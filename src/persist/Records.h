@@ -28,7 +28,8 @@ extern std::array<THighScore, 12> HighScores;
 // The check string read from the options file.
 extern std::string HighScoreCheck;
 
-// Puts the records back to their start-up values (tests start clean).
+// Puts the records, and what the program knows of their files, back to
+// their start-up values (tests start clean).
 void ResetRecords();
 
 }  // namespace fusewick

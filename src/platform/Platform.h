@@ -44,6 +44,7 @@ enum class EventType {
   Shown,        // the window has been shown
   Paint,        // the window needs its picture again
   PadButton,    // Key: a game controller's button went down (PadButtonCode)
+  Terminate,    // the system asks the program to end at once (SIGTERM, SIGINT)
 };
 
 // Buttons of a game controller as PadButton events report them. The pad

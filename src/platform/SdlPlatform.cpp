@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 
+#include <signal.h>
+
 #include <algorithm>
+#include <csignal>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -102,6 +105,31 @@ void ReadPad(SDL_GameController* pad, JoystickReading& out) {
     if (held(layout[i])) out.Buttons |= 1u << i;
 }
 
+// SIGTERM (a logout, a shutdown, kill) and SIGINT (Ctrl+C in a terminal)
+// ask the program to end. SDL would make them a quit event, which the game
+// takes as the window's close request and which during a game only asks
+// "finish game?"; instead the handler sets a flag that PollEvent reports as
+// Terminate. A second signal before the first was taken ends the process at
+// once, as if the game had no handler.
+volatile std::sig_atomic_t endSignal = 0;
+
+extern "C" void OnEndSignal(int signal) {
+  if (endSignal != 0) {
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    return;
+  }
+  endSignal = signal;
+}
+
+void CatchEndSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnEndSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGTERM, SIGINT}) ::sigaction(signal, &action, nullptr);
+}
+
 uint8_t ShiftOf(uint16_t mod) {
   uint8_t s = 0;
   if (mod & KMOD_SHIFT) s |= ssShift;
@@ -143,6 +171,8 @@ struct SdlPlatform::State {
 SdlPlatform::SdlPlatform() : s_(std::make_unique<State>()) {
   SDL_SetHint(SDL_HINT_APP_NAME, "Fusewick");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "0");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  CatchEndSignals();
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0)
     throw std::runtime_error(std::string("Cannot start the video system: ") + SDL_GetError());
   // Joysticks are optional: a machine without the joystick subsystem plays
@@ -221,6 +251,12 @@ void SdlPlatform::CenterWindow() {
 bool SdlPlatform::IsForeground() { return s_->foreground; }
 
 bool SdlPlatform::PollEvent(Event& e) {
+  if (endSignal != 0) {
+    endSignal = 0;
+    e = Event{};
+    e.Type = EventType::Terminate;
+    return true;
+  }
   SDL_Event ev;
   while (s_->pending.empty() && SDL_PollEvent(&ev)) {
     Event out;
@@ -325,7 +361,7 @@ bool SdlPlatform::PollEvent(Event& e) {
 }
 
 void SdlPlatform::WaitForEvent(uint32_t timeoutMs) {
-  if (!s_->pending.empty()) return;
+  if (!s_->pending.empty() || endSignal != 0) return;
   SDL_WaitEventTimeout(nullptr, int(timeoutMs));
 }
 

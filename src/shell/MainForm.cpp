@@ -1,6 +1,10 @@
 #include "shell/MainForm.h"
 
+#include <exception>
+#include <filesystem>
+#include <string>
 
+#include "engine/Errors.h"
 #include "engine/Random.h"
 #include "game/GameGlobals.h"
 #include "game/PlayFlow.h"
@@ -58,18 +62,43 @@ TMForm::~TMForm() {
   MDXSpriteEngine.Engine()->Clear();
 }
 
+namespace {
+// Loads one archive; its error, if any, stops the start-up with a message
+// that names the file and says how to get it back.
+template <typename Load>
+void LoadArchive(const char* path, Load&& load) {
+  try {
+    // Only a plain file is read: a folder or a pipe in its place would be
+    // taken for an endless file (or wait for a writer).
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+      throw EInOutError("Cannot read file \"" + std::string(path) + "\": it is not a plain file");
+    load(path);
+  } catch (const std::exception& e) {
+    // Message boxes do not wrap lines: the text carries its own breaks.
+    throw Exception(std::string(e.what()) + "\n\nThe game's data file " + path +
+                    " could not be loaded.\nReinstalling the game (or building it again from its source)\n"
+                    "restores it. Your high scores and options have not been touched.");
+  }
+}
+}  // namespace
+
 void LoadResources() {
   // Relative to the working directory; a missing or damaged archive stops
-  // the start-up with its error.
-  MForm->MDXImageList.Items.LoadFromFile("Data/Res/Images1.dxg");
-  MForm->MDXImageList2.Items.LoadFromFile("Data/Res/Images2.dxg");
-  LoadSoundArchive("Data/Res/Sounds.dxw");
+  // the start-up with its error, before the save files are read, so that
+  // nothing is saved at exit either.
+  LoadArchive("Data/Res/Images1.dxg", [](const char* p) { MForm->MDXImageList.Items.LoadFromFile(p); });
+  LoadArchive("Data/Res/Images2.dxg", [](const char* p) { MForm->MDXImageList2.Items.LoadFromFile(p); });
+  LoadArchive("Data/Res/Sounds.dxw", [](const char* p) { LoadSoundArchive(p); });
 }
 
 void TMForm::FormCreate() {
   LoadResources();
   Randomize(platform::Current().TimeGetTime());
   LoadSaveFiles();  // the table, the options, and the table's check
+  if (const std::string text = UnreadableSaveFilesText(); !text.empty())
+    platform::Current().MessageBox(kApplicationTitle, text);
   ApplyDisplayMode();
   InitFontTables();
   ResetInputFlags();
@@ -255,7 +284,10 @@ void TMForm::MDXDrawClick() {
       break;
     case HighScoreScreen:
       switch (sel) {
-        case 1: ResetHighScores(); break;
+        case 1:
+          ResetHighScores();
+          SaveTableNow("The cleared high-score table");
+          break;
         case 2: OpenUrl(WorldHighScoresUrl()); break;
         case 3: LeaveHighScores(); ShowMainMenu(3); break;
         default: break;
@@ -362,6 +394,11 @@ void QuitProgram() {
   platform::Current().RequestExit(0);
 }
 
+void TerminateProgram() {
+  SaveSaveFilesQuietly();
+  platform::Current().RequestExit(0);
+}
+
 // ---- events
 
 void TMForm::HandleEvent(const platform::Event& e) {
@@ -397,6 +434,7 @@ void TMForm::HandleEvent(const platform::Event& e) {
     case EventType::Shown: MDXDraw.WindowShown(); break;
     case EventType::Paint: MDXDraw.Paint(); break;
     case EventType::PadButton: PadButtonDown(e.Key); break;
+    case EventType::Terminate: TerminateProgram(); break;
   }
 }
 

@@ -71,6 +71,9 @@ void StartNewGame();
 void EndGame();
 // Saves, opens the exit link and ends the program: nothing runs after it.
 void QuitProgram();
+// The system asks the program to end (a signal): saves what may be saved,
+// without a question or a message, and ends the program at once.
+void TerminateProgram();
 
 // Runs the program on the current platform until QuitProgram; the exit status.
 int RunApplication();

@@ -155,6 +155,7 @@ void LeaveOptions() {
   LeaveScreen();
   Destroy(OptionsCaption);
   Destroy(TextCursor);
+  SaveOptionsNow();
 }
 
 void ShowHighScores() {
@@ -288,6 +289,8 @@ void OptionsTextKey(char key) {
   std::string& text = GameOptions.AddText;
   if (key == kBackspace) {
     text = DeleteLastChar(text);
+  } else if (text.size() >= kMaxTextBytes) {
+    // full: nothing more is taken, not even a space
   } else if (const char letter = UpperLetter(key); letter && TextCursor && TextEndX < kOptionsTextLimit - TextCursor->Width) {
     text += letter;
   } else if (key == ' ') {
@@ -301,9 +304,12 @@ void NameEntryKey(char key) {
     CloseMessageWindow();
     HighScores[11] = {PlayerName, Score};
     SortHighScores();
+    SaveTableNow("Your score");  // on disk at once: a crash or a kill keeps it
     OpenMessageWindow(SubmitPrompt);
   } else if (key == kBackspace) {
     PlayerName = DeleteLastChar(PlayerName);
+  } else if (PlayerName.size() >= kMaxNameBytes) {
+    // full: nothing more is taken, not even a space
   } else if (const char letter = UpperLetter(key);
              letter && (PlayerName.empty() || (TextCursor && TextEndX < kNameTextLimit - TextCursor->Width))) {
     PlayerName += letter;
