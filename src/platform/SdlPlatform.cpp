@@ -62,6 +62,20 @@ int VirtualKeyOf(int k) {
   }
 }
 
+std::optional<uint8_t> TypedCharOf(const SDL_KeyboardEvent& key) {
+  if (key.type != SDL_KEYDOWN) return std::nullopt;
+  if (key.keysym.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI)) return std::nullopt;
+  switch (key.keysym.sym) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return uint8_t(13);
+    case SDLK_BACKSPACE: return uint8_t(8);
+    case SDLK_TAB: return uint8_t(9);
+    case SDLK_ESCAPE: return uint8_t(27);
+    default: return std::nullopt;
+  }
+}
+
+bool TypesText(uint16_t mod) { return (mod & (KMOD_CTRL | KMOD_LALT | KMOD_GUI)) == 0; }
+
 namespace {
 // The menu's view of a controller button; 0 for buttons the menus ignore.
 int PadButtonOf(uint8_t button) {
@@ -119,6 +133,7 @@ struct SdlPlatform::State {
   bool vsync = false;
   bool lost = false;
   bool foreground = true;
+  uint16_t lastKeyMod = 0;  // modifiers of the last key-down: the text it makes follows it
   bool fullScreen = false;
   int cursorCount = 0;
   bool exit = false;
@@ -231,6 +246,7 @@ bool SdlPlatform::PollEvent(Event& e) {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
+        if (ev.type == SDL_KEYDOWN) s_->lastKeyMod = ev.key.keysym.mod;
         const int vk = VirtualKeyOf(ev.key.keysym.sym);
         if (vk == 0) break;
         out.Type = ev.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
@@ -238,16 +254,16 @@ bool SdlPlatform::PollEvent(Event& e) {
         out.Shift = ShiftOf(ev.key.keysym.mod);
         out.Repeat = ev.key.repeat != 0;
         s_->pending.push_back(out);
-        // Keys that type a control character, as the desktop reports them.
-        if (ev.type == SDL_KEYDOWN && (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)) {
+        if (const std::optional<uint8_t> c = TypedCharOf(ev.key)) {
           Event ch;
           ch.Type = EventType::Char;
-          ch.Char = uint8_t(vk);
+          ch.Char = *c;
           s_->pending.push_back(ch);
         }
         break;
       }
       case SDL_TEXTINPUT:
+        if (!TypesText(s_->lastKeyMod)) break;
         for (const char* p = ev.text.text; *p; ++p) {
           const auto c = static_cast<unsigned char>(*p);
           if (c < 32 || c > 126) continue;  // plain characters only
