@@ -1,4 +1,4 @@
-// The SDL platform's translation of SDL's keyboard events, fed
+// The SDL platform's translation of SDL's keyboard and window events, fed
 // with real SDL events (pushed into SDL's queue on the dummy video driver).
 #include <gtest/gtest.h>
 
@@ -105,6 +105,13 @@ class SdlEventsTest : public ::testing::Test {
     std::strncpy(e.text.text, text, sizeof e.text.text - 1);
     Push(e);
   }
+  static void PushWindow(SDL_WindowEventID id) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = SDL_WINDOWEVENT;
+    e.window.event = uint8_t(id);
+    Push(e);
+  }
   std::unique_ptr<SdlPlatform> sdl;
 };
 
@@ -139,6 +146,49 @@ TEST_F(SdlEventsTest, TextFollowsTheModifiersOfItsKeyDown) {
   for (const Event& e : Pump())
     if (e.Type == EventType::Char) chars.push_back(e.Char);
   EXPECT_EQ(chars, (std::vector<uint8_t>{'b', '@'}));
+}
+
+// What desktops report when a window is minimised, hidden or put back, in
+// the orders seen: the game hears one Deactivate and one Activate, however
+// many of the reports say so.
+TEST_F(SdlEventsTest, MinimisedOrHiddenWindowsAreInactiveWhetherOrNotTheyKeepTheFocus) {
+  using W = SDL_WindowEventID;
+  struct Case {
+    const char* what;
+    std::vector<W> away, back;
+  };
+  const Case cases[] = {
+      {"openbox, iconify", {SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
+       {SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_FOCUS_GAINED}},
+      {"openbox, show desktop", {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED},
+       {SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_FOCUS_GAINED}},
+      {"minimised, focus kept", {SDL_WINDOWEVENT_MINIMIZED}, {SDL_WINDOWEVENT_RESTORED}},
+      {"hidden, focus kept", {SDL_WINDOWEVENT_HIDDEN}, {SDL_WINDOWEVENT_SHOWN}},
+      {"focus back before the window", {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
+       {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_RESTORED}},
+      {"another window focused", {SDL_WINDOWEVENT_FOCUS_LOST}, {SDL_WINDOWEVENT_FOCUS_GAINED}},
+  };
+  auto changes = [](const std::vector<Event>& events) {
+    std::vector<EventType> out;
+    for (const Event& e : events)
+      if (e.Type == EventType::Activate || e.Type == EventType::Deactivate) out.push_back(e.Type);
+    return out;
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(sdl->IsForeground()) << c.what;
+    for (W id : c.away) PushWindow(id);
+    EXPECT_EQ(changes(Pump()), std::vector<EventType>{EventType::Deactivate}) << c.what;
+    EXPECT_FALSE(sdl->IsForeground()) << c.what;
+    // Restored but not focused again: still inactive.
+    if (c.back.size() > 1) {
+      for (size_t i = 0; i + 1 < c.back.size(); ++i) PushWindow(c.back[i]);
+      EXPECT_TRUE(changes(Pump()).empty()) << c.what;
+      EXPECT_FALSE(sdl->IsForeground()) << c.what;
+    }
+    PushWindow(c.back.back());
+    EXPECT_EQ(changes(Pump()), std::vector<EventType>{EventType::Activate}) << c.what;
+    EXPECT_TRUE(sdl->IsForeground()) << c.what;
+  }
 }
 
 // ---- the main form on the SDL platform: name entry

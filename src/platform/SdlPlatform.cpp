@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/WindowActivity.h"
+
 namespace fusewick::platform {
 
 int VirtualKeyOf(int k) {
@@ -132,7 +134,7 @@ struct SdlPlatform::State {
   int texWidth = 0, texHeight = 0;
   bool vsync = false;
   bool lost = false;
-  bool foreground = true;
+  WindowActivity activity;
   uint16_t lastKeyMod = 0;  // modifiers of the last key-down: the text it makes follows it
   bool fullScreen = false;
   int cursorCount = 0;
@@ -233,7 +235,7 @@ void SdlPlatform::CenterWindow() {
   if (s_->window) SDL_SetWindowPosition(s_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-bool SdlPlatform::IsForeground() { return s_->foreground; }
+bool SdlPlatform::IsForeground() { return s_->activity.Active(); }
 
 bool SdlPlatform::PollEvent(Event& e) {
   SDL_Event ev;
@@ -286,36 +288,60 @@ bool SdlPlatform::PollEvent(Event& e) {
         out.Y = ev.button.y;
         s_->pending.push_back(out);
         break;
-      case SDL_WINDOWEVENT:
+      case SDL_WINDOWEVENT: {
+        // What the desktop says of the window may also make the game
+        // active or inactive (WindowActivity).
+        std::optional<WindowActivity::Report> report;
         switch (ev.window.event) {
-          case SDL_WINDOWEVENT_CLOSE: out.Type = EventType::Close; break;
-          case SDL_WINDOWEVENT_FOCUS_GAINED:
-            s_->foreground = true;
-            out.Type = EventType::Activate;
+          case SDL_WINDOWEVENT_CLOSE:
+            out.Type = EventType::Close;
+            s_->pending.push_back(out);
             break;
-          case SDL_WINDOWEVENT_FOCUS_LOST:
-            s_->foreground = false;
-            out.Type = EventType::Deactivate;
+          case SDL_WINDOWEVENT_FOCUS_GAINED: report = WindowActivity::Report::FocusGained; break;
+          case SDL_WINDOWEVENT_FOCUS_LOST: report = WindowActivity::Report::FocusLost; break;
+          case SDL_WINDOWEVENT_SHOWN:
+            out.Type = EventType::Shown;
+            s_->pending.push_back(out);
+            report = WindowActivity::Report::Shown;
             break;
-          case SDL_WINDOWEVENT_SHOWN: out.Type = EventType::Shown; break;
+          case SDL_WINDOWEVENT_HIDDEN: report = WindowActivity::Report::Hidden; break;
           case SDL_WINDOWEVENT_EXPOSED:
             s_->repaint = true;
             out.Type = EventType::Paint;
+            s_->pending.push_back(out);
             break;
           case SDL_WINDOWEVENT_MAXIMIZED:
             // The window keeps its size: maximising asks for full screen.
             SDL_RestoreWindow(s_->window);
             out.Type = EventType::SysCommand;
             out.Command = SC_MAXIMIZE;
+            s_->pending.push_back(out);
             break;
           case SDL_WINDOWEVENT_MINIMIZED:
             out.Type = EventType::SysCommand;
             out.Command = SC_MINIMIZE;
+            s_->pending.push_back(out);
+            report = WindowActivity::Report::Minimized;
             break;
-          default: continue;
+          case SDL_WINDOWEVENT_RESTORED: report = WindowActivity::Report::Restored; break;
+          default: break;
         }
-        s_->pending.push_back(out);
+        if (report) {
+          Event change;
+          switch (s_->activity.Apply(*report)) {
+            case WindowActivity::Change::Activated:
+              change.Type = EventType::Activate;
+              s_->pending.push_back(change);
+              break;
+            case WindowActivity::Change::Deactivated:
+              change.Type = EventType::Deactivate;
+              s_->pending.push_back(change);
+              break;
+            case WindowActivity::Change::None: break;
+          }
+        }
         break;
+      }
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:
         s_->lost = true;
