@@ -7,10 +7,12 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Harness.h"
 #include "platform/SdlPlatform.h"
+#include "platform/WindowIcon.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -75,6 +77,16 @@ TEST(TypedChar, TextHeldWithAShortcutModifierIsDropped) {
                             Case{KMOD_MODE, true}, Case{KMOD_LALT, false}, Case{KMOD_LCTRL, false},
                             Case{KMOD_RCTRL | KMOD_RALT, false}, Case{KMOD_LGUI, false}})
     EXPECT_EQ(TypesText(mod), typed) << "mod " << mod;
+}
+
+TEST(WindowIcon, IsTheDrawnIconOnItsTransparentTile) {
+  const WindowIconImage icon = WindowIcon();
+  ASSERT_EQ(icon.Size, 64);
+  auto at = [&](int x, int y) { return icon.Pixels[size_t(y * icon.Size + x)]; };
+  for (auto [x, y] : {std::pair{0, 0}, std::pair{63, 0}, std::pair{0, 63}, std::pair{63, 63}})
+    EXPECT_EQ(at(x, y) >> 24, 0u) << x << "," << y;
+  EXPECT_EQ(at(28, 37) >> 24, 0xFFu);  // the bomb
+  EXPECT_EQ(at(32, 12) >> 24, 0xFFu);  // the sky
 }
 
 // ---- the events that PollEvent makes of SDL's

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/WindowActivity.h"
+#include "platform/WindowIcon.h"
 
 namespace fusewick::platform {
 
@@ -205,6 +206,14 @@ uint32_t SdlPlatform::TimeGetTime() { return SDL_GetTicks(); }
 void SdlPlatform::OpenWindow(const std::string& caption, int w, int h) {
   s_->window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, SDL_WINDOW_SHOWN);
   if (!s_->window) throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+  // The game's icon for the title bar, the task bar and the switcher; SDL
+  // keeps a copy of the picture.
+  const WindowIconImage icon = WindowIcon();
+  if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.Pixels), icon.Size,
+                                                                icon.Size, 32, icon.Size * 4, SDL_PIXELFORMAT_ARGB8888)) {
+    SDL_SetWindowIcon(s_->window, picture);
+    SDL_FreeSurface(picture);
+  }
   SDL_StartTextInput();
 }
 
