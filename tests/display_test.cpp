@@ -168,6 +168,17 @@ TEST_F(TimerTest, InactiveApplicationGetsNoTicksAndNoLagAfterwards) {
   EXPECT_EQ(lags, (std::vector<int32_t>{1}));
 }
 
+TEST_F(TimerTest, TicksBeforeAnInactiveSpellDoNotCountIntoTheMeasuredRate) {
+  for (int i = 0; i < 20; ++i) After(30);  // 600 ms, no whole second yet
+  timer.ApplicationDeactivated();
+  After(5000);
+  timer.ApplicationActivated();
+  for (int i = 0; i < 33; ++i) After(30);
+  EXPECT_EQ(timer.TicksPerSecond(), 0);  // 990 ms since activation
+  After(30);                             // 34 ticks in 1020 ms, as ever
+  EXPECT_EQ(timer.TicksPerSecond(), 33);
+}
+
 TEST_F(TimerTest, StartingWhileInactiveWaitsForActivation) {
   TDXTimer t;
   t.SetInterval(30);

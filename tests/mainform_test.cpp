@@ -272,6 +272,35 @@ TEST_F(MainFormTest, TerminateDuringAGameSavesAndEndsAtOnce) {
   EXPECT_EQ(line, "ON DISK\r");
 }
 
+// A desktop that minimises the window and leaves it the focus: the game
+// stands still until the window is back, then goes on without a jump.
+TEST_F(MainFormTest, AMinimisedWindowStopsTheGameEvenWithTheFocus) {
+  Create();
+  MenuSelection = 1;
+  form->MDXDrawClick();
+  ASSERT_EQ(PlayState, LevelIntro);
+  auto deliver = [&] {
+    Event e;
+    while (null.PollEvent(e)) form->HandleEvent(e);
+  };
+  for (int i = 0; i < 10; ++i) Tick();
+  const int32_t left = WindowTimer;
+  null.ReportWindow(WindowActivity::Report::Minimized);
+  deliver();
+  for (int i = 0; i < 200; ++i) Tick();  // six seconds
+  EXPECT_EQ(WindowTimer, left);
+  EXPECT_EQ(PlayState, LevelIntro);
+  null.ReportWindow(WindowActivity::Report::FocusLost);  // the focus goes late
+  null.ReportWindow(WindowActivity::Report::Restored);
+  deliver();
+  Tick();
+  EXPECT_EQ(WindowTimer, left);
+  null.ReportWindow(WindowActivity::Report::FocusGained);
+  deliver();
+  Tick();
+  EXPECT_EQ(WindowTimer, left - 30);
+}
+
 TEST_F(MainFormTest, EnterOnTheGameScreenChangesNothing) {
   Create();
   MenuSelection = 1;

@@ -27,6 +27,9 @@ void TDXTimer::Install() {
   const uint32_t now = platform::Current().TimeGetTime();
   lastTick_ = now;
   windowStart_ = now;
+  // A fresh measuring window: ticks from before an inactive spell would
+  // count into it and make the measured rate, and so every speed, too high.
+  tickCounter_ = 0;
   handler_ = true;
 }
 

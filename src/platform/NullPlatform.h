@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/WindowActivity.h"
 
 namespace fusewick::platform {
 
@@ -22,6 +23,16 @@ class NullPlatform : public Platform {
   std::array<uint8_t, 256> Keys{};  // key-state table (bit 7 = down)
   void SetKey(int vk, bool down) { Keys[size_t(vk & 0xFF)] = down ? 0x80 : 0; }
   bool Foreground = true;
+  // The desktop reports something of the window, as the SDL platform hears
+  // it: Foreground follows, and Activate or Deactivate is queued when the
+  // window thereby becomes active or inactive.
+  void ReportWindow(WindowActivity::Report r) {
+    const WindowActivity::Change c = activity.Apply(r);
+    Foreground = activity.Active();
+    if (c == WindowActivity::Change::Activated) Push(Event{EventType::Activate});
+    if (c == WindowActivity::Change::Deactivated) Push(Event{EventType::Deactivate});
+  }
+  WindowActivity activity;
   bool JoystickPresent = false;
   JoystickReading Joystick;
   bool FailPresenter = false;  // CreatePresenter answers false

@@ -38,8 +38,8 @@ enum class EventType {
   DoubleClick,  // second click of a double click
   Close,        // the window is asked to close
   SysCommand,   // Command (SC_MAXIMIZE, ...)
-  Activate,     // the application gained the focus
-  Deactivate,   // the application lost the focus
+  Activate,     // the window became active: focused, neither minimised nor hidden
+  Deactivate,   // the window stopped being active
   DeviceLost,   // the presenter lost its textures; surfaces must be restored
   Shown,        // the window has been shown
   Paint,        // the window needs its picture again
@@ -98,6 +98,8 @@ class Platform {
   virtual bool GetWindowPlacement(WindowPlacement& out) = 0;
   virtual void SetWindowPlacement(const WindowPlacement& p) = 0;
   virtual void CenterWindow() = 0;
+  // The window is the active one: it has the keyboard focus and is neither
+  // minimised nor hidden. Activate and Deactivate events report changes.
   virtual bool IsForeground() = 0;
 
   // --- events: the next pending event, or false when none is waiting.

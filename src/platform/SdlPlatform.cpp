@@ -14,6 +14,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/WindowActivity.h"
+#include "platform/WindowIcon.h"
+
 namespace fusewick::platform {
 
 int VirtualKeyOf(int k) {
@@ -64,6 +67,20 @@ int VirtualKeyOf(int k) {
     default: return 0;
   }
 }
+
+std::optional<uint8_t> TypedCharOf(const SDL_KeyboardEvent& key) {
+  if (key.type != SDL_KEYDOWN) return std::nullopt;
+  if (key.keysym.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI)) return std::nullopt;
+  switch (key.keysym.sym) {
+    case SDLK_RETURN: case SDLK_KP_ENTER: return uint8_t(13);
+    case SDLK_BACKSPACE: return uint8_t(8);
+    case SDLK_TAB: return uint8_t(9);
+    case SDLK_ESCAPE: return uint8_t(27);
+    default: return std::nullopt;
+  }
+}
+
+bool TypesText(uint16_t mod) { return (mod & (KMOD_CTRL | KMOD_LALT | KMOD_GUI)) == 0; }
 
 namespace {
 // The menu's view of a controller button; 0 for buttons the menus ignore.
@@ -146,7 +163,8 @@ struct SdlPlatform::State {
   int texWidth = 0, texHeight = 0;
   bool vsync = false;
   bool lost = false;
-  bool foreground = true;
+  WindowActivity activity;
+  uint16_t lastKeyMod = 0;  // modifiers of the last key-down: the text it makes follows it
   bool fullScreen = false;
   int cursorCount = 0;
   bool exit = false;
@@ -218,6 +236,14 @@ uint32_t SdlPlatform::TimeGetTime() { return SDL_GetTicks(); }
 void SdlPlatform::OpenWindow(const std::string& caption, int w, int h) {
   s_->window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, SDL_WINDOW_SHOWN);
   if (!s_->window) throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
+  // The game's icon for the title bar, the task bar and the switcher; SDL
+  // keeps a copy of the picture.
+  const WindowIconImage icon = WindowIcon();
+  if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.Pixels), icon.Size,
+                                                                icon.Size, 32, icon.Size * 4, SDL_PIXELFORMAT_ARGB8888)) {
+    SDL_SetWindowIcon(s_->window, picture);
+    SDL_FreeSurface(picture);
+  }
   SDL_StartTextInput();
 }
 
@@ -248,7 +274,7 @@ void SdlPlatform::CenterWindow() {
   if (s_->window) SDL_SetWindowPosition(s_->window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-bool SdlPlatform::IsForeground() { return s_->foreground; }
+bool SdlPlatform::IsForeground() { return s_->activity.Active(); }
 
 bool SdlPlatform::PollEvent(Event& e) {
   if (endSignal != 0) {
@@ -267,6 +293,7 @@ bool SdlPlatform::PollEvent(Event& e) {
         break;
       case SDL_KEYDOWN:
       case SDL_KEYUP: {
+        if (ev.type == SDL_KEYDOWN) s_->lastKeyMod = ev.key.keysym.mod;
         const int vk = VirtualKeyOf(ev.key.keysym.sym);
         if (vk == 0) break;
         out.Type = ev.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
@@ -274,16 +301,16 @@ bool SdlPlatform::PollEvent(Event& e) {
         out.Shift = ShiftOf(ev.key.keysym.mod);
         out.Repeat = ev.key.repeat != 0;
         s_->pending.push_back(out);
-        // Keys that type a control character, as the desktop reports them.
-        if (ev.type == SDL_KEYDOWN && (vk == VK_BACK || vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE)) {
+        if (const std::optional<uint8_t> c = TypedCharOf(ev.key)) {
           Event ch;
           ch.Type = EventType::Char;
-          ch.Char = uint8_t(vk);
+          ch.Char = *c;
           s_->pending.push_back(ch);
         }
         break;
       }
       case SDL_TEXTINPUT:
+        if (!TypesText(s_->lastKeyMod)) break;
         for (const char* p = ev.text.text; *p; ++p) {
           const auto c = static_cast<unsigned char>(*p);
           if (c < 32 || c > 126) continue;  // plain characters only
@@ -306,36 +333,60 @@ bool SdlPlatform::PollEvent(Event& e) {
         out.Y = ev.button.y;
         s_->pending.push_back(out);
         break;
-      case SDL_WINDOWEVENT:
+      case SDL_WINDOWEVENT: {
+        // What the desktop says of the window may also make the game
+        // active or inactive (WindowActivity).
+        std::optional<WindowActivity::Report> report;
         switch (ev.window.event) {
-          case SDL_WINDOWEVENT_CLOSE: out.Type = EventType::Close; break;
-          case SDL_WINDOWEVENT_FOCUS_GAINED:
-            s_->foreground = true;
-            out.Type = EventType::Activate;
+          case SDL_WINDOWEVENT_CLOSE:
+            out.Type = EventType::Close;
+            s_->pending.push_back(out);
             break;
-          case SDL_WINDOWEVENT_FOCUS_LOST:
-            s_->foreground = false;
-            out.Type = EventType::Deactivate;
+          case SDL_WINDOWEVENT_FOCUS_GAINED: report = WindowActivity::Report::FocusGained; break;
+          case SDL_WINDOWEVENT_FOCUS_LOST: report = WindowActivity::Report::FocusLost; break;
+          case SDL_WINDOWEVENT_SHOWN:
+            out.Type = EventType::Shown;
+            s_->pending.push_back(out);
+            report = WindowActivity::Report::Shown;
             break;
-          case SDL_WINDOWEVENT_SHOWN: out.Type = EventType::Shown; break;
+          case SDL_WINDOWEVENT_HIDDEN: report = WindowActivity::Report::Hidden; break;
           case SDL_WINDOWEVENT_EXPOSED:
             s_->repaint = true;
             out.Type = EventType::Paint;
+            s_->pending.push_back(out);
             break;
           case SDL_WINDOWEVENT_MAXIMIZED:
             // The window keeps its size: maximising asks for full screen.
             SDL_RestoreWindow(s_->window);
             out.Type = EventType::SysCommand;
             out.Command = SC_MAXIMIZE;
+            s_->pending.push_back(out);
             break;
           case SDL_WINDOWEVENT_MINIMIZED:
             out.Type = EventType::SysCommand;
             out.Command = SC_MINIMIZE;
+            s_->pending.push_back(out);
+            report = WindowActivity::Report::Minimized;
             break;
-          default: continue;
+          case SDL_WINDOWEVENT_RESTORED: report = WindowActivity::Report::Restored; break;
+          default: break;
         }
-        s_->pending.push_back(out);
+        if (report) {
+          Event change;
+          switch (s_->activity.Apply(*report)) {
+            case WindowActivity::Change::Activated:
+              change.Type = EventType::Activate;
+              s_->pending.push_back(change);
+              break;
+            case WindowActivity::Change::Deactivated:
+              change.Type = EventType::Deactivate;
+              s_->pending.push_back(change);
+              break;
+            case WindowActivity::Change::None: break;
+          }
+        }
         break;
+      }
       case SDL_RENDER_TARGETS_RESET:
       case SDL_RENDER_DEVICE_RESET:
         s_->lost = true;
