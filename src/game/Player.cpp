@@ -88,6 +88,9 @@ uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double se
 }
 
 TPlayer::TPlayer(const std::string&) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+  // Memory for the shield and the ice block (both may show at once) before
+  // play needs it.
+  TRecycled<THeroCaption>::Reserve(2);
   X = kStartX;
   Y = kStartY;
   SetZ(5);
