@@ -20,4 +20,8 @@ add_test(NAME ScoresSlowClientsDoNotStarvePlayers
 # One address floods, another still gets through; the flooder sees 429.
 add_test(NAME ScoresRateLimitsOneAddress
          COMMAND bash ${scores_load}/rate-limits.sh $<TARGET_FILE:fusewick-scores> $<TARGET_FILE:fusewick-scores-load> 4)
-set_tests_properties(ScoresSlowClientsDoNotStarvePlayers ScoresRateLimitsOneAddress PROPERTIES TIMEOUT 300 ENVIRONMENT "${scores_env}" RUN_SERIAL ON)
+# kill -9 during a flood loses no acknowledged submission.
+add_test(NAME ScoresKillDuringFloodLosesNothing
+         COMMAND bash ${scores_load}/kill-flood.sh $<TARGET_FILE:fusewick-scores> $<TARGET_FILE:fusewick-scores-load> sqlite 3)
+set_tests_properties(ScoresSlowClientsDoNotStarvePlayers ScoresRateLimitsOneAddress ScoresKillDuringFloodLosesNothing
+                     PROPERTIES TIMEOUT 300 ENVIRONMENT "${scores_env}" RUN_SERIAL ON)
