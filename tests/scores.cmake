@@ -25,3 +25,19 @@ add_test(NAME ScoresKillDuringFloodLosesNothing
          COMMAND bash ${scores_load}/kill-flood.sh $<TARGET_FILE:fusewick-scores> $<TARGET_FILE:fusewick-scores-load> sqlite 3)
 set_tests_properties(ScoresSlowClientsDoNotStarvePlayers ScoresRateLimitsOneAddress ScoresKillDuringFloodLosesNothing
                      PROPERTIES TIMEOUT 300 ENVIRONMENT "${scores_env}" RUN_SERIAL ON)
+
+# PostgreSQL: a throw-away server (initdb and pg_ctl in a temporary folder, as
+# an unprivileged user) for the store's tests on that backend, two server
+# processes on one database, and kill -9 during a flood. Skipped, with a
+# message, only when PostgreSQL cannot be started.
+set(with_pg bash ${scores_load}/with-postgres.sh)
+add_test(NAME ScoresPostgresStore
+         COMMAND ${with_pg} $<TARGET_FILE:fusewick-scores-tests> --gtest_filter=*/postgresql)
+add_test(NAME ScoresPostgresTwoProcessesOneDatabase
+         COMMAND ${with_pg} bash ${scores_load}/two-processes.sh $<TARGET_FILE:fusewick-scores>
+                 $<TARGET_FILE:fusewick-scores-load> @PG@ 4)
+add_test(NAME ScoresPostgresKillDuringFloodLosesNothing
+         COMMAND ${with_pg} bash ${scores_load}/kill-flood.sh $<TARGET_FILE:fusewick-scores>
+                 $<TARGET_FILE:fusewick-scores-load> @PG@ 3)
+set_tests_properties(ScoresPostgresStore ScoresPostgresTwoProcessesOneDatabase ScoresPostgresKillDuringFloodLosesNothing
+                     PROPERTIES TIMEOUT 300 ENVIRONMENT "${scores_env}" RUN_SERIAL ON SKIP_RETURN_CODE 77)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
 
@@ -212,9 +213,51 @@ TEST(ParseSubmission, RefusesMalformedRecords) {
   }
 }
 
-TEST(Store, EachEchoValueIsGoodOnceWhileFresh) {
+// The store's behaviour on each backend: SQLite always, PostgreSQL when the
+// suite runs under tools/scores/load/with-postgres.sh (FUSEWICK_TEST_POSTGRES
+// holds the URL of a throw-away database; the tables are dropped before each test).
+class StoreTest : public ::testing::TestWithParam<std::string> {
+ protected:
   TempFolder dir;
-  auto store = OpenSqliteStore((dir / "scores.sqlite").string(), {}, false);
+  std::string Location() {
+    if (GetParam() == "sqlite") return (dir / "scores.sqlite").string();
+    return std::getenv("FUSEWICK_TEST_POSTGRES");
+  }
+  std::unique_ptr<IScoreStore> Open(const TStoreLimits& limits = {}) { return OpenStore(Location(), limits, false); }
+  void SetUp() override {
+    if (GetParam() == "sqlite") return;
+    PGconn* c = PQconnectdb(Location().c_str());
+    ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
+    PQclear(PQexec(c, "SET client_min_messages = warning"));
+    PGresult* r = PQexec(c, "DROP TABLE IF EXISTS verify_jobs, results, echoes, meta");
+    EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+  }
+};
+
+std::vector<std::string> Backends() {
+  std::vector<std::string> backends = {"sqlite"};
+  if (std::getenv("FUSEWICK_TEST_POSTGRES")) backends.push_back("postgresql");
+  return backends;
+}
+INSTANTIATE_TEST_SUITE_P(Backends, StoreTest, ::testing::ValuesIn(Backends()),
+                         [](const auto& info) { return info.param; });
+
+// Stores (name, score) rows through fresh echo values; returns their ids.
+std::vector<int64_t> AddRows(IScoreStore& store, const std::vector<std::pair<std::string, int32_t>>& rows) {
+  std::vector<int64_t> ids;
+  for (const auto& [name, score] : rows) {
+    std::string echo = NewEchoValue();
+    store.AddEcho(echo, 2000);
+    TSubmitResult r = store.Submit(echo, TResultRow{0, name, score, "", 1000, false}, 1000);
+    ids.push_back(r.Outcome == TSubmitOutcome::Stored ? r.Id : -1);
+  }
+  return ids;
+}
+
+TEST_P(StoreTest, EachEchoValueIsGoodOnceWhileFresh) {
+  auto store = Open();
   std::string a = NewEchoValue(), b = NewEchoValue();
   EXPECT_NE(a, b);
   EXPECT_EQ(a.size(), 32u);
@@ -229,30 +272,16 @@ TEST(Store, EachEchoValueIsGoodOnceWhileFresh) {
   EXPECT_EQ(store->Count(), 1);
 }
 
-// Stores (name, score) rows through fresh echo values; returns their ids.
-std::vector<int64_t> AddRows(IScoreStore& store, const std::vector<std::pair<std::string, int32_t>>& rows) {
-  std::vector<int64_t> ids;
-  for (const auto& [name, score] : rows) {
-    std::string echo = NewEchoValue();
-    store.AddEcho(echo, 2000);
-    TSubmitResult r = store.Submit(echo, TResultRow{0, name, score, "", 1000, false}, 1000);
-    ids.push_back(r.Outcome == TSubmitOutcome::Stored ? r.Id : -1);
-  }
-  return ids;
-}
-
-TEST(Store, KeepsRowsAcrossReopeningAndRanksThem) {
-  TempFolder dir;
-  const std::string path = (dir / "scores.sqlite").string();
+TEST_P(StoreTest, KeepsRowsAcrossReopeningAndRanksThem) {
   const std::string hostile = "O'BRIEN\"); DROP TABLE results; --";
   {
-    auto store = OpenSqliteStore(path, {}, false);
+    auto store = Open();
     AddRows(*store, {{"FIRST", 500}, {"SECOND", 900}, {"THIRD", 500}, {"LOW", 0}});
     std::string echo = NewEchoValue();
     store->AddEcho(echo, 2000);
     store->Submit(echo, TResultRow{0, "HOSTILE", 100, hostile, 1, false}, 1000);
   }
-  auto store = OpenSqliteStore(path, {}, false);
+  auto store = Open();
   EXPECT_EQ(store->Count(), 5);
   auto rows = store->Best(10);
   ASSERT_EQ(rows.size(), 5u);
@@ -263,11 +292,10 @@ TEST(Store, KeepsRowsAcrossReopeningAndRanksThem) {
   EXPECT_FALSE(rows[0].Verified);
 }
 
-TEST(Store, ANameKeepsItsBestResults) {
-  TempFolder dir;
+TEST_P(StoreTest, ANameKeepsItsBestResults) {
   TStoreLimits limits;
   limits.MaxRowsPerName = 2;
-  auto store = OpenSqliteStore((dir / "scores.sqlite").string(), limits, false);
+  auto store = Open(limits);
   auto ids = AddRows(*store, {{"SAM", 10}, {"SAM", 30}, {"SAM", 10}, {"SAM", 20}, {"ANN", 5}});
   EXPECT_EQ(ids[2], -1);  // not better than the lowest kept: refused
   EXPECT_GT(ids[3], 0);  // better: replaces the 10
@@ -278,11 +306,10 @@ TEST(Store, ANameKeepsItsBestResults) {
   EXPECT_EQ(rows[2].Name, "ANN");
 }
 
-TEST(Store, RowsBeyondTheBoundGoOldestFirst) {
-  TempFolder dir;
+TEST_P(StoreTest, RowsBeyondTheBoundGoOldestFirst) {
   TStoreLimits limits;
   limits.MaxRows = 3;
-  auto store = OpenSqliteStore((dir / "scores.sqlite").string(), limits, false);
+  auto store = Open(limits);
   AddRows(*store, {{"A", 900}, {"B", 1}, {"C", 2}, {"D", 3}, {"E", 4}});
   EXPECT_EQ(store->Maintain(1000), 2);
   EXPECT_EQ(store->Count(), 3);
@@ -291,7 +318,7 @@ TEST(Store, RowsBeyondTheBoundGoOldestFirst) {
   EXPECT_EQ(names, (std::vector<std::string>{"E", "D", "C"}));
 }
 
-TEST(Store, FileFromBeforeTheVerifiedColumnGetsIt) {
+TEST(SqliteStore, FileFromBeforeTheVerifiedColumnGetsIt) {
   TempFolder dir;
   const std::string path = (dir / "scores.sqlite").string();
   sqlite3* db = nullptr;
@@ -310,8 +337,9 @@ TEST(Store, FileFromBeforeTheVerifiedColumnGetsIt) {
   EXPECT_FALSE(rows[0].Verified);
 }
 
-TEST(Store, UnopenableFileIsAnError) {
+TEST(OpenStore, UnopenableDatabaseIsAnError) {
   TempFolder dir;
+  EXPECT_THROW(OpenStore("postgresql://nobody@127.0.0.1:1/none?connect_timeout=2", {}, false), StoreError);
   EXPECT_THROW(OpenSqliteStore((dir / "missing-folder/scores.sqlite").string(), {}, false), StoreError);
   std::ofstream(dir / "not-a-database") << std::string(4096, 'x');
   EXPECT_THROW(OpenSqliteStore((dir / "not-a-database").string(), {}, false), StoreError);

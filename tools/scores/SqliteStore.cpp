@@ -298,7 +298,7 @@ std::unique_ptr<IScoreStore> OpenSqliteStore(const std::string& path, const TSto
 
 std::unique_ptr<IScoreStore> OpenStore(const std::string& location, const TStoreLimits& limits, bool fullSync) {
   if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0)
-    return OpenPostgresStore(location, limits);
+    return OpenPostgresStore(location, limits, fullSync);
   return OpenSqliteStore(location, limits, fullSync);
 }
 

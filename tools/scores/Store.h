@@ -71,12 +71,14 @@ class IScoreStore {
 };
 
 // "postgresql://..." or "postgres://..." opens PostgreSQL; anything else is
-// the path of a SQLite file, created if missing. Throws StoreError, with a
+// the path of a SQLite file, created if missing. With fullSync a stored row
+// is on disk before Submit returns (it then survives a power failure);
+// without, it survives this process being killed. Throws StoreError, with a
 // clear message, if the database cannot be opened or written.
 std::unique_ptr<IScoreStore> OpenStore(const std::string& location, const TStoreLimits& limits, bool fullSync);
 
 std::unique_ptr<IScoreStore> OpenSqliteStore(const std::string& path, const TStoreLimits& limits, bool fullSync);
-std::unique_ptr<IScoreStore> OpenPostgresStore(const std::string& url, const TStoreLimits& limits);
+std::unique_ptr<IScoreStore> OpenPostgresStore(const std::string& url, const TStoreLimits& limits, bool fullSync);
 
 // A fresh echo value: 32 lower-case hex digits from the system's random source.
 std::string NewEchoValue();

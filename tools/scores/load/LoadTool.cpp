@@ -12,9 +12,11 @@
 //   player --port P --count N [--from 127.0.0.3] [--limit S]
 //       N version requests and submissions as the game sends them.
 //   flood  --port P --seconds S [--from 127.0.0.2] [--threads T] [--acked FILE] [--tag T]
+//          [--submit-port P2]
 //       Version requests and submissions as fast as they are answered, on
-//       kept-alive connections; every acknowledged submission's id and tag
-//       are appended to FILE. Goes on through refusals and a server that
+//       kept-alive connections (submissions to P2 if given: another server
+//       process); every acknowledged submission's id and tag are appended
+//       to FILE. Goes on through refusals and a server that
 //       disappears, until S seconds are over.
 //   check  --db FILE|URL --acked FILE...
 //       Every acknowledged id is a row with its tag, and no tag is stored twice.
@@ -312,6 +314,7 @@ int Flood(const TArgs& a) {
   std::string host = a.Get("--host", "127.0.0.1"), from = a.Get("--from", "127.0.0.2");
   std::string tag = a.Get("--tag", "F");
   int port = int(a.Num("--port", 8080));
+  int submitPort = int(a.Num("--submit-port", port));
   int threads = int(a.Num("--threads", 4));
   auto start = Clock::now();
   auto end = start + std::chrono::seconds(a.Num("--seconds", 10));
@@ -328,7 +331,8 @@ int Flood(const TArgs& a) {
   std::vector<std::thread> pool;
   for (int t = 0; t < threads; ++t)
     pool.emplace_back([&, t] {
-      Client client(from, host, port, 5s, true);
+      Client client(from, host, port, 5s, true), other(from, host, submitPort, 5s, true);
+      Client& submitter = submitPort == port ? client : other;
       std::map<std::string, long> mine;
       for (uint64_t seq = 0; Clock::now() < end; ++seq) {
         std::string reply, body;
@@ -341,7 +345,7 @@ int Flood(const TArgs& a) {
         }
         std::string note = tag + "-" + std::to_string(t) + "-" + std::to_string(seq);
         std::string name = "FLOOD " + Letters(uint64_t(t) * 1000003u + seq);
-        status = client.Get(SubmitTarget(name, int(seq % 100000), EchoOf(reply), note), body);
+        status = submitter.Get(SubmitTarget(name, int(seq % 100000), EchoOf(reply), note), body);
         if (status == 200 && body.rfind("OK|stored|", 0) == 0) {
           ++mine["stored"];
           if (acked >= 0) {
@@ -358,7 +362,8 @@ int Flood(const TArgs& a) {
   for (auto& t : pool) t.join();
   if (acked >= 0) ::close(acked);
   double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::printf("flood from %s, %d connections, %.1f s:", from.c_str(), threads, seconds);
+  std::printf("flood from %s, %d connections, %.1f s%s:", from.c_str(), threads, seconds,
+              submitPort == port ? "" : ", submissions to the other process");
   for (auto& [k, v] : counts) std::printf(" %s=%ld", k.c_str(), v);
   std::printf(" (stored %.0f/s)\n", double(counts["stored"]) / seconds);
   return 0;
