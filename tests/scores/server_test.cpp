@@ -617,3 +617,43 @@ TEST_F(ScoreServerTest, PortInUseOrUnwritableDatabaseStopsTheStart) {
   EXPECT_NE(output.find("scores.sqlite"), std::string::npos) << output;
   EXPECT_EQ(output.find("listening"), std::string::npos) << output;
 }
+
+TEST_F(ScoreServerTest, FullStoreQueueIsAnswered503AtOnce) {
+  const auto path = dir / "scores.sqlite";
+  ScoreServerProcess server(path, {"--store-threads", "1", "--store-queue", "1"});
+  // Another writer holds the database, so the one store thread waits.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+  const std::string request = std::string("GET ") + VersionTarget + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n";
+  std::vector<int> fds;
+  std::string busy;
+  for (int i = 0; i < 4; ++i) {
+    int fd = ConnectFrom("127.0.0.1", server.Port());
+    ASSERT_GE(fd, 0);
+    SendAllBytes(fd, request);
+    fds.push_back(fd);
+    std::this_thread::sleep_for(200ms);
+  }
+  // The last ones find the thread busy and the queue full: answered at once.
+  char buf[4096];
+  pollfd p{fds.back(), POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 1000), 1);
+  ssize_t n = ::recv(fds.back(), buf, sizeof buf, 0);
+  ASSERT_GT(n, 0);
+  busy.assign(buf, size_t(n));
+  EXPECT_EQ(busy.substr(0, 12), "HTTP/1.1 503") << busy;
+  EXPECT_NE(busy.find("Retry-After: 1\r\n"), std::string::npos) << busy;
+
+  // Once the database is free, the first one is served.
+  sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(db);
+  pollfd first{fds.front(), POLLIN, 0};
+  ASSERT_EQ(::poll(&first, 1, 5000), 1);
+  n = ::recv(fds.front(), buf, sizeof buf, 0);
+  ASSERT_GT(n, 12);
+  EXPECT_EQ(std::string(buf, 12), "HTTP/1.1 200");
+  for (int fd : fds) ::close(fd);
+  EXPECT_NE(Fetch(server.Port(), "/metrics").find("fusewick_scores_refusals_total{reason=\"busy\"} "), std::string::npos);
+}
