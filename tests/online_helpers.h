@@ -174,11 +174,17 @@ inline std::string SubmittedRecord(const std::string& head) {
   return record ? *record : "<bad code>";
 }
 
+#ifdef FUSEWICK_SCORES_BIN
 // The real score server, started on a free loopback port with its own
 // database in a fresh folder, killed when the object goes.
 class ScoreServerProcess {
  public:
-  explicit ScoreServerProcess(std::filesystem::path db) : db_(std::move(db)) { Start(); }
+  // extra: further options; errors: a file for the server's stderr (its
+  // request log), or empty for no request log.
+  explicit ScoreServerProcess(std::filesystem::path db, std::vector<std::string> extra = {}, std::string errors = "")
+      : db_(std::move(db)), extra_(std::move(extra)), errors_(std::move(errors)) {
+    Start();
+  }
   ~ScoreServerProcess() { Kill(SIGKILL); }
 
   uint16_t Port() const { return port_; }
@@ -207,8 +213,18 @@ class ScoreServerProcess {
       ::prctl(PR_SET_PDEATHSIG, SIGKILL);
       if (::getppid() != parent) _exit(127);
       ::dup2(out[1], 1);
-      ::execl(FUSEWICK_SCORES_BIN, FUSEWICK_SCORES_BIN, "--host", "127.0.0.1", "--port", "0", "--db", db.c_str(),
-              "--threads", "16", static_cast<char*>(nullptr));
+      std::vector<std::string> args = {FUSEWICK_SCORES_BIN, "--host", "127.0.0.1", "--port", "0", "--db", db};
+      if (errors_.empty()) {
+        args.push_back("--no-request-log");
+      } else {
+        int fd = ::open(errors_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd >= 0) ::dup2(fd, 2);
+      }
+      args.insert(args.end(), extra_.begin(), extra_.end());
+      std::vector<char*> argv;
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      ::execv(FUSEWICK_SCORES_BIN, argv.data());
       _exit(127);
     }
     ::close(out[1]);
@@ -230,8 +246,11 @@ class ScoreServerProcess {
   }
 
   std::filesystem::path db_;
+  std::vector<std::string> extra_;
+  std::string errors_;
   pid_t pid_ = -1;
   uint16_t port_ = 0;
 };
+#endif
 
 }  // namespace fusewick::testing

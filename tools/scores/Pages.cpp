@@ -41,6 +41,14 @@ std::string Head(const std::string& title) {
          "<title>" + HtmlEscape(title) + "</title>" + Style + "</head><body><main>\n";
 }
 
+// At most limit characters of a text on the page, with an ellipsis if cut.
+std::string Shown(const std::string& text, size_t limit) {
+  std::string_view t = text;
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  if (t.size() <= limit) return HtmlEscape(t);
+  return HtmlEscape(t.substr(0, limit)) + "&hellip;";
+}
+
 }  // namespace
 
 std::string HtmlEscape(std::string_view text) {
@@ -68,8 +76,8 @@ std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
   for (const TResultRow& r : rows) {
     ++rank;
     page += rank <= 3 ? "<tr class=\"top\">" : "<tr>";
-    page += "<td class=\"rank\">" + std::to_string(rank) + "</td><td class=\"name\">" + HtmlEscape(r.Name) +
-            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"note\">" + HtmlEscape(r.Note) +
+    page += "<td class=\"rank\">" + std::to_string(rank) + "</td><td class=\"name\">" + Shown(r.Name, ShownNameLength) +
+            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"note\">" + Shown(r.Note, ShownNoteLength) +
             "</td><td class=\"date\">" + Date(r.Received) + "</td></tr>\n";
   }
   if (rows.empty()) page += "<tr><td colspan=\"5\">No results yet.</td></tr>\n";

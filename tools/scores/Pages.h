@@ -4,12 +4,17 @@
 #include <string_view>
 #include <vector>
 
-#include "ScoreStore.h"
+#include "Store.h"
 
 namespace fusewick::scores {
 
 // Escapes & < > " ' for HTML text and attribute values.
 std::string HtmlEscape(std::string_view text);
+
+// Names and free texts are stored up to 1 KB; the page shows this much of
+// them (spaces at their ends dropped) and an ellipsis for the rest.
+inline constexpr size_t ShownNameLength = 32;
+inline constexpr size_t ShownNoteLength = 64;
 
 // The world high-score page: rank, name, score, free text and date of each row.
 std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total);

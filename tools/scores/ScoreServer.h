@@ -1,44 +1,54 @@
 #pragma once
 // The world high-score service over HTTP: the version reply with a fresh
-// echo value, the submission, the world high-score page and the home page.
+// echo value, the submission, the world high-score page, the home page, and
+// for operators /healthz and /metrics. The network front runs on one event
+// loop; database work runs on a small pool of store threads.
+#include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
-#include "EchoBook.h"
-#include "ScoreStore.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "HttpServer.h"
+#include "Store.h"
 
 namespace fusewick::scores {
 
 inline constexpr int ShowCount = 100;
+inline constexpr int64_t EchoLifetimeSeconds = 300;
+
+struct TServiceOptions {
+  THttpLimits Http;
+  size_t StoreThreads = 4;
+  size_t StoreQueue = 256;
+  // Requests a minute per address (0: no limit): version requests (echo
+  // values), submissions, recording uploads.
+  double EchoRate = 60, SubmitRate = 20, UploadRate = 20;
+  // Scores above this (or below 0) are refused as implausible.
+  int64_t MaxScore = 1000000;
+  bool RequestLog = true;
+  std::chrono::milliseconds MaintainEvery{2000};
+  std::chrono::milliseconds PageCacheTime{1000};
+};
 
 class ScoreServer {
  public:
-  // threads: requests served at once (a kept-alive connection holds one).
-  ScoreServer(ScoreStore& store, EchoBook& echoes, size_t threads);
+  ScoreServer(IScoreStore& store, const TServiceOptions& options);
   ~ScoreServer();
 
-  // Binds the listening socket; port 0 takes a free one. Returns the port,
-  // or -1 if it cannot bind.
+  // Binds the listening socket; port 0 takes a free one. Returns the port;
+  // throws std::runtime_error if it cannot.
   int Bind(const std::string& host, int port);
-  // Serves until Stop. False if it could not listen.
-  bool Run();
+  // Serves until Stop.
+  void Run();
   // Safe from any thread.
   void Stop();
 
- private:
-  void VersionScript(const httplib::Request& req, httplib::Response& res);
+  struct Impl;
 
-  ScoreStore& store_;
-  EchoBook& echoes_;
-  std::unique_ptr<httplib::Server> http_;
+ private:
+  std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace fusewick::scores

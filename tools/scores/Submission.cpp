@@ -41,7 +41,6 @@ bool ParseScore(std::string_view text, int32_t& out) {
 }
 
 bool IsName(std::string_view name) {
-  if (name.size() > MaxNameLength) return false;
   for (char c : name)
     if (!((c >= 'A' && c <= 'Z') || c == ' ')) return false;
   return true;
@@ -105,18 +104,15 @@ bool ParseSubmission(std::string_view code, TSubmission& out, std::string& why) 
     why = "bad echo value";
     return false;
   }
-  if (note.size() > MaxNoteLength) {
-    why = "free text too long";
-    return false;
-  }
   for (char c : note)
     if (c < 32 || c > 126) {
       why = "bad free text";
       return false;
     }
-  s.Name = name;
+  s.Shortened = name.size() > MaxFieldLength || note.size() > MaxFieldLength;
+  s.Name = name.substr(0, MaxFieldLength);
   s.Echo = echo;
-  s.Note = note;
+  s.Note = note.substr(0, MaxFieldLength);
   out = std::move(s);
   return true;
 }

@@ -8,16 +8,19 @@
 
 namespace fusewick::scores {
 
-inline constexpr size_t MaxNameLength = 32;
-inline constexpr size_t MaxNoteLength = 64;
-// 640 bytes of record: a long free text of spaces still fits.
-inline constexpr size_t MaxCodeLength = 1024;
+// A name or free text is stored whole up to this many bytes; a longer one
+// (the game lets a player type spaces past the visible width) is cut there
+// and stored all the same, never refused for its length.
+inline constexpr size_t MaxFieldLength = 1024;
+// Codes that fit a request target of 8 KiB: 5000 bytes of record.
+inline constexpr size_t MaxCodeLength = 8000;
 
 struct TSubmission {
   std::string Name;
   int32_t Score = 0;
   std::string Echo;
   std::string Note;  // the free text, spaces at its ends dropped
+  bool Shortened = false;  // the name or the free text was cut to MaxFieldLength
 };
 
 // Decodes and checks a code. On failure returns false and says why.

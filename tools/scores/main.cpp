@@ -1,38 +1,56 @@
 // fusewick-scores: the world high-score server of Fusewick.
 //
-//   fusewick-scores [--host 127.0.0.1] [--port 8080] [--db scores.sqlite]
-//                   [--threads 32] [--full-sync]
+//   fusewick-scores [--host 127.0.0.1] [--port 8080] [--db scores.sqlite] [options]
 //
 // Port 0 takes a free port. Once listening it prints one line,
 // "fusewick-scores listening on HOST:PORT", and serves until SIGINT or SIGTERM.
+// One line per request goes to stderr.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <pthread.h>
 #include <string>
 #include <thread>
 
-#include "EchoBook.h"
 #include "ScoreServer.h"
-#include "ScoreStore.h"
+#include "Store.h"
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
-               "usage: fusewick-scores [--host ADDRESS] [--port N] [--db FILE] [--threads N] [--full-sync]\n"
-               "  --host ADDRESS  address to listen on (default 127.0.0.1; 0.0.0.0 for every interface)\n"
-               "  --port N        TCP port (default 8080; 0 picks a free one)\n"
-               "  --db FILE       SQLite database of the results (default scores.sqlite)\n"
-               "  --threads N     requests served at once (default 32)\n"
-               "  --full-sync     sync every stored result to disk (survives a power failure; slower)\n");
+using fusewick::scores::TServiceOptions;
+using fusewick::scores::TStoreLimits;
+
+void Usage(FILE* out) {
+  std::fprintf(out,
+               "usage: fusewick-scores [options]\n"
+               "  --host ADDRESS            address to listen on (default 127.0.0.1; 0.0.0.0 for every interface)\n"
+               "  --port N                  TCP port (default 8080; 0 picks a free one)\n"
+               "  --db FILE|URL             SQLite file (default scores.sqlite) or postgresql://... URL\n"
+               "  --full-sync               SQLite: sync every stored result to disk (survives a power failure)\n"
+               "  --store-threads N         threads for database work (default 4)\n"
+               "  --store-queue N           database jobs that may wait; more are answered 503 (default 256)\n"
+               "  --echo-rate N             version requests a minute per address (default 60; 0: no limit)\n"
+               "  --submit-rate N           submissions a minute per address (default 20; 0: no limit)\n"
+               "  --upload-rate N           recording uploads a minute per address (default 20; 0: no limit)\n"
+               "  --max-score N             higher scores are refused as implausible (default 1000000)\n"
+               "  --max-rows N              rows kept; the oldest unverified go first (default 1000000)\n"
+               "  --max-rows-per-name N     results kept per name, its best (default 100)\n"
+               "  --connections-per-address N   open connections per address or IPv6 /64 (default 32)\n"
+               "  --max-connections N       open connections in all (default 4000)\n"
+               "  --connection-age S        seconds a connection may stay open (default 60)\n"
+               "  --requests-per-connection N   requests on one connection (default 100)\n"
+               "  --header-time S           seconds for a request's header, idle time included (default 5)\n"
+               "  --body-time S             seconds for a request's body (default 10)\n"
+               "  --no-request-log          no line per request on stderr\n");
 }
 
-bool ParseNumber(const char* text, long low, long high, long& out) {
+bool ParseNumber(const char* text, long long low, long long high, long long& out) {
   char* end = nullptr;
   errno = 0;
-  long v = std::strtol(text, &end, 10);
+  long long v = std::strtoll(text, &end, 10);
   if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
   out = v;
   return true;
@@ -42,24 +60,60 @@ bool ParseNumber(const char* text, long low, long high, long& out) {
 
 int main(int argc, char** argv) {
   std::string host = "127.0.0.1", db = "scores.sqlite";
-  long port = 8080, threads = 32;
+  long long port = 8080;
   bool fullSync = false;
+  TServiceOptions options;
+  TStoreLimits limits;
+
+  using Setter = std::function<void(long long)>;
+  struct Numeric {
+    long long low, high;
+    Setter set;
+  };
+  const std::map<std::string, Numeric> numeric = {
+      {"--port", {0, 65535, [&](long long v) { port = v; }}},
+      {"--store-threads", {1, 64, [&](long long v) { options.StoreThreads = size_t(v); }}},
+      {"--store-queue", {1, 100000, [&](long long v) { options.StoreQueue = size_t(v); }}},
+      {"--echo-rate", {0, 1000000, [&](long long v) { options.EchoRate = double(v); }}},
+      {"--submit-rate", {0, 1000000, [&](long long v) { options.SubmitRate = double(v); }}},
+      {"--upload-rate", {0, 1000000, [&](long long v) { options.UploadRate = double(v); }}},
+      {"--max-score", {0, INT32_MAX, [&](long long v) { options.MaxScore = v; }}},
+      {"--max-rows", {1, INT64_MAX, [&](long long v) { limits.MaxRows = v; }}},
+      {"--max-rows-per-name", {1, INT64_MAX, [&](long long v) { limits.MaxRowsPerName = v; }}},
+      {"--connections-per-address", {1, 100000, [&](long long v) { options.Http.ConnectionsPerAddress = int(v); }}},
+      {"--max-connections", {1, 1000000, [&](long long v) { options.Http.Connections = int(v); }}},
+      {"--connection-age",
+       {1, 86400, [&](long long v) { options.Http.ConnectionAge = std::chrono::seconds(v); }}},
+      {"--requests-per-connection", {1, 1000000, [&](long long v) { options.Http.RequestsPerConnection = int(v); }}},
+      {"--header-time", {1, 3600, [&](long long v) { options.Http.HeaderTime = std::chrono::seconds(v); }}},
+      {"--body-time", {1, 3600, [&](long long v) { options.Http.BodyTime = std::chrono::seconds(v); }}},
+  };
+
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     bool hasValue = i + 1 < argc;
-    if (arg == "--host" && hasValue) {
+    if (auto it = numeric.find(arg); it != numeric.end() && hasValue) {
+      long long v = 0;
+      if (!ParseNumber(argv[++i], it->second.low, it->second.high, v)) {
+        std::fprintf(stderr, "fusewick-scores: bad value for %s: %s\n", arg.c_str(), argv[i]);
+        return 2;
+      }
+      it->second.set(v);
+    } else if (arg == "--host" && hasValue) {
       host = argv[++i];
-    } else if (arg == "--port" && hasValue) {
-      if (!ParseNumber(argv[++i], 0, 65535, port)) return Usage(), 2;
     } else if (arg == "--db" && hasValue) {
       db = argv[++i];
-    } else if (arg == "--threads" && hasValue) {
-      if (!ParseNumber(argv[++i], 1, 1024, threads)) return Usage(), 2;
     } else if (arg == "--full-sync") {
       fullSync = true;
+    } else if (arg == "--no-request-log") {
+      options.RequestLog = false;
+    } else if (arg == "--help" || arg == "-h") {
+      Usage(stdout);
+      return 0;
     } else {
-      Usage();
-      return arg == "--help" || arg == "-h" ? 0 : 2;
+      std::fprintf(stderr, "fusewick-scores: unknown option or missing value: %s\n", arg.c_str());
+      Usage(stderr);
+      return 2;
     }
   }
 
@@ -73,14 +127,9 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   try {
-    fusewick::scores::ScoreStore store(db, fullSync);
-    fusewick::scores::EchoBook echoes(std::chrono::seconds(300), 100000);
-    fusewick::scores::ScoreServer server(store, echoes, size_t(threads));
+    auto store = fusewick::scores::OpenStore(db, limits, fullSync);
+    fusewick::scores::ScoreServer server(*store, options);
     int bound = server.Bind(host, int(port));
-    if (bound < 0) {
-      std::fprintf(stderr, "fusewick-scores: cannot listen on %s:%ld\n", host.c_str(), port);
-      return 1;
-    }
     std::thread stopper([&] {
       int signal = 0;
       sigwait(&stopSignals, &signal);
@@ -88,11 +137,11 @@ int main(int argc, char** argv) {
     });
     std::printf("fusewick-scores listening on %s:%d\n", host.c_str(), bound);
     std::fflush(stdout);
-    bool ok = server.Run();
-    // Run also ends without a signal if listening fails: wake the stopper.
+    server.Run();
+    // Run also ends without a signal on an error: wake the stopper.
     pthread_kill(stopper.native_handle(), SIGTERM);
     stopper.join();
-    return ok ? 0 : 1;
+    return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fusewick-scores: %s\n", e.what());
     return 1;

@@ -1,0 +1,317 @@
+// The results in one SQLite file in WAL mode: one writer connection behind a
+// lock, a small pool of readers that read while the writer writes.
+#include <sqlite3.h>
+
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+#include <random>
+
+#include "Store.h"
+
+namespace fusewick::scores {
+
+namespace {
+
+constexpr size_t MaxIdleReaders = 16;
+// Rows removed by one Maintain at most, so that the writer is not held long.
+constexpr int64_t TrimBatch = 10000;
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& what) {
+  throw StoreError(what + ": " + (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+void Exec(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    std::string text = message ? message : "unknown error";
+    sqlite3_free(message);
+    throw StoreError(std::string(sql).substr(0, 60) + ": " + text);
+  }
+}
+
+// A prepared statement that is finalized on every path out.
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) Fail(db, "prepare");
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& Text(int i, const std::string& s) {
+    sqlite3_bind_text(stmt_, i, s.data(), int(s.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& Int(int i, int64_t v) {
+    sqlite3_bind_int64(stmt_, i, v);
+    return *this;
+  }
+  // True for a row, false when done; throws on an error.
+  bool Step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) Fail(db_, "step");
+    return false;
+  }
+  int64_t Column(int i) { return sqlite3_column_int64(stmt_, i); }
+  std::string ColumnText(int i) {
+    const unsigned char* p = sqlite3_column_text(stmt_, i);
+    return p ? std::string(reinterpret_cast<const char*>(p), size_t(sqlite3_column_bytes(stmt_, i))) : std::string();
+  }
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+// A transaction that rolls back unless committed.
+class Transaction {
+ public:
+  explicit Transaction(sqlite3* db) : db_(db) { Exec(db_, "BEGIN IMMEDIATE"); }
+  ~Transaction() {
+    if (open_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void Commit() {
+    Exec(db_, "COMMIT");
+    open_ = false;
+  }
+
+ private:
+  sqlite3* db_;
+  bool open_ = true;
+};
+
+class SqliteStore : public IScoreStore {
+ public:
+  SqliteStore(const std::string& path, const TStoreLimits& limits, bool fullSync)
+      : path_(path), limits_(limits), fullSync_(fullSync) {
+    writer_ = OpenConnection();
+    try {
+      if (sqlite3_db_readonly(writer_, "main") == 1)
+        throw StoreError("cannot write " + path_ + ": the file is read-only");
+      Exec(writer_,
+           "CREATE TABLE IF NOT EXISTS results ("
+           " id INTEGER PRIMARY KEY,"
+           " name TEXT NOT NULL,"
+           " score INTEGER NOT NULL,"
+           " note TEXT NOT NULL,"
+           " received INTEGER NOT NULL,"
+           " verified INTEGER NOT NULL DEFAULT 0);"
+           "CREATE TABLE IF NOT EXISTS echoes (value TEXT PRIMARY KEY, expires INTEGER NOT NULL) WITHOUT ROWID;"
+           "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;");
+      // Files from before the verified column get it, false for every row.
+      bool hasVerified = false;
+      {
+        Statement q(writer_, "SELECT 1 FROM pragma_table_info('results') WHERE name = 'verified'");
+        hasVerified = q.Step();
+      }
+      if (!hasVerified) Exec(writer_, "ALTER TABLE results ADD COLUMN verified INTEGER NOT NULL DEFAULT 0");
+      Exec(writer_,
+           "CREATE INDEX IF NOT EXISTS results_by_score ON results (score DESC, id);"
+           "CREATE INDEX IF NOT EXISTS results_by_name ON results (name, score);"
+           "CREATE INDEX IF NOT EXISTS echoes_by_expiry ON echoes (expires);");
+      // A file that cannot be written stops the start here, not at the
+      // first submission.
+      Exec(writer_, "INSERT OR REPLACE INTO meta (key, value) VALUES ('opened', datetime('now'))");
+      Statement q(writer_, "SELECT count(*) FROM results");
+      q.Step();
+      count_ = q.Column(0);
+    } catch (const StoreError& e) {
+      sqlite3_close_v2(writer_);
+      throw StoreError(std::string("database ") + path_ + " is not usable: " + e.what());
+    }
+  }
+
+  ~SqliteStore() override {
+    for (sqlite3* db : readers_) sqlite3_close_v2(db);
+    sqlite3_close_v2(writer_);
+  }
+
+  void AddEcho(const std::string& value, int64_t expires) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    Statement q(writer_, "INSERT OR REPLACE INTO echoes (value, expires) VALUES (?1, ?2)");
+    q.Text(1, value).Int(2, expires).Step();
+  }
+
+  TSubmitResult Submit(const std::string& echo, const TResultRow& row, int64_t now) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    Transaction tx(writer_);
+    {
+      Statement q(writer_, "DELETE FROM echoes WHERE value = ?1 AND expires > ?2");
+      q.Text(1, echo).Int(2, now).Step();
+    }
+    if (sqlite3_changes(writer_) != 1) return {TSubmitOutcome::UnknownEcho, 0};
+
+    int64_t replaced = 0;
+    {
+      Statement q(writer_, "SELECT count(*) FROM results WHERE name = ?1");
+      q.Text(1, row.Name).Step();
+      if (q.Column(0) >= limits_.MaxRowsPerName) {
+        Statement low(writer_,
+                      "SELECT id, score FROM results WHERE name = ?1 AND verified = 0 ORDER BY score, id DESC LIMIT 1");
+        low.Text(1, row.Name);
+        if (!low.Step() || low.Column(1) >= row.Score) return {TSubmitOutcome::NotBetter, 0};
+        replaced = low.Column(0);
+      }
+    }
+    if (replaced) Statement(writer_, "DELETE FROM results WHERE id = ?1").Int(1, replaced).Step();
+    Statement insert(writer_,
+                     "INSERT INTO results (name, score, note, received, verified) VALUES (?1, ?2, ?3, ?4, ?5)");
+    insert.Text(1, row.Name).Int(2, row.Score).Text(3, row.Note).Int(4, row.Received).Int(5, row.Verified).Step();
+    int64_t id = sqlite3_last_insert_rowid(writer_);
+    tx.Commit();
+    if (!replaced) ++count_;
+    return {TSubmitOutcome::Stored, id};
+  }
+
+  std::vector<TResultRow> Best(int limit) override {
+    Reader reader(*this);
+    std::vector<TResultRow> rows;
+    Statement q(reader.db,
+                "SELECT id, name, score, note, received, verified FROM results ORDER BY score DESC, id LIMIT ?1");
+    q.Int(1, limit);
+    while (q.Step()) {
+      TResultRow r;
+      r.Id = q.Column(0);
+      r.Name = q.ColumnText(1);
+      r.Score = int32_t(q.Column(2));
+      r.Note = q.ColumnText(3);
+      r.Received = q.Column(4);
+      r.Verified = q.Column(5) != 0;
+      rows.push_back(std::move(r));
+    }
+    return rows;
+  }
+
+  int64_t Count() override { return count_.load(); }
+
+  int64_t Maintain(int64_t now) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    Transaction tx(writer_);
+    Statement(writer_, "DELETE FROM echoes WHERE expires <= ?1").Int(1, now).Step();
+    Statement echoes(writer_, "SELECT count(*) FROM echoes");
+    echoes.Step();
+    if (int64_t excess = echoes.Column(0) - limits_.MaxEchoes; excess > 0)
+      Statement(writer_, "DELETE FROM echoes WHERE value IN (SELECT value FROM echoes ORDER BY expires LIMIT ?1)")
+          .Int(1, excess)
+          .Step();
+
+    Statement count(writer_, "SELECT count(*) FROM results");
+    count.Step();
+    int64_t rows = count.Column(0), removed = 0;
+    if (int64_t excess = std::min(rows - limits_.MaxRows, TrimBatch); excess > 0) {
+      // The oldest unverified rows first, then the oldest verified ones.
+      Statement(writer_,
+                "DELETE FROM results WHERE id IN (SELECT id FROM results ORDER BY verified, id LIMIT ?1)")
+          .Int(1, excess)
+          .Step();
+      removed = sqlite3_changes(writer_);
+    }
+    tx.Commit();
+    count_ = rows - removed;
+    return removed;
+  }
+
+  void Ping() override {
+    Reader reader(*this);
+    Statement(reader.db, "SELECT 1").Step();
+  }
+
+  int64_t SizeBytes() override {
+    int64_t total = 0;
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+      std::error_code ec;
+      auto size = std::filesystem::file_size(path_ + suffix, ec);
+      if (!ec) total += int64_t(size);
+    }
+    return total;
+  }
+
+ private:
+  // A reader connection borrowed for one query.
+  struct Reader {
+    SqliteStore& store;
+    sqlite3* db;
+    explicit Reader(SqliteStore& s) : store(s), db(s.AcquireReader()) {}
+    ~Reader() { store.ReleaseReader(db); }
+  };
+
+  sqlite3* OpenConnection() {
+    sqlite3* db = nullptr;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path_.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+      std::string message = db ? sqlite3_errmsg(db) : "out of memory";
+      sqlite3_close_v2(db);
+      throw StoreError("cannot open " + path_ + ": " + message);
+    }
+    try {
+      sqlite3_busy_timeout(db, 5000);
+      Exec(db, "PRAGMA journal_mode=WAL;");
+      Exec(db, fullSync_ ? "PRAGMA synchronous=FULL;" : "PRAGMA synchronous=NORMAL;");
+    } catch (const StoreError& e) {
+      sqlite3_close_v2(db);
+      throw StoreError("cannot open " + path_ + ": " + e.what());
+    }
+    return db;
+  }
+
+  sqlite3* AcquireReader() {
+    {
+      std::lock_guard<std::mutex> hold(readLock_);
+      if (!readers_.empty()) {
+        sqlite3* db = readers_.back();
+        readers_.pop_back();
+        return db;
+      }
+    }
+    return OpenConnection();
+  }
+
+  void ReleaseReader(sqlite3* db) {
+    {
+      std::lock_guard<std::mutex> hold(readLock_);
+      if (readers_.size() < MaxIdleReaders) {
+        readers_.push_back(db);
+        return;
+      }
+    }
+    sqlite3_close_v2(db);
+  }
+
+  std::string path_;
+  TStoreLimits limits_;
+  bool fullSync_;
+  std::mutex writeLock_;
+  sqlite3* writer_ = nullptr;
+  std::mutex readLock_;
+  std::vector<sqlite3*> readers_;
+  std::atomic<int64_t> count_{0};
+};
+
+}  // namespace
+
+std::unique_ptr<IScoreStore> OpenSqliteStore(const std::string& path, const TStoreLimits& limits, bool fullSync) {
+  return std::make_unique<SqliteStore>(path, limits, fullSync);
+}
+
+std::unique_ptr<IScoreStore> OpenStore(const std::string& location, const TStoreLimits& limits, bool fullSync) {
+  if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0)
+    return OpenPostgresStore(location, limits, fullSync);
+  return OpenSqliteStore(location, limits, fullSync);
+}
+
+std::string NewEchoValue() {
+  static thread_local std::random_device random;
+  static const char digits[] = "0123456789abcdef";
+  std::string value;
+  value.reserve(32);
+  for (int i = 0; i < 4; ++i) {
+    uint32_t word = random();
+    for (int j = 0; j < 8; ++j, word >>= 4) value += digits[word & 15u];
+  }
+  return value;
+}
+
+}  // namespace fusewick::scores
