@@ -125,7 +125,7 @@ bmp)
 errors)
   convert -size 8x8 xc:red red.png
   make_wav ok.wav 8000 10
-  printf 'RIFX' > bad.wav
+  printf 'RIFX\x04\x00\x00\x00WAVE' > bad.wav
   expect_error() {  # MESSAGE-PART COMMAND...
     local want="$1"; shift
     if "$@" 2> err.txt; then fail "'$*' succeeded"; fi

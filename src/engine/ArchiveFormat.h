@@ -19,12 +19,6 @@
 
 namespace fusewick {
 
-// A stream that ends before the value being read: "Stream read error".
-class EReadError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-
 // Value type bytes of the object stream.
 enum TValueType : uint8_t {
   vaNull = 0, vaList = 1, vaInt8 = 2, vaInt16 = 3, vaInt32 = 4, vaExtended = 5,
@@ -83,7 +77,8 @@ struct TWaveArchive {
 // read, so after an error the items read before it are still there. Raises
 // EStreamError: "Invalid stream format" (container header, signature,
 // unexpected structure), "DIB is invalid", "Wave is invalid", and
-// EReadError "Stream read error" when the bytes end early.
+// EReadError "Stream read error" when the bytes end early, in the stream
+// or inside a bitmap or RIFF image.
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into);
 void ReadWaveArchive(const uint8_t* data, size_t size, TWaveArchive& into);
 
