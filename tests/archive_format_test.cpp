@@ -381,3 +381,43 @@ TEST(ArchiveStream, APayloadCutShortInsideItsValueIsAReadError) {
     EXPECT_STREQ(e.what(), "Stream read error");
   }
 }
+
+TEST(ArchiveStream, ItemsBeyondTheBoundAreRefused) {
+  // Each empty item is two bytes but costs far more once read.
+  auto items = [](size_t n) {
+    return MakeArchive([n](TObjectWriter& w) {
+      w.Property("List");
+      w.Byte(vaCollection);
+      for (size_t i = 0; i < n; ++i) w.Byte(vaList), w.Byte(vaNull);
+      w.Byte(vaNull);
+    });
+  };
+  TImageArchive kept;
+  EXPECT_EQ(ImageError(items(kMaxArchiveItems), &kept), "");
+  EXPECT_EQ(kept.Items.size(), kMaxArchiveItems);
+  EXPECT_EQ(ImageError(items(kMaxArchiveItems + 1), &kept), "Invalid stream format");
+  EXPECT_EQ(kept.Items.size(), kMaxArchiveItems);
+}
+
+TEST(ArchiveImages, PicturesBeyondThePixelBoundAreRefused) {
+  // A few bytes of run-length data stand for the largest picture there
+  // is; the archive's pictures together may hold kMaxArchivePixels.
+  const int32_t side = 4096;
+  ASSERT_EQ(int64_t(side) * side, kMaxDibPixels);
+  const Bytes huge = MakeDib({.Width = side, .Height = side, .Bits = 8, .Compression = 1, .ColorsUsed = 1,
+                              .Table = Bytes(4), .Pixels = {0, 1}});
+  const size_t fit = size_t(kMaxArchivePixels / kMaxDibPixels);
+  const Bytes b = MakeArchive([&](TObjectWriter& w) {
+    w.Property("List");
+    w.Byte(vaCollection);
+    for (size_t i = 0; i <= fit; ++i) {
+      w.Byte(vaList);
+      WithPicture("Huge" + std::to_string(i), huge)(w);
+      w.Byte(vaNull);
+    }
+    w.Byte(vaNull);
+  });
+  TImageArchive kept;
+  EXPECT_EQ(ImageError(b, &kept), "DIB is invalid");
+  EXPECT_EQ(kept.Items.size(), fit);
+}

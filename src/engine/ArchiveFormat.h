@@ -73,10 +73,17 @@ struct TWaveArchive {
   std::vector<TWaveArchiveItem> Items;
 };
 
+// Bounds of what the readers take, far beyond the game's own archives: the
+// items of one collection, and the pixels of all pictures of one archive
+// together (a few bytes of run-length data can stand for many pixels).
+constexpr size_t kMaxArchiveItems = 65536;
+constexpr int64_t kMaxArchivePixels = 32 * 1024 * 1024;
+
 // Read an archive held in memory. Items are appended to `into` as they are
 // read, so after an error the items read before it are still there. Raises
 // EStreamError: "Invalid stream format" (container header, signature,
-// unexpected structure), "DIB is invalid", "Wave is invalid", and
+// unexpected structure, more items than the bound), "DIB is invalid"
+// (also for pictures beyond the pixel bound), "Wave is invalid", and
 // EReadError "Stream read error" when the bytes end early, in the stream
 // or inside a bitmap or RIFF image.
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into);
