@@ -129,15 +129,19 @@ TEST_F(MonstersTest, HomingMonsterClosesAQuarterOfTheDistancePerSecond) {
 }
 
 TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
+  // The hero stands inside the blast's picture (84 x 84 from 20 left and
+  // 50 above the bomb) but clear of the bomb itself.
   struct Case {
     const char* name;
     double x, y;
+    double heroX;
   } cases[] = {
-      {"falling onto the floor", 300, 450},
-      {"dropped beyond the right edge", 820, 150},
+      {"falling onto the floor", 300, 450, 330},
+      {"dropped beyond the right edge", 820, 150, 753},  // as far right as the hero goes
   };
   OpenField();
   for (const Case& c : cases) {
+    Player->X = c.heroX;
     std::vector<std::string> sounds;
     PlaySoundObserver = [&](const std::string& s) { sounds.push_back(s); };
     TBullet* bomb = Shot(4, 1, 5, c.x, c.y);
@@ -147,6 +151,10 @@ TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
     EXPECT_EQ(bomb->Y, FieldBottom - bomb->Height) << c.name;
     EXPECT_FALSE(bomb->Visible) << c.name;
     ASSERT_NE(bomb->Blast, nullptr) << c.name;
+    const TFire& blast = *bomb->Blast;
+    ASSERT_TRUE(RectsTouch(blast.X, blast.Y, blast.Width, blast.Height, Player->X + Player->ItemBoxLeft, Player->Y,
+                           Player->ItemBoxWidth, Player->Height))
+        << c.name;
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "Bomb_Explosion"), 1) << c.name;
     // The bomb and its blast go once the blast has played (at once outside).
     for (int i = 0; i < 100 && BulletUsed[size_t(slot)]; ++i) Tick();
