@@ -325,6 +325,28 @@ TEST_F(ScreensTest, OptionsTextRow) {
   EXPECT_FALSE(TextCursor->Visible);
 }
 
+TEST_F(ScreensTest, OptionsTextTakesLettersUpToItsExactLimit) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  ASSERT_TRUE(TextEditActive());
+  const int W = TextCursor->Width;
+  // Letters while the pen is left of 526 less the cursor's width; spaces
+  // whatever the width.
+  const struct {
+    int textEndX;
+    char key;
+    const char* want;
+  } cases[] = {{525 - W, 'q', "ABQ"}, {526 - W, 'q', "AB"}, {526 - W, ' ', "AB "}, {9999, 8, "A"}};
+  for (const auto& c : cases) {
+    GameOptions.AddText = "AB";
+    TextEndX = c.textEndX;
+    Type(c.key);
+    EXPECT_EQ(GameOptions.AddText, c.want) << c.textEndX << " '" << c.key << "'";
+  }
+}
+
 TEST_F(ScreensTest, EnterOnTheTextRowStartsAndStopsEditing) {
   MenuSelection = 2;
   Press(VK_RETURN);
