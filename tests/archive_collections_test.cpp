@@ -1,10 +1,13 @@
 // Loading archive files into the image and sound collections.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
 
+#include "Harness.h"
 #include "archive_test_util.h"
+#include "engine/Archive.h"
 #include "engine/Errors.h"
 #include "engine/ImageList.h"
 #include "engine/Wave.h"
@@ -122,4 +125,43 @@ TEST(WaveArchiveFile, ABadSoundStopsTheLoadAfterTheGoodOnes) {
   }
   ASSERT_EQ(waves.Count(), 1);
   EXPECT_EQ(waves.Items(0)->Name(), "Good");
+}
+
+TEST(ArchiveFile, OnlyAPlainFileOfBoundedSizeIsRead) {
+  // What the game says when an archive is not a file it can read; a FIFO or
+  // a device is refused at once, never waited on or read.
+  TempDir dir;
+  std::filesystem::create_directory("folder.dxg");
+  ASSERT_EQ(::mkfifo("fifo.dxg", 0600), 0);
+  std::filesystem::create_symlink("/dev/zero", "zero.dxg");
+  std::ofstream("big.dxg", std::ios::binary) << std::string(101, 'x');
+  std::ofstream("small.dxg", std::ios::binary) << std::string(100, 'x');
+  struct Case {
+    const char* file;
+    std::string error;  // "" when the file is read
+  } cases[] = {
+      {"missing.dxg", "Cannot open file \"missing.dxg\": No such file or directory"},
+      {"folder.dxg", "Cannot read file \"folder.dxg\": it is a folder"},
+      {"fifo.dxg", "Cannot read file \"fifo.dxg\": it is not a plain file"},
+      {"zero.dxg", "Cannot read file \"zero.dxg\": it is not a plain file"},
+      {"big.dxg", "Cannot read file \"big.dxg\": it is larger than 100 bytes"},
+      {"small.dxg", ""},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    try {
+      EXPECT_EQ(ReadWholeFile(c.file, 100).size(), 100u) << c.file;
+    } catch (const EInOutError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error) << c.file;
+  }
+  // The game's own loads say the same.
+  TPictureCollection images;
+  try {
+    images.LoadFromFile("folder.dxg");
+    FAIL() << "no error";
+  } catch (const EInOutError& e) {
+    EXPECT_STREQ(e.what(), "Cannot read file \"folder.dxg\": it is a folder");
+  }
 }

@@ -228,7 +228,7 @@ TEST(ArchiveImages, ALaterListReplacesTheItemsButAnEmptyOneDoesNot) {
 }
 
 TEST(ArchiveImages, AFailingLoadKeepsTheItemsReadBeforeTheError) {
-  const Bytes badDib = MakeDib({.Width = 2, .Height = 1, .Bits = 7, .Pixels = Bytes(4)});
+  const Bytes badDib = MakeDib({.Width = 2, .Height = 1, .Bits = 7, .Table = Bytes(512), .Pixels = Bytes(4)});
   const Bytes b = MakeArchive([&](TObjectWriter& w) {
     List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib()), WithPicture("Bad", badDib),
              Named("After")});
@@ -326,4 +326,98 @@ TEST(ArchiveWriter, WritesWhatItReads) {
   EXPECT_EQ(wback.Items[0].Riff, waves.Items[0].Riff);
   EXPECT_TRUE(wback.Items[0].Looped);
   EXPECT_EQ(wback.Items[0].MaxPlayingCount, 2);
+}
+
+TEST(ArchiveStream, AnArchiveCutAnywhereIsAReadErrorKeepingTheWholeItemsBeforeIt) {
+  const Bytes images = MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib())}); });
+  const Bytes riff = Riff({{"fmt ", PcmFormat(1, 8000, 8)}, {"data", {1, 2, 3}}});
+  auto sound = [&](const std::string& name) {
+    return [name, riff](TObjectWriter& w) {
+      w.Property("Name"), w.String(name);
+      w.Property("Wave.WAVE"), w.Binary(riff.data(), riff.size());
+    };
+  };
+  const Bytes sounds = MakeArchive([&](TObjectWriter& w) { List(w, {sound("One"), sound("Two")}); }, "TWaveCollectionComponent");
+  size_t imagesKept = 0, soundsKept = 0;
+  for (size_t n = 0; n < images.size(); ++n) {
+    TImageArchive kept;
+    ASSERT_EQ(ImageError(Bytes(images.begin(), images.begin() + std::ptrdiff_t(n)), &kept), "Stream read error") << n;
+    EXPECT_GE(kept.Items.size(), imagesKept) << n;  // never fewer for a longer piece
+    imagesKept = kept.Items.size();
+  }
+  for (size_t n = 0; n < sounds.size(); ++n) {
+    TWaveArchive kept;
+    std::string error;
+    try {
+      ReadWaveArchive(sounds.data(), n, kept);
+    } catch (const EStreamError& e) {
+      error = e.what();
+    }
+    ASSERT_EQ(error, "Stream read error") << n;
+    EXPECT_GE(kept.Items.size(), soundsKept) << n;
+    soundsKept = kept.Items.size();
+  }
+  // Cut after the last item's end, both items are whole and kept.
+  EXPECT_EQ(imagesKept, 2u);
+  EXPECT_EQ(soundsKept, 2u);
+}
+
+TEST(ArchiveStream, APayloadCutShortInsideItsValueIsAReadError) {
+  // The binary value is whole, the bitmap or RIFF image inside it is not.
+  const Bytes dib = TinyDib();
+  const Bytes images = MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("Cut", Bytes(dib.begin(), dib.end() - 1))}); });
+  EXPECT_EQ(ImageError(images), "Stream read error");
+  const Bytes riff = Riff({{"fmt ", PcmFormat(1, 8000, 8)}, {"data", {1, 2, 3}}});
+  const Bytes sounds = MakeArchive(
+      [&](TObjectWriter& w) {
+        List(w, {[&](TObjectWriter& w) { w.Property("Wave.WAVE"), w.Binary(riff.data(), riff.size() - 1); }});
+      },
+      "TWaveCollectionComponent");
+  TWaveArchive a;
+  try {
+    ReadWaveArchive(sounds.data(), sounds.size(), a);
+    FAIL() << "no error";
+  } catch (const EStreamError& e) {
+    EXPECT_STREQ(e.what(), "Stream read error");
+  }
+}
+
+TEST(ArchiveStream, ItemsBeyondTheBoundAreRefused) {
+  // Each empty item is two bytes but costs far more once read.
+  auto items = [](size_t n) {
+    return MakeArchive([n](TObjectWriter& w) {
+      w.Property("List");
+      w.Byte(vaCollection);
+      for (size_t i = 0; i < n; ++i) w.Byte(vaList), w.Byte(vaNull);
+      w.Byte(vaNull);
+    });
+  };
+  TImageArchive kept;
+  EXPECT_EQ(ImageError(items(kMaxArchiveItems), &kept), "");
+  EXPECT_EQ(kept.Items.size(), kMaxArchiveItems);
+  EXPECT_EQ(ImageError(items(kMaxArchiveItems + 1), &kept), "Invalid stream format");
+  EXPECT_EQ(kept.Items.size(), kMaxArchiveItems);
+}
+
+TEST(ArchiveImages, PicturesBeyondThePixelBoundAreRefused) {
+  // A few bytes of run-length data stand for the largest picture there
+  // is; the archive's pictures together may hold kMaxArchivePixels.
+  const int32_t side = 4096;
+  ASSERT_EQ(int64_t(side) * side, kMaxDibPixels);
+  const Bytes huge = MakeDib({.Width = side, .Height = side, .Bits = 8, .Compression = 1, .ColorsUsed = 1,
+                              .Table = Bytes(4), .Pixels = {0, 1}});
+  const size_t fit = size_t(kMaxArchivePixels / kMaxDibPixels);
+  const Bytes b = MakeArchive([&](TObjectWriter& w) {
+    w.Property("List");
+    w.Byte(vaCollection);
+    for (size_t i = 0; i <= fit; ++i) {
+      w.Byte(vaList);
+      WithPicture("Huge" + std::to_string(i), huge)(w);
+      w.Byte(vaNull);
+    }
+    w.Byte(vaNull);
+  });
+  TImageArchive kept;
+  EXPECT_EQ(ImageError(b, &kept), "DIB is invalid");
+  EXPECT_EQ(kept.Items.size(), fit);
 }

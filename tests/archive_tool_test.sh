@@ -125,7 +125,7 @@ bmp)
 errors)
   convert -size 8x8 xc:red red.png
   make_wav ok.wav 8000 10
-  printf 'RIFX' > bad.wav
+  printf 'RIFX\x04\x00\x00\x00WAVE' > bad.wav
   expect_error() {  # MESSAGE-PART COMMAND...
     local want="$1"; shift
     if "$@" 2> err.txt; then fail "'$*' succeeded"; fi
@@ -142,6 +142,17 @@ errors)
   expect_error "missing.png" run_manifest 'archive images\nimage A missing.png\n'
   expect_error "bad.wav: Wave is invalid" run_manifest 'archive waves\nwave A bad.wav\n'
   [ ! -e out.dxg ] || fail "a failed pack left an archive"
+  # What is not a plain file of a sane size is refused at once, never read
+  # whole or waited on.
+  mkdir folder.dxg && mkfifo fifo.dxg && truncate -s 129M big.dxg
+  expect_error "\"folder.dxg\": it is a folder" "$tool" list folder.dxg
+  expect_error "\"fifo.dxg\": it is not a plain file" timeout 60 "$tool" list fifo.dxg
+  expect_error "\"/dev/zero\": it is not a plain file" timeout 60 "$tool" list /dev/zero
+  expect_error "\"big.dxg\": it is larger than 128 MB" "$tool" list big.dxg
+  expect_error "\"/dev/zero\": it is not a plain file" timeout 60 "$tool" pack /dev/zero out.dxg
+  expect_error "\"folder.dxg\": it is a folder" run_manifest 'archive images\nimage A folder.dxg\n'
+  expect_error "\"fifo.dxg\": it is not a plain file" timeout 60 bash -c "printf 'archive waves\nwave A fifo.dxg\n' > m.txt && '$tool' pack m.txt out.dxg"
+  rm -f fifo.dxg big.dxg
   expect_error "usage:" "$tool" list
   expect_error "usage:" "$tool" frobnicate a b
 

@@ -39,6 +39,15 @@ std::string DibError(const Bytes& b) {
   return "";
 }
 
+std::string WaveError(const Bytes& b) {
+  try {
+    DecodeWave(b.data(), b.size());
+  } catch (const EStreamError& e) {
+    return e.what();
+  }
+  return "";
+}
+
 }  // namespace
 
 TEST(Dib, DecodesEveryStoredForm) {
@@ -107,26 +116,61 @@ TEST(Dib, MalformedBitmapsAreInvalid) {
   };
   const std::vector<Case> cases = {
       {"fewer than 4 bytes", {40, 0}},
-      {"header cut short", Bytes{40, 0, 0, 0, 1, 0, 0, 0}},
       {"header size 56", [] { Bytes b = MakeDib({.Pixels = Bytes(4)}); b[0] = 56; return b; }()},
-      {"7 bits per pixel", MakeDib({.Bits = 7, .Pixels = Bytes(4)})},
+      {"7 bits per pixel (after its table of 128 colours)", MakeDib({.Bits = 7, .Table = Bytes(512), .Pixels = Bytes(4)})},
       {"compression 4", MakeDib({.Compression = 4, .Pixels = Bytes(4)})},
       {"RLE8 on 4 bits", MakeDib({.Bits = 4, .Compression = 1, .Table = Bytes(64), .Pixels = {0, 1}})},
       {"RLE4 top-down", MakeDib({.Height = -1, .Bits = 4, .Compression = 2, .Table = Bytes(64), .Pixels = {0, 1}})},
       {"bit fields on 24 bits", MakeDib({.Compression = 3, .Masks = Bytes(12), .Pixels = Bytes(4)})},
       {"width 0", MakeDib(rgb(0, 1))},
       {"height 0", MakeDib(rgb(1, 0))},
+      // Sizes beyond any picture of the game are refused before their
+      // pixels are looked for.
       {"60000 x 60000 announced in a few bytes", MakeDib(rgb(60000, 60000))},
       {"RLE8 of 60000 x 60000 announced in a few bytes",
        MakeDib({.Width = 60000, .Height = 60000, .Bits = 8, .Compression = 1, .Table = Bytes(1024), .Pixels = {0, 1}})},
       {"more pixels than a side may have", MakeDib(rgb(kMaxDibSide + 1, 1))},
       {"more pixels than a picture may have", MakeDib(rgb(8192, 4096))},
-      {"pixel rows cut short", [] { Bytes b = MakeDib({.Width = 2, .Height = 2, .Pixels = Bytes(16)}); b.pop_back(); return b; }()},
-      {"RLE image size beyond the payload", MakeDib({.Bits = 8, .Compression = 1, .Table = Bytes(1024), .Pixels = {0, 1}, .ImageSize = 3})},
-      {"colour table cut short", MakeDib({.Bits = 8, .ColorsUsed = 16, .Table = Bytes(60)})},
   };
   for (const auto& c : cases) EXPECT_EQ(DibError(c.bytes), "DIB is invalid") << c.what;
   EXPECT_TRUE(DecodeDib(nullptr, 0).Empty());
+}
+
+TEST(Dib, ABitmapCutShortIsAReadError) {
+  // Each bitmap cut after every byte: nothing at all is an empty picture,
+  // 1 to 3 bytes no bitmap, and a cut in the header, the masks, the colour
+  // table or the pixels a read error. The table is read before the
+  // compression is looked at, so a cut there is a read error even with a
+  // compression the reader does not know.
+  struct Case {
+    const char* what;
+    Bytes bytes;
+    const char* whole;  // the error of the uncut bitmap
+  };
+  const std::vector<Case> cases = {
+      {"8 bits, two colours, 2 x 2",
+       MakeDib({.Width = 2, .Height = 2, .Bits = 8, .ColorsUsed = 2, .Table = Bytes(8), .Pixels = Bytes(8)}), ""},
+      {"16 bits with bit fields",
+       MakeDib({.Width = 2, .Height = 1, .Bits = 16, .Compression = 3, .Masks = Le32({0xF800, 0x07E0, 0x001F}),
+                .Pixels = Bytes(4)}),
+       ""},
+      {"core header, 1 bit",
+       MakeDib({.HeaderSize = 12, .Width = 1, .Height = 1, .Bits = 1, .Table = Bytes(6), .Pixels = Bytes(4)}), ""},
+      {"RLE8: the image size's bytes",
+       MakeDib({.Width = 2, .Height = 1, .Bits = 8, .Compression = 1, .ColorsUsed = 1, .Table = Bytes(4),
+                .Pixels = {2, 0, 0, 1}}),
+       ""},
+      {"compression 7", MakeDib({.Width = 1, .Height = 1, .Bits = 8, .Compression = 7, .ColorsUsed = 2, .Table = Bytes(8)}),
+       "DIB is invalid"},
+  };
+  for (const auto& c : cases) {
+    for (size_t n = 0; n < c.bytes.size(); ++n) {
+      const char* want = n == 0 ? "" : n < 4 ? "DIB is invalid" : "Stream read error";
+      EXPECT_EQ(DibError(Bytes(c.bytes.begin(), c.bytes.begin() + std::ptrdiff_t(n))), want)
+          << c.what << ", cut after " << n << " of " << c.bytes.size() << " bytes";
+    }
+    EXPECT_EQ(DibError(c.bytes), c.whole) << c.what;
+  }
 }
 
 TEST(Dib, EncodeDecodesToTheSamePixels) {
@@ -169,20 +213,35 @@ TEST(Wave, MalformedWavesAreInvalid) {
     Bytes bytes;
   };
   const std::vector<Case> cases = {
-      {"shorter than the RIFF header", Bytes(good.begin(), good.begin() + 11)},
       {"not RIFF", [&] { Bytes b = good; b[0] = 'X'; return b; }()},
       {"not WAVE", [&] { Bytes b = good; b[8] = 'A'; return b; }()},
       {"no format", Riff({{"data", Bytes(4)}})},
       {"format too short", Riff({{"fmt ", Bytes(fmt.begin(), fmt.begin() + 10)}, {"data", Bytes(4)}})},
-      {"data beyond the end", Bytes(good.begin(), good.end() - 1)},
   };
-  for (const auto& c : cases) {
-    std::string error;
-    try {
-      DecodeWave(c.bytes.data(), c.bytes.size());
-    } catch (const EStreamError& e) {
-      error = e.what();
-    }
-    EXPECT_EQ(error, "Wave is invalid") << c.what;
+  for (const auto& c : cases) EXPECT_EQ(WaveError(c.bytes), "Wave is invalid") << c.what;
+}
+
+TEST(Wave, AnImageCutShortIsAReadErrorWhereItsBytesAreRead) {
+  // RIFF header 0..11, "fmt " header 12..19 and body 20..35, "data" header
+  // 36..43 and body 44..47. A chunk header cut short ends the chunk list
+  // (here before any format: no sound); the bytes of a format or of the
+  // samples cut short are a read error.
+  const Bytes good = Riff({{"fmt ", PcmFormat(1, 8000, 16)}, {"data", Bytes(4)}});
+  ASSERT_EQ(good.size(), 48u);
+  const struct {
+    size_t end;
+    const char* error;
+  } parts[] = {{12, "Stream read error"}, {20, "Wave is invalid"}, {36, "Stream read error"}, {44, ""},
+               {48, "Stream read error"}};
+  size_t part = 0;
+  for (size_t n = 0; n < good.size(); ++n) {
+    while (n >= parts[part].end) ++part;
+    EXPECT_EQ(WaveError(Bytes(good.begin(), good.begin() + std::ptrdiff_t(n))), parts[part].error)
+        << "cut after " << n << " bytes";
   }
+  EXPECT_EQ(WaveError(good), "");
+  // A chunk of another kind may run past the end: it is skipped, unread.
+  Bytes overlong = Riff({{"fmt ", PcmFormat(1, 8000, 16)}, {"LIST", Bytes(8)}});
+  overlong[40] = 200;  // the LIST chunk's size
+  EXPECT_EQ(WaveError(overlong), "");
 }

@@ -27,6 +27,9 @@ TEST_F(MainFormTest, StartUpShowsTheMainMenuInAWindow) {
   EXPECT_EQ(MenuButtonCount, 6);
   EXPECT_TRUE(form->MDXDraw.Initialized());
   EXPECT_FALSE(null.FullScreen);
+  // An 800 x 600 window centred on the 1920 x 1080 desktop.
+  EXPECT_EQ(null.Placement.X, 560);
+  EXPECT_EQ(null.Placement.Y, 240);
   EXPECT_GE(null.CursorCount, 1);  // the menus show the mouse cursor
   EXPECT_EQ(HighScores[1].Name, "ANONYMOUS");  // no save files: the default table
   Tick();
@@ -181,7 +184,11 @@ TEST_F(MainFormTest, AltEnterSwitchesTheDisplayAndActivatesTheSelection) {
   MenuSelection = 1;  // clear the table: stays on the screen
   Key(VK_RETURN, true, ssAlt);
   EXPECT_FALSE(null.FullScreen);
-  EXPECT_EQ(null.Placement.X, 33);  // the window went back where it was
+  // Back to the size it had before, centred on the desktop.
+  EXPECT_EQ(null.Placement.Width, 800);
+  EXPECT_EQ(null.Placement.Height, 600);
+  EXPECT_EQ(null.Placement.X, 560);
+  EXPECT_EQ(null.Placement.Y, 240);
   EXPECT_EQ(GameScreen, HighScoreScreen);
 }
 

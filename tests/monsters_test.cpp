@@ -52,6 +52,67 @@ class MonstersTest : public GameHarness {
   }
 };
 
+TEST_F(MonstersTest, EveryKindStartsWithItsTableValues) {
+  struct Weapon {
+    uint8_t bullet;
+    int32_t first, reload;  // ms
+  };
+  struct Case {
+    int kind;
+    const char* image;
+    int z;
+    double velX, velY;
+    int32_t hitPoints, score, damage;
+    int32_t driftMin, driftMax;
+    bool muzzleFromLeft;
+    std::vector<std::pair<double, double>> flames;  // offsets from X, Y
+    std::vector<Weapon> weapons;
+  };
+  const Case cases[] = {
+      {1, "Monster1Right", 5, 0, 0, 1, 10, 0, 0, 0, false, {}, {}},
+      {2, "Monster2", 6, 20, 20, 1, 10, 0, 50, 100, true, {{-4, 42}, {30, 42}}, {}},
+      {3, "Monster3Right", 6, 200, 0, 2, 20, 0, 0, 0, false, {{-11, 0}}, {}},
+      {4, "Monster4Right", 5, 0, 0, 2, 20, 1, 0, 0, false, {}, {{1, 1000, 1000}}},
+      {5, "Monster5", 6, -100, -100, 1, 20, 1, 0, 0, true, {{-4, 44}, {30, 44}}, {}},
+      {6, "Monster6", 6, 100, 100, 2, 30, 2, 50, 80, true, {{-4, 41}, {30, 41}}, {{2, 1500, 1500}, {3, 1000, 1000}}},
+      {7, "Monster7", 6, -50, 0, 2, 30, 5, 0, 0, true, {{78, 0}}, {{4, 2000, 2000}, {5, 3000, 3000}}},
+  };
+  OpenField();
+  for (const Case& c : cases) {
+    TMonster* m = Monster(c.kind, 300, 200);
+    ASSERT_NE(m, nullptr) << c.kind;
+    EXPECT_EQ(m->Image->Name(), c.image) << c.kind;
+    EXPECT_EQ(m->Z(), c.z) << c.kind;
+    EXPECT_EQ(m->VelX, c.velX) << c.kind;
+    EXPECT_EQ(m->VelY, c.velY) << c.kind;
+    EXPECT_EQ(m->HitPoints, c.hitPoints) << c.kind;
+    EXPECT_EQ(m->ScoreValue, c.score) << c.kind;
+    EXPECT_EQ(m->BulletDamage, c.damage) << c.kind;
+    EXPECT_EQ(m->DriftMin, c.driftMin) << c.kind;
+    EXPECT_EQ(m->DriftMax, c.driftMax) << c.kind;
+    EXPECT_EQ(m->MuzzleFromLeft, c.muzzleFromLeft) << c.kind;
+    EXPECT_EQ(m->DirectionalFlames, c.kind == 3 || c.kind == 7) << c.kind;
+    ASSERT_EQ(m->FlameCount, int32_t(c.flames.size())) << c.kind;
+    for (size_t i = 0; i < c.flames.size(); ++i) {
+      EXPECT_EQ(m->Flames[i + 1]->X - m->X, c.flames[i].first) << c.kind << " flame " << i + 1;
+      EXPECT_EQ(m->Flames[i + 1]->Y - m->Y, c.flames[i].second) << c.kind << " flame " << i + 1;
+    }
+    ASSERT_EQ(m->WeaponCount, int32_t(c.weapons.size())) << c.kind;
+    for (size_t n = 1; n <= c.weapons.size(); ++n) {
+      EXPECT_EQ(m->WeaponBullet[n], c.weapons[n - 1].bullet) << c.kind << " weapon " << n;
+      EXPECT_EQ(m->WeaponTimer[n], c.weapons[n - 1].first) << c.kind << " weapon " << n;
+      m->WeaponTimer[n] = 0;  // due: it triggers on the next tick and reloads
+    }
+    Tick();
+    for (size_t n = 1; n <= c.weapons.size(); ++n)
+      EXPECT_EQ(m->WeaponTimer[n], c.weapons[n - 1].reload) << c.kind << " weapon " << n;
+    RemoveMonster(m->Slot);
+    for (int i = 1; i <= kBulletSlots; ++i)
+      if (BulletUsed[size_t(i)]) RemoveBullet(i);
+    Tick();
+  }
+}
+
 TEST_F(MonstersTest, PlayerBulletThroughTwoMonstersWoundsBoth) {
   OpenField();
   // Two slime walkers (1 hit point, 10 points each), off any platform so
@@ -129,15 +190,19 @@ TEST_F(MonstersTest, HomingMonsterClosesAQuarterOfTheDistancePerSecond) {
 }
 
 TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
+  // The hero stands inside the blast's picture (84 x 84 from 20 left and
+  // 50 above the bomb) but clear of the bomb itself.
   struct Case {
     const char* name;
     double x, y;
+    double heroX;
   } cases[] = {
-      {"falling onto the floor", 300, 450},
-      {"dropped beyond the right edge", 820, 150},
+      {"falling onto the floor", 300, 450, 330},
+      {"dropped beyond the right edge", 820, 150, 753},  // as far right as the hero goes
   };
   OpenField();
   for (const Case& c : cases) {
+    Player->X = c.heroX;
     std::vector<std::string> sounds;
     PlaySoundObserver = [&](const std::string& s) { sounds.push_back(s); };
     TBullet* bomb = Shot(4, 1, 5, c.x, c.y);
@@ -147,6 +212,10 @@ TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
     EXPECT_EQ(bomb->Y, FieldBottom - bomb->Height) << c.name;
     EXPECT_FALSE(bomb->Visible) << c.name;
     ASSERT_NE(bomb->Blast, nullptr) << c.name;
+    const TFire& blast = *bomb->Blast;
+    ASSERT_TRUE(RectsTouch(blast.X, blast.Y, blast.Width, blast.Height, Player->X + Player->ItemBoxLeft, Player->Y,
+                           Player->ItemBoxWidth, Player->Height))
+        << c.name;
     EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "Bomb_Explosion"), 1) << c.name;
     // The bomb and its blast go once the blast has played (at once outside).
     for (int i = 0; i < 100 && BulletUsed[size_t(slot)]; ++i) Tick();

@@ -2,6 +2,7 @@
 // and the timing run.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -90,6 +91,62 @@ TEST_F(ReplayTest, Arguments) {
   for (const char* bad : {"--ticks", "--ticks ten", "--start level", "--level 2", "--frame-rate 0", "--shot 5",
                           "--seed -1", "--bogus", "--script /no/such/file", "--random-input x"})
     EXPECT_THROW(Parse(bad), replay::TReplayError) << bad;
+}
+
+TEST_F(ReplayTest, NumbersOutOfTheirRangeSayTheRange) {
+  struct Case {
+    const char* args;
+    const char* error;
+  } cases[] = {
+      {"--start game --level 2147483647", "--level must be from 1 to 1000, not 2147483647"},
+      {"--start game --level 99999999999", "--level must be from 1 to 1000, not 99999999999"},
+      {"--level 0", "--level must be from 1 to 1000, not 0"},
+      {"--ticks 10000001", "--ticks must be from 0 to 10000000, not 10000001"},
+      {"--ticks -1", "--ticks must be from 0 to 10000000, not -1"},
+      {"--ticks 5 --shot 0:a.png", "--shot tick must be from 1 to 10000000, not 0"},
+      {"--ticks 5 --shot 6:a.png", "--shot at tick 6 comes after the last tick (5)"},
+      {"--frame-rate 1e-300", "--frame-rate must be from 1 to 1000"},
+      {"--frame-rate 1001", "--frame-rate must be from 1 to 1000"},
+      {"--frame-rate nan", "--frame-rate must be from 1 to 1000"},
+      {"--frame-rate inf", "--frame-rate must be from 1 to 1000"},
+  };
+  for (const Case& c : cases) {
+    try {
+      Parse(c.args);
+      ADD_FAILURE() << "accepted: " << c.args;
+    } catch (const replay::TReplayError& e) {
+      EXPECT_STREQ(e.what(), c.error) << c.args;
+    }
+  }
+  const replay::TOptions o = Parse("--start game --level 1000 --ticks 10000000 --shot 10000000:a.png --frame-rate 1");
+  EXPECT_EQ(o.Level, 1000);
+  EXPECT_EQ(o.Ticks, 10000000);
+}
+
+TEST_F(ReplayTest, ScriptsAreReadWithinBounds) {
+  std::filesystem::create_directory("folder");
+  std::ofstream("long.txt") << "1 type " << std::string(replay::kMaxScriptLine, 'A') << "\n";
+  std::ofstream("longest.txt") << "1 type " << std::string(replay::kMaxScriptLine - 7, 'A') << "\n";
+  std::ofstream("many.txt") << std::string(replay::kMaxScriptBytes, '\n') << "1 +Up\n";
+  struct Case {
+    const char* file;
+    const char* error;  // "" when read
+  } cases[] = {
+      {"/dev/zero", "/dev/zero: script line 1: longer than 4096 characters"},
+      {"folder", "cannot read script folder: it is a folder"},
+      {"long.txt", "long.txt: script line 1: longer than 4096 characters"},
+      {"many.txt", "many.txt: script larger than 4 MB"},
+      {"longest.txt", ""},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    try {
+      Parse(std::string("--script ") + c.file);
+    } catch (const replay::TReplayError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.error) << c.file;
+  }
 }
 
 TEST_F(ReplayTest, SameSeedAndScriptGiveTheSameTraceBytes) {

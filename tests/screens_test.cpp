@@ -105,6 +105,102 @@ TEST_F(ScreensTest, MainMenuPointerFollowsTheSelection) {
   }
 }
 
+TEST_F(ScreensTest, EveryScreenHasItsButtonsAndCaptionsInPlace) {
+  struct Button {
+    const char *normal, *highlight;
+    int pattern, x, y;
+  };
+  struct Caption {
+    const TCaption* const* sprite;
+    const char* image;
+    int x, y, z;
+  };
+  struct Screen {
+    int from;  // the main-menu button that leads there (0: the main menu itself)
+    uint8_t screen;
+    int selection;
+    std::vector<Button> buttons;
+    std::vector<Caption> captions;
+  };
+  // The main menu's normal look is "_Active", the others' "_Inactive".
+  const Screen screens[] = {
+      {0, MainMenu, 1,
+       {{"MainMenuButtons_Active", "MainMenuButtons_Inactive", 0, 270, 190},
+        {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 1, 270, 238},
+        {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 2, 270, 286},
+        {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 3, 270, 334},
+        {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 4, 270, 382},
+        {"MainMenu_Exit_Active", "MainMenu_Exit_Inactive", 0, 270, 429}},
+       {{&MenuPointer, "BombPointer", 224, 191, 6}}},
+      {2, Options, 5,
+       {{"Options_Button_Inactive", "Options_Button_Active", 1, 31, 221},
+        {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 269},
+        {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 317},
+        {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 365},
+        {"Options_BackButton_Inactive", "Options_BackButton_Active", 1, 57, 460}},
+       {{&OptionsCaption, "OptionsTable", 26, 126, 6}}},
+      {3, HighScoreScreen, 3,
+       {{"ClearButton_Inactive", "ClearButton_Active", 1, 47, 470},
+        {"ViewButton_Inactive", "ViewButton_Active", 1, 354, 471},
+        {"BackButton_Inactive", "BackButton_Active", 1, 237, 515}},
+       {{&HighScoreCaption, "HighScoreTable", 26, 126, 6}}},
+      {4, Help, 2,
+       {{"Help_PreviousButton_Inactive", "Help_PreviousButton_Active", 1, 48, 448},
+        {"Help_NextButton_Inactive", "Help_NextButton_Active", 1, 486, 447},
+        {"Help_BackButton_Inactive", "Help_BackButton_Active", 1, 237, 495}},
+       {{&HelpCaption, "Help1", 26, 126, 6}}},
+  };
+  for (const Screen& sc : screens) {
+    if (sc.from) {
+      MenuSelection = sc.from;
+      Press(VK_RETURN);
+    }
+    ASSERT_EQ(GameScreen, sc.screen) << sc.from;
+    EXPECT_EQ(MenuSelection, sc.selection) << sc.from;
+    ASSERT_EQ(MenuButtonCount, int(sc.buttons.size())) << sc.from;
+    EXPECT_EQ(Background->Image, form->MDXImageList.Items.Find("MainMenuBackground")) << sc.from;
+    for (size_t i = 0; i < sc.buttons.size(); ++i) {
+      const Button& want = sc.buttons[i];
+      const TMenuButton& b = *MenuButtons[i + 1];
+      const std::string where = std::to_string(sc.from) + "/" + std::to_string(i + 1);
+      EXPECT_EQ(b.NormalImage, want.normal) << where;
+      EXPECT_EQ(b.HighlightImage, want.highlight) << where;
+      EXPECT_EQ(b.NormalPattern, want.pattern) << where;
+      EXPECT_EQ(b.HighlightPattern, want.pattern) << where;
+      EXPECT_EQ(b.X, want.x) << where;
+      EXPECT_EQ(b.Y, want.y) << where;
+      EXPECT_EQ(b.Z(), 7) << where;
+    }
+    for (const Caption& c : sc.captions) {
+      const TCaption& caption = **c.sprite;
+      EXPECT_EQ(caption.Image->Name(), c.image);
+      EXPECT_EQ(caption.X, c.x) << c.image;
+      EXPECT_EQ(caption.Y, c.y) << c.image;
+      EXPECT_EQ(caption.Z(), c.z) << c.image;
+    }
+    if (sc.screen == Options) {
+      EXPECT_EQ(TextCursor->Image->Name(), "Cursor");
+      EXPECT_EQ(TextCursor->X, 292);
+      EXPECT_EQ(TextCursor->Y, 390);
+      EXPECT_EQ(TextCursor->Z(), 7);
+      EXPECT_FALSE(TextCursor->Active);
+    }
+    if (sc.screen == MainMenu) {
+      // The pointer beside each button.
+      const int pointerY[] = {191, 239, 289, 336, 382, 432};
+      for (int i = 1; i <= 6; ++i) {
+        MenuSelection = i;
+        Tick();
+        EXPECT_EQ(MenuPointer->Y, pointerY[i - 1]) << i;
+      }
+      MenuSelection = 1;
+    } else {
+      MenuSelection = MenuButtonCount;  // back
+      Press(VK_RETURN);
+    }
+  }
+}
+
 TEST_F(ScreensTest, EveryScreenAndBackLeavesNoSprite) {
   const int before = Sprites();
   // Options, high scores, help, each entered and left by the keyboard.
@@ -280,6 +376,28 @@ TEST_F(ScreensTest, TheOptionsTextStopsAtItsByteBound) {
   Type(' ');
   Type(' ');
   EXPECT_EQ(GameOptions.AddText.size(), kMaxTextBytes);
+}
+
+TEST_F(ScreensTest, OptionsTextTakesLettersUpToItsExactLimit) {
+  MenuSelection = 2;
+  Press(VK_RETURN);
+  MenuSelection = 4;
+  Press(VK_RETURN);
+  ASSERT_TRUE(TextEditActive());
+  const int W = TextCursor->Width;
+  // Letters while the pen is left of 526 less the cursor's width; spaces
+  // whatever the width.
+  const struct {
+    int textEndX;
+    char key;
+    const char* want;
+  } cases[] = {{525 - W, 'q', "ABQ"}, {526 - W, 'q', "AB"}, {526 - W, ' ', "AB "}, {9999, 8, "A"}};
+  for (const auto& c : cases) {
+    GameOptions.AddText = "AB";
+    TextEndX = c.textEndX;
+    Type(c.key);
+    EXPECT_EQ(GameOptions.AddText, c.want) << c.textEndX << " '" << c.key << "'";
+  }
 }
 
 TEST_F(ScreensTest, EnterOnTheTextRowStartsAndStopsEditing) {

@@ -242,6 +242,59 @@ TEST_F(BackgroundTest, TiledMapCoversTheSurfaceFromItsOffset) {
   EXPECT_EQ(At(799, 599), kRed);  // column 12 from the map's start: cell 12 mod 2 = 0
 }
 
+TEST_F(BackgroundTest, TiledMapReachesPastEveryEdgeAtAnyOffset) {
+  // Twelve 64 x 64 patterns, each its own colour, on a 4 x 3 map whose
+  // cell (c, r) holds pattern 4r + c: a pixel tells which cell was drawn.
+  auto colour = [](int p) { return uint32_t((p + 1) * 16) << 16 | uint32_t(255 - p * 16); };
+  TPictureCollectionItem* tiles = list.Items.Add();
+  tiles->SetName("Twelve");
+  tiles->SetPatternWidth(64);
+  tiles->SetPatternHeight(64);
+  tiles->Transparent = false;
+  tiles->Picture = MakePicture(12 * 64, 64, [&](int x, int) { return colour(x / 64); });
+  tiles->Restore();
+  auto shown = [&](int x, int y) {
+    for (int p = 0; p < 12; ++p)
+      if (At(x, y) == PixelToRGB565(colour(p))) return p;
+    return -1;
+  };
+  auto* bg = new TBackgroundSprite(&engine);
+  bg->Image = tiles;
+  bg->Tile = true;
+  bg->SetMapSize(4, 3);
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 4; ++c) bg->SetCell(c, r, 4 * r + c);
+  struct Probe {
+    int x, y, pattern;
+  };
+  struct Case {
+    double x, y;
+    std::vector<Probe> probes;
+  } cases[] = {
+      // The column and row before the first cell show at the top left:
+      // cell (3, 2) wraps round to it.
+      {10, 20, {{0, 0, 11}, {10, 20, 0}, {9, 599, 3}, {799, 19, 8}, {799, 599, 0}}},
+      // Cells start 63 left of and above the corner: the 14th column and
+      // the 11th row of tiles reach the right and bottom edges.
+      {-63, -63, {{0, 0, 0}, {1, 1, 5}, {799, 599, 5}}},
+      // Whole cells off to the top left: the map goes on with cell (3, 2).
+      {-200, -130, {{0, 0, 11}, {56, 62, 0}, {799, 599, 11}}},
+      // Whole cells to the right: the tiles left of them count back round.
+      {100, 0, {{0, 0, 2}, {36, 0, 3}, {100, 64, 4}}},
+  };
+  for (const Case& c : cases) {
+    display->Surface()->Fill(7);
+    bg->X = c.x;
+    bg->Y = c.y;
+    engine.Draw();
+    for (const Probe& p : c.probes) EXPECT_EQ(shown(p.x, p.y), p.pattern) << c.x << "," << c.y << ": " << p.x << "," << p.y;
+    int bare = 0;
+    for (int y = 0; y < 600; ++y)
+      for (int x = 0; x < 800; ++x) bare += At(x, y) == 7;
+    EXPECT_EQ(bare, 0) << c.x << "," << c.y;
+  }
+}
+
 TEST_F(BackgroundTest, UntiledMapDrawsOnlyItsCells) {
   auto* bg = new TBackgroundSprite(&engine);
   bg->Image = image;

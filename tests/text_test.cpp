@@ -136,6 +136,14 @@ TEST_F(TextTest, RightAlignedNumbersAndTheIntroText) {
     EXPECT_EQ(FirstLit(31, 100, 200), c.scoreX) << c.score;
     EXPECT_EQ(FirstLit(31, 200, 300), c.livesX) << c.lives;
   }
+  // "L E V E L" and three spaces before the number: each space advances
+  // Trunc(30 x 0.2) = 6, each glyph its width less 1.5, truncated.
+  Surface().Fill(0);
+  PlayState = LevelIntro;
+  Level = 7;
+  DrawHud();
+  EXPECT_EQ(Columns(290, 200, 600, kLit), (std::vector<int>{326, 347, 370, 396, 419, 452}));
+
   // The numbers slide in with the left panel.
   Surface().Fill(0);
   PlayState = Running;

@@ -1,6 +1,11 @@
 #include "engine/Archive.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "engine/ArchiveFormat.h"
 #include "engine/Errors.h"
@@ -9,14 +14,36 @@
 
 namespace fusewick {
 
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-  if (!in) throw EInOutError("Cannot open file \"" + fileName + "\"");
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw EInOutError("Cannot read file \"" + fileName + "\"");
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) throw EInOutError("Cannot read file \"" + fileName + "\"");
+std::vector<uint8_t> ReadWholeFile(const std::string& fileName, size_t maxBytes) {
+  const std::string name = "\"" + fileName + "\"";
+  // Opened without waiting: a FIFO would otherwise hold the program until
+  // something writes to it. Only a plain file is read.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) throw EInOutError("Cannot open file " + name + ": " + std::strerror(errno));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) throw EInOutError("Cannot read file " + name + ": " + std::strerror(errno));
+  if (S_ISDIR(st.st_mode)) throw EInOutError("Cannot read file " + name + ": it is a folder");
+  if (!S_ISREG(st.st_mode)) throw EInOutError("Cannot read file " + name + ": it is not a plain file");
+  if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes)
+    throw EInOutError("Cannot read file " + name + ": it is larger than " +
+                      (maxBytes % (1 << 20) == 0 ? std::to_string(maxBytes >> 20) + " MB"
+                                                 : std::to_string(maxBytes) + " bytes"));
+  // The bytes that were there when it was opened; a file cut shorter
+  // meanwhile gives what is left.
+  std::vector<uint8_t> bytes(size_t(st.st_size));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw EInOutError("Cannot read file " + name + ": " + std::strerror(errno));
+    if (n == 0) break;
+    got += size_t(n);
+  }
+  bytes.resize(got);
   return bytes;
 }
 

@@ -214,25 +214,34 @@ std::string ReadContainerHead(TObjectReader& r) {
   return r.ObjectHeader();
 }
 
-void ReadPictureData(TObjectReader& r, TImageArchiveItem& item) {
+// What the pictures of one archive may decode to, all together: a few
+// bytes of run-length data or one-bit rows can stand for many pixels.
+struct TPictureBudget {
+  int64_t Pixels = 0;
+};
+
+void ReadPictureData(TObjectReader& r, TImageArchiveItem& item, TPictureBudget& budget) {
   auto [data, size] = r.Binary();
   TObjectReader payload(data, size);
   const std::string graphicClass = payload.ShortString();
   item.Picture.reset();
   if (!SameText(graphicClass, "TDIB")) return;  // not a registered graphic: no picture
   const size_t rest = payload.Remaining();
+  if (rest == 0) return;  // an empty bitmap: no picture
   const uint8_t* dib = payload.Take(rest);
-  TDIB pic = DecodeDib(dib, rest);
-  if (pic.Empty()) return;
-  item.Picture = std::make_shared<TDIB>(std::move(pic));
+  const TDibLayout layout = ReadDibLayout(dib, rest);
+  const int64_t pixels = int64_t(layout.Width) * (layout.Height < 0 ? -int64_t(layout.Height) : layout.Height);
+  if (pixels > kMaxArchivePixels - budget.Pixels) throw EStreamError("DIB is invalid");
+  budget.Pixels += pixels;
+  item.Picture = std::make_shared<TDIB>(DecodeDib(dib, rest));
 }
 
-void ReadImageItem(TObjectReader& r, TImageArchiveItem& item) {
+void ReadImageItem(TObjectReader& r, TImageArchiveItem& item, TPictureBudget& budget) {
   for (std::string name; !(name = r.ShortString()).empty();) {
     if (SameText(name, "Name")) item.Name = r.String();
     else if (SameText(name, "PatternHeight")) item.PatternHeight = r.Integer();
     else if (SameText(name, "PatternWidth")) item.PatternWidth = r.Integer();
-    else if (SameText(name, "Picture.Data")) ReadPictureData(r, item);
+    else if (SameText(name, "Picture.Data")) ReadPictureData(r, item, budget);
     else if (SameText(name, "SkipHeight")) item.SkipHeight = r.Integer();
     else if (SameText(name, "SkipWidth")) item.SkipWidth = r.Integer();
     else if (SameText(name, "SystemMemory")) item.SystemMemory = r.Bool();
@@ -261,14 +270,16 @@ void ReadWaveItem(TObjectReader& r, TWaveArchiveItem& item) {
 }
 
 // Items of the root's "List" collection; reading one item or more first
-// removes the items already there. Only whole items are kept.
-template <typename Item>
-void ReadItems(TObjectReader& r, std::vector<Item>& items, void (*readItem)(TObjectReader&, Item&)) {
+// removes the items already there. Only whole items are kept, and no more
+// than kMaxArchiveItems of them (each item costs memory beyond its bytes).
+template <typename Item, typename ReadItem>
+void ReadItems(TObjectReader& r, std::vector<Item>& items, ReadItem readItem) {
   if (r.Byte() != vaCollection) InvalidFormat();
   bool first = true;
   r.ReadCollection([&] {
     if (first) items.clear();
     first = false;
+    if (items.size() >= kMaxArchiveItems) InvalidFormat();
     Item item;
     readItem(r, item);
     items.push_back(std::move(item));
@@ -316,6 +327,7 @@ std::string ReadArchiveClassName(const uint8_t* data, size_t size) {
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into) {
   TObjectReader r(data, size);
   ReadContainerHead(r);
+  TPictureBudget budget;
   for (std::string name; !(name = r.ShortString()).empty();) {
     if (SameText(name, "List.ColorTable")) {
       auto [table, n] = r.Binary();
@@ -324,7 +336,8 @@ void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into) {
       std::memcpy(t.data(), table, n);
       into.ColorTable = t;
     } else if (SameText(name, "List")) {
-      ReadItems<TImageArchiveItem>(r, into.Items, ReadImageItem);
+      ReadItems<TImageArchiveItem>(r, into.Items,
+                                   [&](TObjectReader& in, TImageArchiveItem& item) { ReadImageItem(in, item, budget); });
     } else {
       InvalidFormat();
     }

@@ -19,12 +19,6 @@
 
 namespace fusewick {
 
-// A stream that ends before the value being read: "Stream read error".
-class EReadError : public EStreamError {
- public:
-  using EStreamError::EStreamError;
-};
-
 // Value type bytes of the object stream.
 enum TValueType : uint8_t {
   vaNull = 0, vaList = 1, vaInt8 = 2, vaInt16 = 3, vaInt32 = 4, vaExtended = 5,
@@ -79,11 +73,19 @@ struct TWaveArchive {
   std::vector<TWaveArchiveItem> Items;
 };
 
+// Bounds of what the readers take, far beyond the game's own archives: the
+// items of one collection, and the pixels of all pictures of one archive
+// together (a few bytes of run-length data can stand for many pixels).
+constexpr size_t kMaxArchiveItems = 65536;
+constexpr int64_t kMaxArchivePixels = 32 * 1024 * 1024;
+
 // Read an archive held in memory. Items are appended to `into` as they are
 // read, so after an error the items read before it are still there. Raises
 // EStreamError: "Invalid stream format" (container header, signature,
-// unexpected structure), "DIB is invalid", "Wave is invalid", and
-// EReadError "Stream read error" when the bytes end early.
+// unexpected structure, more items than the bound), "DIB is invalid"
+// (also for pictures beyond the pixel bound), "Wave is invalid", and
+// EReadError "Stream read error" when the bytes end early, in the stream
+// or inside a bitmap or RIFF image.
 void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into);
 void ReadWaveArchive(const uint8_t* data, size_t size, TWaveArchive& into);
 

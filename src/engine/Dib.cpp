@@ -11,6 +11,8 @@ namespace fusewick {
 namespace {
 
 [[noreturn]] void Invalid() { throw EStreamError("DIB is invalid"); }
+// The payload ends before the part of the bitmap being read.
+[[noreturn]] void CutShort() { throw EReadError("Stream read error"); }
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
@@ -53,34 +55,40 @@ struct Channel {
 
 TDibLayout ReadDibLayout(const uint8_t* data, size_t size) {
   TDibLayout l;
+  // The header size; a payload of 1 to 3 bytes is no bitmap at all.
   if (size < 4) Invalid();
   l.HeaderSize = U32(data);
+  if (l.HeaderSize != 12 && l.HeaderSize != 40) Invalid();
+  if (size < l.HeaderSize) CutShort();
   uint32_t colorsUsed = 0;
   if (l.HeaderSize == 12) {
-    if (size < 12) Invalid();
     l.Width = U16(data + 4);
     l.Height = U16(data + 6);
     l.BitCount = U16(data + 10);
-  } else if (l.HeaderSize == 40) {
-    if (size < 40) Invalid();
+  } else {
     l.Width = int32_t(U32(data + 4));
     l.Height = int32_t(U32(data + 8));
     l.BitCount = U16(data + 14);
     l.Compression = U32(data + 16);
     l.ImageSize = U32(data + 20);
     colorsUsed = U32(data + 32);
-  } else {
-    Invalid();
   }
 
-  switch (l.BitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
-    default: Invalid();
+  // Colour masks with bit fields, then the colour table: their bytes are
+  // read before the pixels are looked at.
+  l.MaskBytes = l.Compression == 3 ? 12 : 0;
+  l.ColorCount = colorsUsed;
+  if (l.ColorCount == 0 && l.BitCount <= 8) l.ColorCount = 1u << l.BitCount;
+  l.ColorCount = std::min<uint32_t>(l.ColorCount, 256);
+  l.TableBytes = size_t(l.ColorCount) * (l.HeaderSize == 12 ? 3 : 4);
+  size_t need = l.HeaderSize;
+  for (size_t part : {l.MaskBytes, l.TableBytes}) {
+    if (part > size - need) CutShort();
+    need += part;
   }
-  int64_t rows = l.Height < 0 ? -int64_t(l.Height) : int64_t(l.Height);
-  if (l.Width <= 0 || rows == 0 || l.Width > kMaxDibSide || rows > kMaxDibSide ||
-      int64_t(l.Width) * rows > kMaxDibPixels)
-    Invalid();
+
+  // The pixel layout: compressions and bit counts this reader decodes, and
+  // no picture larger than the game could hold.
   switch (l.Compression) {
     case 0: break;
     case 1: if (l.BitCount != 8 || l.Height < 0) Invalid(); break;   // RLE8, bottom-up only
@@ -88,23 +96,21 @@ TDibLayout ReadDibLayout(const uint8_t* data, size_t size) {
     case 3: if (l.BitCount != 16 && l.BitCount != 32) Invalid(); break;
     default: Invalid();
   }
-
-  l.MaskBytes = l.Compression == 3 ? 12 : 0;
-  l.ColorCount = colorsUsed;
-  if (l.ColorCount == 0 && l.BitCount <= 8) l.ColorCount = 1u << l.BitCount;
-  l.ColorCount = std::min<uint32_t>(l.ColorCount, 256);
-  l.TableBytes = size_t(l.ColorCount) * (l.HeaderSize == 12 ? 3 : 4);
+  switch (l.BitCount) {
+    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    default: Invalid();
+  }
+  const int64_t rows = l.Height < 0 ? -int64_t(l.Height) : int64_t(l.Height);
+  if (l.Width <= 0 || rows == 0 || l.Width > kMaxDibSide || rows > kMaxDibSide ||
+      int64_t(l.Width) * rows > kMaxDibPixels)
+    Invalid();
   if (l.Compression == 1 || l.Compression == 2) {
     l.PixelBytes = l.ImageSize;
   } else {
-    int64_t rowSize = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
+    const int64_t rowSize = (int64_t(l.Width) * l.BitCount + 31) / 32 * 4;
     l.PixelBytes = size_t(rowSize * rows);
   }
-  size_t need = l.HeaderSize;
-  for (size_t part : {l.MaskBytes, l.TableBytes, l.PixelBytes}) {
-    if (part > size - need) Invalid();
-    need += part;
-  }
+  if (l.PixelBytes > size - need) CutShort();
   return l;
 }
 

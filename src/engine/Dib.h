@@ -16,12 +16,15 @@ constexpr int32_t kMaxDibSide = 16384;
 constexpr int64_t kMaxDibPixels = 16 * 1024 * 1024;
 
 // Decodes a bitmap into 0x00RRGGBB pixels. An empty payload is an empty
-// picture; anything malformed raises EStreamError "DIB is invalid". Reads
-// nothing outside [data, data + size).
+// picture. A payload that ends inside the header, the masks, the colour
+// table or the pixels raises EReadError "Stream read error"; one of 1 to 3
+// bytes, a header, compression or bit count the reader does not know, and
+// a picture beyond the sizes above raise EStreamError "DIB is invalid".
+// Reads nothing outside [data, data + size).
 TDIB DecodeDib(const uint8_t* data, size_t size);
 
 // Layout facts of a bitmap header that the archive tool and the .bmp
-// importer need; raises "DIB is invalid" like DecodeDib.
+// importer need; raises like DecodeDib.
 struct TDibLayout {
   uint32_t HeaderSize = 0;   // 12 (core) or 40 (info)
   int32_t Width = 0;

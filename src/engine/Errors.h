@@ -29,6 +29,12 @@ FUSEWICK_ERROR_CLASS(EInOutError);   // a file that cannot be opened or read
 
 #undef FUSEWICK_ERROR_CLASS
 
+// A stream that ends before the value being read: "Stream read error".
+class EReadError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
 // printf-style formatting of a message with one argument.
 std::string Format(const char* fmt, const std::string& arg);
 std::string Format(const char* fmt, long long arg);

@@ -9,6 +9,8 @@ namespace fusewick {
 namespace {
 
 [[noreturn]] void Invalid() { throw EStreamError("Wave is invalid"); }
+// The image ends before the part being read.
+[[noreturn]] void CutShort() { throw EReadError("Stream read error"); }
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
@@ -19,7 +21,8 @@ constexpr size_t kMinFormatBytes = 16;
 }  // namespace
 
 TWaveData DecodeWave(const uint8_t* data, size_t size) {
-  if (size < 12 || std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) Invalid();
+  if (size < 12) CutShort();
+  if (std::memcmp(data, "RIFF", 4) != 0 || std::memcmp(data + 8, "WAVE", 4) != 0) Invalid();
   TWaveData wave;
   bool haveFormat = false;
   size_t pos = 12;
@@ -31,15 +34,16 @@ TWaveData DecodeWave(const uint8_t* data, size_t size) {
     const bool isFormat = std::memcmp(id, "fmt ", 4) == 0;
     const bool isData = std::memcmp(id, "data", 4) == 0;
     if (isFormat || isData) {
-      // The bytes must all be there; a cut-off sound is not a sound.
-      if (chunkSize > size - pos) Invalid();
+      // The bytes must all be there: they are copied.
+      if (chunkSize > size - pos) CutShort();
       std::vector<uint8_t>& into = isFormat ? wave.Format : wave.Samples;
       into.assign(data + pos, data + pos + chunkSize);
       if (isFormat) haveFormat = true;
     }
-    if (chunkSize > size - pos) break;
+    if (chunkSize > size - pos) break;  // skipped past the end: no more chunks
     pos += chunkSize;
   }
+  // Without a format the samples cannot be played.
   if (!haveFormat || wave.Format.size() < kMinFormatBytes) Invalid();
   return wave;
 }

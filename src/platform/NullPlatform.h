@@ -38,6 +38,7 @@ class NullPlatform : public Platform {
   bool FailPresenter = false;  // CreatePresenter answers false
   bool FailFullScreen = false;
   bool Lost = false;           // the presenter reports a lost device
+  int DesktopWidth = 1920, DesktopHeight = 1080;  // where CenterWindow centres
 
   // --- what tests read back
   bool Open = false;
@@ -71,7 +72,10 @@ class NullPlatform : public Platform {
     return true;
   }
   void SetWindowPlacement(const WindowPlacement& p) override { Placement = p; }
-  void CenterWindow() override {}
+  void CenterWindow() override {
+    Placement.X = (DesktopWidth - Placement.Width) / 2;
+    Placement.Y = (DesktopHeight - Placement.Height) / 2;
+  }
   bool IsForeground() override { return Foreground; }
   bool PollEvent(Event& e) override {
     if (Events.empty()) return false;

@@ -14,6 +14,7 @@
 #include "Manifest.h"
 #include "Png.h"
 #include "Sheet.h"
+#include "engine/Archive.h"
 #include "engine/ArchiveFormat.h"
 #include "engine/Dib.h"
 #include "engine/Errors.h"
@@ -27,16 +28,6 @@ namespace {
 std::string Lower(std::string s) {
   for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
   return s;
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  const std::streamoff size = in.tellg();
-  std::vector<uint8_t> bytes(static_cast<size_t>(size < 0 ? 0 : size));
-  in.seekg(0);
-  if (size < 0 || !in.read(reinterpret_cast<char*>(bytes.data()), size)) throw std::runtime_error("cannot read " + path);
-  return bytes;
 }
 
 bool IsWaveArchive(const std::vector<uint8_t>& bytes) {
@@ -194,9 +185,11 @@ void PackArchive(const std::string& manifestPath, const std::string& outPath) {
       }
       archive.Items.push_back(std::move(item));
     }
+    if (archive.Items.size() > kMaxArchiveItems) throw std::runtime_error(manifestPath + ": more items than the game reads");
     bytes = WriteWaveArchive(archive);
   } else {
     TImageArchive archive;
+    int64_t pixels = 0;
     for (const auto& e : m.Images) {
       claim(e.Item.Name, e.Line);
       TImageArchiveItem item = e.Item;
@@ -218,10 +211,18 @@ void PackArchive(const std::string& manifestPath, const std::string& outPath) {
         throw std::runtime_error(manifestPath + ":" + std::to_string(e.Line) + ": '" + item.Name +
                                  "' has no whole pattern in its " + std::to_string(item.Picture->Width) + "x" +
                                  std::to_string(item.Picture->Height) + " picture");
+      pixels += int64_t(item.Picture->Width) * item.Picture->Height;
+      if (pixels > kMaxArchivePixels)
+        throw std::runtime_error(manifestPath + ":" + std::to_string(e.Line) + ": the pictures up to '" + item.Name +
+                                 "' hold more pixels than the game reads from one archive");
       archive.Items.push_back(std::move(item));
     }
+    if (archive.Items.size() > kMaxArchiveItems) throw std::runtime_error(manifestPath + ": more items than the game reads");
     bytes = WriteImageArchive(archive);
   }
+  if (bytes.size() > kMaxArchiveBytes)
+    throw std::runtime_error(outPath + ": the archive would be larger than the game reads (" +
+                             std::to_string(kMaxArchiveBytes >> 20) + " MB)");
   WriteFile(outPath, bytes);
 }
 

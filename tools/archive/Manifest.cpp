@@ -3,9 +3,10 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "engine/Archive.h"
 
 namespace fusewick::tool {
 
@@ -143,11 +144,8 @@ TManifest ParseManifest(const std::string& text, const std::string& folder, cons
 }
 
 TManifest ReadManifest(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return ParseManifest(text.str(), std::filesystem::path(path).parent_path().string(), path);
+  const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxManifestBytes);
+  return ParseManifest(std::string(bytes.begin(), bytes.end()), std::filesystem::path(path).parent_path().string(), path);
 }
 
 std::string ImageManifestLine(const TImageArchiveItem& item, const std::string& file) {

@@ -5,6 +5,7 @@
 //   wave NAME FILE.wav [looped=0|1] [maxplaying=N]
 // blank lines and lines starting with '#' ignored, paths relative to the
 // manifest's folder, VALUE a hex colour 0xBBGGRR or an identifier (clFuchsia).
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ struct TManifest {
 // Parses a manifest's text; `folder` is what relative paths are resolved
 // against. Raises std::runtime_error "NAME:LINE: what is wrong".
 TManifest ParseManifest(const std::string& text, const std::string& folder, const std::string& displayName);
+// Reads the file first: a plain file of at most kMaxManifestBytes.
+constexpr size_t kMaxManifestBytes = size_t(1) << 20;
 TManifest ReadManifest(const std::string& path);
 
 // One manifest line for an item, naming `file`; options equal to their

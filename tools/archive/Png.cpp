@@ -7,6 +7,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/Archive.h"
+#include "engine/Dib.h"
+
 namespace fusewick::tool {
 
 namespace {
@@ -30,10 +33,14 @@ const char* ReadRgbRows(std::FILE* f, PngInfo& info, std::vector<uint8_t>& rgb, 
     return "not a readable PNG";
   }
   png_init_io(png, f);
-  png_set_user_limits(png, 16384, 16384);
+  png_set_user_limits(png, png_uint_32(kMaxDibSide), png_uint_32(kMaxDibSide));
   png_read_info(png, pi);
   info.width = png_get_image_width(png, pi);
   info.height = png_get_image_height(png, pi);
+  if (uint64_t(info.width) * info.height > uint64_t(kMaxDibPixels)) {
+    png_destroy_read_struct(&png, &pi, nullptr);
+    return "picture larger than the game reads";
+  }
   const int colorType = png_get_color_type(png, pi);
   png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
   png_set_scale_16(png);  // 16-bit channels rounded to 8 bits
@@ -57,8 +64,12 @@ const char* ReadRgbRows(std::FILE* f, PngInfo& info, std::vector<uint8_t>& rgb, 
 }  // namespace
 
 TDIB ReadPng(const std::string& fileName) {
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) throw std::runtime_error("cannot open " + fileName);
+  // Read whole and bounded first: a folder, a FIFO or a device is refused
+  // before libpng sees it.
+  std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+  if (bytes.empty()) throw std::runtime_error(fileName + ": not a readable PNG");
+  std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+  if (!f) throw std::runtime_error("cannot read " + fileName);
   PngInfo info;
   std::vector<uint8_t> rgb;
   std::vector<png_bytep> rows;

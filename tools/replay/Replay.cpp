@@ -49,6 +49,18 @@ int32_t ParseInt(const std::string& text, const std::string& what) {
   return v;
 }
 
+// A whole number within [least, most], else an error that gives the range.
+int32_t ParseInRange(const std::string& text, const std::string& what, int32_t least, int32_t most) {
+  int64_t v = 0;
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, v);
+  if (ec == std::errc::result_out_of_range || (ec == std::errc() && p == end && (v < least || v > most)))
+    throw TReplayError(what + " must be from " + std::to_string(least) + " to " + std::to_string(most) + ", not " +
+                       text);
+  if (ec != std::errc() || p != end) throw TReplayError("bad " + what + ": '" + text + "'");
+  return int32_t(v);
+}
+
 double ParseDouble(const std::string& text, const std::string& what) {
   double v = 0;
   const char* end = text.data() + text.size();
@@ -68,7 +80,23 @@ std::vector<TInputChange> ParseScript(std::istream& in) {
   std::vector<TInputChange> script;
   std::string line;
   int lineNo = 0;
-  while (std::getline(in, line)) {
+  size_t bytes = 0;
+  // One line at a time, each bounded, so that a file without line ends
+  // (a device, a stray binary) is refused instead of read whole.
+  auto nextLine = [&]() -> bool {
+    line.clear();
+    for (int c; (c = in.get()) != std::char_traits<char>::eof();) {
+      if (++bytes > kMaxScriptBytes)
+        throw TReplayError("script larger than " + std::to_string(kMaxScriptBytes >> 20) + " MB");
+      if (c == '\n') return true;
+      if (line.size() >= kMaxScriptLine)
+        throw TReplayError("script line " + std::to_string(lineNo + 1) + ": longer than " +
+                           std::to_string(kMaxScriptLine) + " characters");
+      line += char(c);
+    }
+    return !line.empty();
+  };
+  while (nextLine()) {
     ++lineNo;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const size_t first = line.find_first_not_of(" \t");
@@ -103,6 +131,7 @@ std::vector<TInputChange> ParseScript(std::istream& in) {
     }
     script.push_back(c);
   }
+  if (in.bad()) throw TReplayError("script cannot be read");
   std::stable_sort(script.begin(), script.end(),
                    [](const TInputChange& a, const TInputChange& b) { return a.Tick < b.Tick; });
   return script;
@@ -129,26 +158,32 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       if (!o.StartGame && !o.StartButton && v != "menu")
         throw TReplayError("--start takes game, menu, options, highscores or help, not '" + v + "'");
     } else if (a == "--level") {
-      o.Level = ParseInt(value(), "level");
-      if (o.Level < 1) throw TReplayError("--level must be 1 or more");
+      o.Level = ParseInRange(value(), "--level", 1, kMaxLevel);
     } else if (a == "--ticks") {
-      o.Ticks = ParseInt(value(), "tick count");
-      if (o.Ticks < 0) throw TReplayError("--ticks must not be negative");
+      o.Ticks = ParseInRange(value(), "--ticks", 0, kMaxTicks);
     } else if (a == "--script") {
       const std::string& path = value();
-      std::ifstream in(path);
+      std::error_code ec;
+      if (std::filesystem::is_directory(path, ec)) throw TReplayError("cannot read script " + path + ": it is a folder");
+      std::ifstream in(path, std::ios::binary);
       if (!in) throw TReplayError("cannot read script " + path);
-      o.Script = ParseScript(in);
+      try {
+        o.Script = ParseScript(in);
+      } catch (const TReplayError& e) {
+        throw TReplayError(path + ": " + e.what());
+      }
     } else if (a == "--frame-rate") {
       o.FrameRate = ParseDouble(value(), "frame rate");
-      if (!(o.FrameRate > 0)) throw TReplayError("--frame-rate must be above 0");
+      if (!(o.FrameRate >= kMinFrameRate && o.FrameRate <= kMaxFrameRate))
+        throw TReplayError("--frame-rate must be from " + std::to_string(int(kMinFrameRate)) + " to " +
+                           std::to_string(int(kMaxFrameRate)));
     } else if (a == "--trace") {
       o.TracePath = value();
     } else if (a == "--shot") {
       const std::string& v = value();
       const size_t colon = v.find(':');
       if (colon == std::string::npos || colon + 1 >= v.size()) throw TReplayError("--shot takes TICK:FILE.png");
-      o.Shots.emplace_back(ParseInt(v.substr(0, colon), "shot tick"), v.substr(colon + 1));
+      o.Shots.emplace_back(ParseInRange(v.substr(0, colon), "--shot tick", 1, kMaxTicks), v.substr(colon + 1));
     } else if (a == "--timedemo") {
       o.Timedemo = true;
     } else if (a == "--random-input") {
@@ -168,6 +203,10 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
     }
   }
   if (o.Level > 1 && !o.StartGame) throw TReplayError("--level needs --start game");
+  for (const auto& [tick, file] : o.Shots)
+    if (tick > o.Ticks)
+      throw TReplayError("--shot at tick " + std::to_string(tick) + " comes after the last tick (" +
+                         std::to_string(o.Ticks) + ")");
   return o;
 }
 

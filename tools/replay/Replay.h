@@ -36,7 +36,20 @@ class TReplayError : public std::runtime_error {
 
 // The inputs a script can hold, and their virtual keys.
 int InputKey(const std::string& name);  // 0 when unknown
+
+// What a script may hold: a script is typed or generated, never large,
+// and the bytes bound the number of lines as well.
+constexpr size_t kMaxScriptBytes = size_t(4) << 20;
+constexpr size_t kMaxScriptLine = 4096;  // characters, without the line end
+// Reads a script; throws TReplayError naming the line, also when it goes
+// beyond the bounds above.
 std::vector<TInputChange> ParseScript(std::istream& in);
+
+// Ranges of the numeric arguments. Every level before --level is built
+// when the run starts; a timing run keeps figures for every tick.
+constexpr int32_t kMaxLevel = 1000;
+constexpr int32_t kMaxTicks = 10000000;  // more than 80 hours of play
+constexpr double kMinFrameRate = 1, kMaxFrameRate = 1000;
 
 struct TOptions {
   std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
