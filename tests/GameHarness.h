@@ -6,8 +6,8 @@
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Player.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
+#include "services/Globals.h"
+#include "form/MainForm.h"
 
 namespace fusewick::testing {
 

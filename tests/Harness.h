@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "engine/Picture.h"
-#include "game/GameGlobals.h"
-#include "persist/Records.h"
+#include "game/PlayFlow.h"
+#include "services/GameGlobals.h"
+#include "services/Records.h"
 #include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
-#include "shell/Text.h"
+#include "services/Globals.h"
+#include "form/MainForm.h"
+#include "services/Sound.h"
+#include "services/Text.h"
 
 namespace fusewick::testing {
 

@@ -1,5 +1,5 @@
 # The archive readers' libFuzzer target, built with clang from the reader
-# sources alone, and a CTest test that runs it for a bounded time over the
+# library's sources, and a CTest test that runs it for a bounded time over the
 # small seed corpus in tests/fuzz_corpus/.
 set(FUSEWICK_FUZZ_SECONDS 120 CACHE STRING "How long the archive fuzz test runs, in seconds")
 find_program(FUSEWICK_CLANGXX NAMES clang++ clang++-14)
@@ -8,25 +8,18 @@ if(NOT FUSEWICK_CLANGXX)
   return()
 endif()
 
-set(fuzz_sources
-  ${CMAKE_SOURCE_DIR}/tests/fuzz/archive_fuzzer.cpp
-  ${CMAKE_SOURCE_DIR}/src/engine/ArchiveFormat.cpp
-  ${CMAKE_SOURCE_DIR}/src/engine/Dib.cpp
-  ${CMAKE_SOURCE_DIR}/src/engine/RiffWave.cpp
-  ${CMAKE_SOURCE_DIR}/src/engine/Errors.cpp)
-set(fuzz_headers
-  ${CMAKE_SOURCE_DIR}/src/engine/ArchiveFormat.h
-  ${CMAKE_SOURCE_DIR}/src/engine/Dib.h
-  ${CMAKE_SOURCE_DIR}/src/engine/RiffWave.h
-  ${CMAKE_SOURCE_DIR}/src/engine/Errors.h
-  ${CMAKE_SOURCE_DIR}/src/engine/Picture.h
-  ${CMAKE_SOURCE_DIR}/src/engine/Types.h)
+# The fuzz target is the archive reader library's own sources (src/engine),
+# compiled with clang and libFuzzer.
+set(fuzz_sources $<TARGET_PROPERTY:fusewick_archive_reader,SOURCES>)
+file(GLOB fuzz_headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/engine/*.h ${CMAKE_SOURCE_DIR}/src/platform/Error.h)
 set(fuzzer ${CMAKE_CURRENT_BINARY_DIR}/archive-fuzzer)
 add_custom_command(OUTPUT ${fuzzer}
   COMMAND ${FUSEWICK_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-          -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src ${fuzz_sources} -o ${fuzzer}
-  DEPENDS ${fuzz_sources} ${fuzz_headers}
+          -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/fuzz/archive_fuzzer.cpp
+          ${fuzz_sources} -o ${fuzzer}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/archive_fuzzer.cpp ${fuzz_sources} ${fuzz_headers}
   COMMENT "Building the archive fuzz target with clang"
+  COMMAND_EXPAND_LISTS
   VERBATIM)
 add_custom_target(archive-fuzzer ALL DEPENDS ${fuzzer})
 

@@ -12,14 +12,14 @@
 
 #include "GameHarness.h"
 #include "online_helpers.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/PlayFlow.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Screens.h"
+#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

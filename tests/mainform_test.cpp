@@ -9,8 +9,8 @@
 #include <string>
 
 #include "Harness.h"
-#include "persist/SaveFiles.h"
-#include "shell/Screens.h"
+#include "services/SaveFiles.h"
+#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

@@ -10,14 +10,14 @@
 
 #include "GameHarness.h"
 #include "game/Bullets.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Globals.h"
-#include "shell/Sound.h"
+#include "services/Globals.h"
+#include "services/Sound.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "online_helpers.h"
-#include "persist/HttpClient.h"
+#include "services/HttpClient.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

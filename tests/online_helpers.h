@@ -24,11 +24,12 @@
 #include <utility>
 #include <vector>
 
-#include "game/GameGlobals.h"
-#include "persist/Online.h"
-#include "persist/Records.h"
+#include "game/PlayFlow.h"
+#include "services/GameGlobals.h"
+#include "services/Online.h"
+#include "services/Records.h"
 #include "platform/NullPlatform.h"
-#include "shell/Globals.h"
+#include "services/Globals.h"
 
 namespace fusewick::testing {
 

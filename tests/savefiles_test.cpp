@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "game/GameGlobals.h"
-#include "persist/Records.h"
-#include "persist/SaveFiles.h"
+#include "game/PlayFlow.h"
+#include "services/GameGlobals.h"
+#include "services/Records.h"
+#include "services/SaveFiles.h"
 #include "platform/NullPlatform.h"
 
 using namespace fusewick;

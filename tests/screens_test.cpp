@@ -9,10 +9,10 @@
 
 #include "Harness.h"
 #include "engine/ImageList.h"
-#include "persist/Online.h"
-#include "persist/SaveFiles.h"
-#include "shell/Captions.h"
-#include "shell/Screens.h"
+#include "services/Online.h"
+#include "services/SaveFiles.h"
+#include "services/Captions.h"
+#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

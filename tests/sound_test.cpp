@@ -17,8 +17,8 @@
 #include "engine/SoundDevice.h"
 #include "platform/Limiter.h"
 #include "platform/SdlAudio.h"
-#include "shell/Screens.h"
-#include "shell/Sound.h"
+#include "form/Screens.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 namespace {

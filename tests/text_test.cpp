@@ -8,9 +8,10 @@
 
 #include "Harness.h"
 #include "engine/ImageList.h"
+#include "game/Hud.h"
 #include "game/Player.h"
-#include "shell/Captions.h"
-#include "shell/Screens.h"
+#include "services/Captions.h"
+#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;

@@ -1,15 +1,11 @@
 #pragma once
 // One exception class per engine component, carrying the message text the
 // player or the caller sees.
-#include <stdexcept>
 #include <string>
 
-namespace fusewick {
+#include "platform/Error.h"
 
-class Exception : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace fusewick {
 
 #define FUSEWICK_ERROR_CLASS(Name) \
   class Name : public Exception {  \

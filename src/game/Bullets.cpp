@@ -4,14 +4,14 @@
 #include <string>
 
 #include "engine/ImageList.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 

@@ -6,9 +6,9 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Captions.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
+#include "services/Captions.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 

@@ -4,15 +4,15 @@
 
 #include "engine/Random.h"
 #include "game/Bullets.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Text.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Text.h"
 
 namespace fusewick {
 

@@ -8,9 +8,9 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 

@@ -5,17 +5,17 @@
 #include "engine/ImageList.h"
 #include "engine/Input.h"
 #include "engine/Random.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "persist/Online.h"
-#include "persist/SaveFiles.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Screens.h"
-#include "shell/Text.h"
+#include "services/Online.h"
+#include "services/SaveFiles.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Text.h"
+#include "game/Hud.h"
 
 namespace fusewick {
 
@@ -28,6 +28,15 @@ void ResetGameState() {
   ActiveBonus = NoBonus;
   PlayState = Running;
   PlayfieldActive = true;
+}
+
+void ResetGameGlobals() {
+  Level = 0;
+  Score = 0;
+  FrameRateHeld = 0;
+  ResetLevelState();
+  ResetPlayerGlobals();
+  ResetGameImages();
 }
 
 void BuildGameScreen() {
@@ -73,13 +82,21 @@ void TearDownGameScreen() {
   TextCursor = nullptr;
 }
 
+void (*ShowScreenAfterGame)() = nullptr;
+
+void EndGame() {
+  GameScreen = NoScreen;
+  TearDownGameScreen();
+  MForm->MDXSpriteEngine.FreeKilled();
+}
+
 namespace {
 bool KeyHeld(TDXInputState state) { return MForm->MDXInput.States.Has(state); }
 
 void LeaveGame() {
   EndGame();
   MForm->MDXSpriteEngine.FreeKilled();
-  ShowHighScores();
+  if (ShowScreenAfterGame) ShowScreenAfterGame();
 }
 
 // The open window's countdown: false while it runs, true (and the window
@@ -131,7 +148,7 @@ void UpdatePlayState() {
 }
 
 void GameFrame(int32_t lagCount) {
-  TMForm& f = *MForm;
+  TFormComponents& f = *MForm;
   if (LeftPanelY < 0) {
     ++LeftPanelY;
     if (LeftPanel) LeftPanel->Y = LeftPanelY;

@@ -10,10 +10,18 @@ void UpdatePlayState();
 // A new game's state: free slots, layout rows, level 0, score 0, three
 // lives, no bonus, running.
 void ResetGameState();
+// Puts the game's program-wide state (level, score, the level's slots, the
+// hero's globals, the game's images) back to start-up (tests start clean).
+void ResetGameGlobals();
 // The game screen's sprites (background, panels, hero, bonus slot, ground)
 // and the first level; and their removal at the end of a game, after which
 // no reference to a game sprite is left.
 void BuildGameScreen();
 void TearDownGameScreen();
+// Leaves the game screen: no screen, the game's sprites torn down and freed.
+void EndGame();
+// Shows what follows a game that has ended (the high-score table); the
+// form sets it when it is made.
+extern void (*ShowScreenAfterGame)();
 
 }  // namespace fusewick

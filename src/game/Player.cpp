@@ -3,16 +3,16 @@
 #include <cmath>
 
 #include "engine/ImageList.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Scenery.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
-#include "shell/Text.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
+#include "services/Text.h"
 
 namespace fusewick {
 

@@ -5,9 +5,9 @@
 
 #include "engine/ImageList.h"
 #include "game/Level.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
 
 namespace fusewick {
 

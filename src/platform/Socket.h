@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Errors.h"
+#include "platform/Error.h"
 
 namespace fusewick::platform {
 

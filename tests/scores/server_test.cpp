@@ -10,7 +10,7 @@
 #include "Store.h"
 #include "Submission.h"
 #include "online_helpers.h"
-#include "persist/HttpClient.h"
+#include "services/HttpClient.h"
 
 using namespace fusewick;
 using namespace fusewick::scores;

@@ -15,13 +15,13 @@
 
 #include "engine/Random.h"
 #include "engine/Surface.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlAudio.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
+#include "services/Globals.h"
+#include "form/MainForm.h"
 
 namespace fusewick::replay {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "persist/ResultCode.h"
+#include "services/ResultCode.h"
 
 namespace fusewick::scores {
 

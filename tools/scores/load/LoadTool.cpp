@@ -42,7 +42,7 @@
 #include <vector>
 
 #include "Store.h"
-#include "persist/ResultCode.h"
+#include "services/ResultCode.h"
 
 namespace {
 

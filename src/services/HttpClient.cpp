@@ -1,4 +1,4 @@
-#include "persist/HttpClient.h"
+#include "services/HttpClient.h"
 
 #include <algorithm>
 #include <cctype>

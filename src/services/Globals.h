@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "persist/Records.h"
+#include "services/Records.h"
 
 namespace fusewick {
 
@@ -56,6 +56,9 @@ extern int32_t LeftPanelY;
 extern bool SubmitConfirmed;
 extern bool MenuModeActive;
 extern double FrameRate;
+// When above 0, UpdateFrameRate holds FrameRate at this value instead of
+// the measured rate (the replay runner's fixed rate); 0 at start-up.
+extern double FrameRateHeld;
 
 // Input flags, computed once per tick (the Ctrl pair by the key handlers).
 extern bool UpHeld, LeftHeld, RightHeld;

@@ -1,15 +1,14 @@
-#include "shell/Text.h"
+#include "services/Text.h"
 
 #include <cmath>
 #include <string>
 
 #include "engine/ImageList.h"
-#include "game/GameGlobals.h"
-#include "game/Player.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
+#include "services/GameGlobals.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 
@@ -47,11 +46,11 @@ constexpr double kBigFontTighten = 0.05;
 
 TDirectDrawSurface* BackSurface() { return MForm->MDXDraw.Surface(); }
 
+}  // namespace
+
 void DrawNumber(int32_t n, int32_t baseX, int32_t step, int32_t y) {
   DrawText(std::to_string(n), baseX - step * ExtraDigits(n), y);
 }
-
-}  // namespace
 
 void ResetTextState() {
   FontIndex = 0;
@@ -115,48 +114,6 @@ int32_t CursorGlyphWidth(int32_t glyph) {
 }
 
 // ---- the game screen
-
-void DrawHud() {
-  // The open window's words, big font.
-  SelectFont(3);
-  switch (PlayState) {
-    case LevelIntro: DrawText("L E V E L   " + std::to_string(Level), 326 - 8 * ExtraDigits(Level), 284); break;
-    case Paused: DrawText("P A U S E", 343, 284); break;
-    case QuitConfirm:
-      DrawText("F I N I S H  G A M E ?", 276, 274);
-      DrawText("Y / N", 371, 313);
-      break;
-    case LevelComplete: DrawText("LEVEL COMPLETED", 273, 286); break;
-    case GameLost: DrawText("G A M E  O V E R", 290, 287); break;
-    default: break;
-  }
-
-  // Level, score and lives slide in with the left panel.
-  SelectFont(0);
-  const int32_t y = LeftPanelY + 31;
-  DrawNumber(Level, 63, 6, y);
-  DrawNumber(Score, 160, 6, y);
-  DrawNumber(Lives, 252, 6, y);
-
-  if (!Player) return;
-
-  // The energy gauge: "HealthBar" columns cover it from the right edge
-  // (X 654) leftwards, one column per lost part. At 2 points or fewer the
-  // cover flips between the energy's length and the full gauge every
-  // 100 ms of a 400 ms cycle.
-  constexpr int32_t kGaugeColumns = 54;
-  TPlayer& p = *Player;
-  if (p.HealthBlinkTimer > 0) p.HealthBlinkTimer -= MForm->MDXTimer.Interval();
-  else p.HealthBlinkTimer = 400;
-  int32_t covered = kGaugeColumns;
-  if (p.Energy > 2 || (p.HealthBlinkTimer / 100) % 2 != 0)
-    covered = kGaugeColumns - int32_t(std::floor(p.Energy / 5.0 * kGaugeColumns));
-  const TPictureCollectionItem* bar = FindImage("HealthBar");
-  for (int32_t i = 1; i <= covered; ++i) bar->Draw(BackSurface(), 655 - i, 34, 0);
-
-  // Seconds left of the running bonus.
-  DrawNumber(p.BonusTimeLeft / 1000, 737, 6, 23);
-}
 
 void DrawNamePrompt() {
   SelectFont(3);
@@ -250,5 +207,25 @@ void CloseMessageWindow() {
   PlayState = Running;
   PlayfieldActive = true;
 }
+
+namespace {
+// Where the two text cursors rest on an empty text.
+constexpr double kNameCursorStart = 290;
+constexpr double kOptionsCursorStart = 292;
+
+// The cursor sits under the last character drawn, centred on its width;
+// on an empty text, or when that would put it left of the text's start,
+// it rests at the start.
+void PlaceCursor(const std::string& text, double start) {
+  if (!TextCursor) return;
+  const double w = CursorGlyphWidth(LastGlyph);
+  const double cursorWidth = TextCursor->Width;
+  const double x = TextEndX + 2 - w - (cursorWidth - w) / 2;
+  TextCursor->X = (x >= start && !text.empty()) ? x : start;
+}
+}  // namespace
+
+void PlaceOptionsCursor() { PlaceCursor(GameOptions.AddText, kOptionsCursorStart); }
+void PlaceNameCursor() { PlaceCursor(PlayerName, kNameCursorStart); }
 
 }  // namespace fusewick

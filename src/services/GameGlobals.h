@@ -7,7 +7,4 @@ namespace fusewick {
 extern int32_t Level;
 extern int32_t Score;
 
-// Puts the game's globals back to their start-up values (tests start clean).
-void ResetGameGlobals();
-
 }  // namespace fusewick

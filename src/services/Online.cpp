@@ -1,14 +1,14 @@
-#include "persist/Online.h"
+#include "services/Online.h"
 
 #include <exception>
 #include <filesystem>
 #include <optional>
 
-#include "game/GameGlobals.h"
-#include "persist/HttpClient.h"
-#include "persist/Records.h"
+#include "services/GameGlobals.h"
+#include "services/HttpClient.h"
+#include "services/Records.h"
 #include "platform/Platform.h"
-#include "shell/Globals.h"
+#include "services/Globals.h"
 
 #ifndef FUSEWICK_SERVER
 #define FUSEWICK_SERVER "localhost:8080"

@@ -1,15 +1,15 @@
-#include "shell/Screens.h"
+#include "form/Screens.h"
 
 #include <cctype>
 #include <string>
 
-#include "game/GameGlobals.h"
-#include "persist/SaveFiles.h"
-#include "shell/Captions.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
-#include "shell/Text.h"
+#include "services/GameGlobals.h"
+#include "services/SaveFiles.h"
+#include "services/Captions.h"
+#include "services/Globals.h"
+#include "form/MainForm.h"
+#include "services/Sound.h"
+#include "services/Text.h"
 
 namespace fusewick {
 
@@ -54,9 +54,6 @@ constexpr ButtonRow kHelpButtons[3] = {
 constexpr double kPanelX = 26, kPanelY = 126;  // options, high-score and help panels
 constexpr double kMenuPointerX = 224;
 constexpr double kOptionsCursorX = 292, kOptionsCursorY = 390;
-// Where the two text cursors rest on an empty text.
-constexpr double kNameCursorStart = 290;
-constexpr double kOptionsCursorStart = 292;
 // Right limits of the pen for taking another letter (less the cursor).
 constexpr int32_t kNameTextLimit = 504;
 constexpr int32_t kOptionsTextLimit = 526;
@@ -103,17 +100,6 @@ void LeaveScreen() {
 char UpperLetter(char key) {
   const char up = char(std::toupper(uint8_t(key)));
   return up >= 'A' && up <= 'Z' ? up : 0;
-}
-
-// The cursor sits under the last character drawn, centred on its width;
-// on an empty text, or when that would put it left of the text's start,
-// it rests at the start.
-void PlaceCursor(const std::string& text, double start) {
-  if (!TextCursor) return;
-  const double w = CursorGlyphWidth(LastGlyph);
-  const double cursorWidth = TextCursor->Width;
-  const double x = TextEndX + 2 - w - (cursorWidth - w) / 2;
-  TextCursor->X = (x >= start && !text.empty()) ? x : start;
 }
 
 }  // namespace
@@ -234,7 +220,7 @@ namespace {
 // The menu screens free what was killed, clear, move and draw; their words
 // go on top; then the frame is presented.
 void MenuScreenFrame(int32_t lagCount, void (*drawWords)()) {
-  TMForm& f = *MForm;
+  TFormComponents& f = *MForm;
   UpdateHover();
   UpdateHighlights();
   f.MDXSpriteEngine.FreeKilled();
@@ -318,7 +304,5 @@ void NameEntryKey(char key) {
   }
 }
 
-void PlaceOptionsCursor() { PlaceCursor(GameOptions.AddText, kOptionsCursorStart); }
-void PlaceNameCursor() { PlaceCursor(PlayerName, kNameCursorStart); }
 
 }  // namespace fusewick

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "persist/ResultCode.h"
+#include "services/ResultCode.h"
 
 namespace fusewick {
 

@@ -3,7 +3,7 @@
 
 #include "platform/SdlAudio.h"
 #include "platform/SdlPlatform.h"
-#include "shell/MainForm.h"
+#include "form/MainForm.h"
 
 int main() {
   try {

@@ -1,10 +1,10 @@
-#include "shell/Sound.h"
+#include "services/Sound.h"
 
 #include "engine/SoundDevice.h"
-#include "persist/Records.h"
+#include "services/Records.h"
 #include "platform/Audio.h"
-#include "shell/Globals.h"
-#include "shell/MainForm.h"
+#include "services/Globals.h"
+#include "services/FormComponents.h"
 
 namespace fusewick {
 

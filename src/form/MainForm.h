@@ -5,34 +5,19 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/Display.h"
-#include "engine/ImageList.h"
-#include "engine/Input.h"
-#include "engine/SoundDevice.h"
-#include "engine/Sprite.h"
-#include "engine/Timer.h"
 #include "platform/Platform.h"
+#include "services/FormComponents.h"
 
 namespace fusewick {
 
 constexpr const char* kFormCaption = "Fusewick v.2.0";
 constexpr const char* kApplicationTitle = "Fusewick";
 
-class TMForm : public TDXForm {
+class TMForm : public TFormComponents {
  public:
   // Creates the components with their stored settings.
   TMForm();
   ~TMForm() override;
-
-  // Components, in the order they are made (and unmade in reverse).
-  TDXDraw MDXDraw;
-  TDXImageList MDXImageList;
-  TDXImageList MDXImageList2;
-  TDXSpriteEngine MDXSpriteEngine;
-  TDXSound MDXSound;
-  TDXWaveList MDXWaveList;
-  TDXInput MDXInput;
-  TDXTimer MDXTimer;
 
   // Event handlers.
   void FormCreate();
@@ -51,9 +36,6 @@ class TMForm : public TDXForm {
   void PadButtonDown(int button);
 };
 
-// The one main form; null when none exists.
-extern TMForm* MForm;
-
 // Start-up step: the three archives into the image and wave lists.
 void LoadResources();
 void ApplyDisplayMode();
@@ -62,13 +44,9 @@ void EnterFullScreenMode();
 void ShowMouseCursor();
 void HideMouseCursor();
 void UpdateFrameRate();
-// When above 0, UpdateFrameRate holds FrameRate at this value instead of
-// the measured rate (the replay runner's fixed rate); 0 at start-up.
-extern double FrameRateHeld;
 void ResetInputFlags();
 void UpdateInputFlags();
 void StartNewGame();
-void EndGame();
 // Saves, opens the exit link and ends the program: nothing runs after it.
 void QuitProgram();
 // The system asks the program to end (a signal): saves what may be saved,

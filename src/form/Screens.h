@@ -37,9 +37,6 @@ void StopTextEdit();
 // One typed character for the Options text row / for name entry.
 void OptionsTextKey(char key);
 void NameEntryKey(char key);
-// Put TextCursor on the last character drawn of AddText / PlayerName.
-void PlaceOptionsCursor();
-void PlaceNameCursor();
 // The text without its last character ("" stays "").
 std::string DeleteLastChar(const std::string& text);
 

@@ -1,6 +1,6 @@
-#include "persist/Records.h"
+#include "services/Records.h"
 
-#include "persist/SaveFiles.h"
+#include "services/SaveFiles.h"
 
 namespace fusewick {
 

@@ -1,10 +1,10 @@
-#include "shell/Captions.h"
+#include "services/Captions.h"
 
 #include <cmath>
 
 #include "engine/ImageList.h"
-#include "shell/MainForm.h"
-#include "shell/Sound.h"
+#include "services/FormComponents.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 

@@ -1,6 +1,6 @@
-#include "shell/Globals.h"
+#include "services/Globals.h"
 
-#include "shell/Sound.h"
+#include "services/Sound.h"
 
 namespace fusewick {
 
@@ -29,6 +29,7 @@ int32_t LeftPanelY = 0;
 bool SubmitConfirmed = false;
 bool MenuModeActive = false;
 double FrameRate = 1000.0 / 30.0;
+double FrameRateHeld = 0;
 
 bool UpHeld = false, LeftHeld = false, RightHeld = false;
 bool FirePressed = false, PausePressed = false, EscapePressed = false;

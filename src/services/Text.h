@@ -25,16 +25,21 @@ void SelectFont(uint8_t index);
 void DrawText(std::string_view text, int32_t x, int32_t y);
 // How many of 9, 99, 999, 9999, 99999 n exceeds.
 int32_t ExtraDigits(int32_t n);
+// Draws n with its last digit at baseX, moved left by `step` for each of
+// ExtraDigits(n).
+void DrawNumber(int32_t n, int32_t baseX, int32_t step, int32_t y);
 // Width the text cursor covers for glyph number `glyph` (LastGlyph): the
 // big font's width, the big font's space advance after a space, else 0.
 int32_t CursorGlyphWidth(int32_t glyph);
 
-void DrawHud();
 // The name-entry window's prompt and PlayerName (drawn after the HUD).
 void DrawNamePrompt();
 // The submit window's question, then "PLEASE WAIT" or "Y / N".
 void DrawSubmitPrompt(bool pleaseWait);
 void DrawOptionsText();
+// Put TextCursor on the last character drawn of AddText / PlayerName.
+void PlaceOptionsCursor();
+void PlaceNameCursor();
 void DrawHighScoreTable();
 
 // Opens the window of a play state (closing an open one first) and stops

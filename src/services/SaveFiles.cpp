@@ -1,4 +1,4 @@
-#include "persist/SaveFiles.h"
+#include "services/SaveFiles.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "game/GameGlobals.h"
-#include "persist/Records.h"
+#include "services/GameGlobals.h"
+#include "services/Records.h"
 #include "platform/Platform.h"
 
 namespace fusewick {

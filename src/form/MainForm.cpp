@@ -1,4 +1,4 @@
-#include "shell/MainForm.h"
+#include "form/MainForm.h"
 
 #include <exception>
 #include <filesystem>
@@ -6,18 +6,17 @@
 
 #include "engine/Errors.h"
 #include "engine/Random.h"
-#include "game/GameGlobals.h"
+#include "services/GameGlobals.h"
 #include "game/PlayFlow.h"
-#include "persist/Online.h"
-#include "persist/SaveFiles.h"
-#include "shell/Globals.h"
-#include "shell/Screens.h"
-#include "shell/Sound.h"
-#include "shell/Text.h"
+#include "services/Online.h"
+#include "services/SaveFiles.h"
+#include "services/Globals.h"
+#include "form/Screens.h"
+#include "services/Sound.h"
+#include "services/Text.h"
 
 namespace fusewick {
 
-TMForm* MForm = nullptr;
 
 namespace {
 constexpr int32_t kTimerInterval = 30;  // ms per frame tick
@@ -34,7 +33,7 @@ void AssignKeys(TKeyboard& k) {
 }
 }  // namespace
 
-TMForm::TMForm() : MDXDraw(this), MDXInput(this) {
+TMForm::TMForm() {
   MDXDraw.SetOptions({doCenter, doAllowReboot, doHardware, doWaitVBlank, doSelectDriver, doFlip, doDirectX7Mode});
   MDXImageList.SetDXDraw(&MDXDraw);
   MDXImageList2.SetDXDraw(&MDXDraw);
@@ -54,6 +53,7 @@ TMForm::TMForm() : MDXDraw(this), MDXInput(this) {
   MDXTimer.OnTimer = [this](int32_t lag) { MDXTimerTimer(lag); };
   MDXTimer.SetEnabled(true);
   MForm = this;
+  ShowScreenAfterGame = ShowHighScores;
 }
 
 TMForm::~TMForm() {
@@ -153,7 +153,6 @@ void ResetInputFlags() {
   LeftHeld = RightHeld = false;
 }
 
-double FrameRateHeld = 0;
 
 void UpdateFrameRate() {
   if (FrameRateHeld > 0) {
@@ -332,7 +331,7 @@ void TMForm::FormSysCommand(uint32_t command) {
 }
 
 void EnterWindowedMode() {
-  TMForm& f = *MForm;
+  TFormComponents& f = *MForm;
   f.MDXDraw.Finalize();
   f.RestoreWindowPlacement();
   f.SetBorderStyle(bsSingle);
@@ -344,7 +343,7 @@ void EnterWindowedMode() {
 }
 
 void EnterFullScreenMode() {
-  TMForm& f = *MForm;
+  TFormComponents& f = *MForm;
   f.MDXDraw.Finalize();
   f.SaveWindowPlacement();
   f.SetBorderStyle(bsNone);
@@ -380,12 +379,6 @@ void StartNewGame() {
   ResetGameState();
   UpdateFrameRate();
   BuildGameScreen();
-}
-
-void EndGame() {
-  GameScreen = NoScreen;
-  TearDownGameScreen();
-  MForm->MDXSpriteEngine.FreeKilled();
 }
 
 void QuitProgram() {

@@ -1,0 +1,7 @@
+#include "services/FormComponents.h"
+
+namespace fusewick {
+
+TFormComponents* MForm = nullptr;
+
+}  // namespace fusewick
