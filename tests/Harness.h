@@ -11,6 +11,7 @@
 #include "engine/Picture.h"
 #include "game/GameGlobals.h"
 #include "persist/Records.h"
+#include "persist/TestSeams.h"
 #include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
 #include "shell/Globals.h"
@@ -57,6 +58,7 @@ inline void InstallGameData() {
 }
 
 inline void ResetProgramState() {
+  ResetTestSeams();
   ResetShellGlobals();
   ResetTextState();
   ResetGameGlobals();

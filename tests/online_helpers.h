@@ -27,6 +27,7 @@
 #include "game/GameGlobals.h"
 #include "persist/Online.h"
 #include "persist/Records.h"
+#include "persist/TestSeams.h"
 #include "platform/NullPlatform.h"
 #include "shell/Globals.h"
 
@@ -53,12 +54,12 @@ class OnlineTest : public ::testing::Test {
     ResetShellGlobals();
     ResetGameGlobals();
     ResetRecords();
-    ResetOnline();
+    ResetTestSeams();
     platform::SetCurrent(&platform);
   }
   void TearDown() override {
     platform::SetCurrent(nullptr);
-    ResetOnline();
+    ResetTestSeams();
   }
 };
 

@@ -3,19 +3,15 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "shell/MainForm.h"
 
 namespace fusewick {
 
-int32_t Level = 0;
-int32_t Score = 0;
+TGameState GameState;
 
 void ResetGameGlobals() {
-  Level = 0;
-  Score = 0;
-  FrameRateHeld = 0;
+  GameState = {};
   ResetLevelState();
-  ResetPlayerGlobals();
+  PlayerGlobals = {};
   ResetGameImages();
 }
 

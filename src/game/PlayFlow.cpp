@@ -104,7 +104,7 @@ void UpdatePlayState() {
     case QuitConfirm:
       if (KeyHeld(isButton4)) {
         CloseMessageWindow();
-        if (ScoreQualifies()) OpenMessageWindow(NameEntry);
+        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
         else LeaveGame();
       } else if (KeyHeld(isButton5) || EscapePressed) {
         CloseMessageWindow();
@@ -115,7 +115,7 @@ void UpdatePlayState() {
       break;
     case GameLost:
       if (WindowTimeUp()) {
-        if (ScoreQualifies()) OpenMessageWindow(NameEntry);
+        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
         else LeaveGame();
       }
       break;
@@ -182,7 +182,7 @@ void GameFrame(int32_t lagCount) {
       // "PLEASE WAIT" shows while the submission blocks.
       surface->ReleaseCanvas();
       f.MDXDraw.Flip();
-      SubmitScore();
+      SubmitScore(PlayerName, Score, GameOptions.AddText);
       CloseMessageWindow();
       LeaveGame();
     }

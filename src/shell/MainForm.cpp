@@ -10,6 +10,7 @@
 #include "game/PlayFlow.h"
 #include "persist/Online.h"
 #include "persist/SaveFiles.h"
+#include "persist/TestSeams.h"
 #include "shell/Globals.h"
 #include "shell/Screens.h"
 #include "shell/Sound.h"
@@ -143,17 +144,7 @@ void UpdateInputFlags() {
   UpWasHeld = up;
 }
 
-void ResetInputFlags() {
-  PausePressed = PauseWasHeld = EscapePressed = EscapeWasHeld = FirePressed = FireWasHeld = false;
-  CtrlPressed = CtrlDown = false;
-  UpGesture = 0;
-  UpWasHeld = false;
-  UpGestureArmed = true;
-  UpHoldTime = 0;
-  LeftHeld = RightHeld = false;
-}
-
-double FrameRateHeld = 0;
+void ResetInputFlags() { ShellState.Input = {}; }
 
 void UpdateFrameRate() {
   if (FrameRateHeld > 0) {

@@ -62,9 +62,6 @@ void EnterFullScreenMode();
 void ShowMouseCursor();
 void HideMouseCursor();
 void UpdateFrameRate();
-// When above 0, UpdateFrameRate holds FrameRate at this value instead of
-// the measured rate (the replay runner's fixed rate); 0 at start-up.
-extern double FrameRateHeld;
 void ResetInputFlags();
 void UpdateInputFlags();
 void StartNewGame();

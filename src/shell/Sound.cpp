@@ -2,6 +2,7 @@
 
 #include "engine/SoundDevice.h"
 #include "persist/Records.h"
+#include "persist/TestSeams.h"
 #include "platform/Audio.h"
 #include "shell/Globals.h"
 #include "shell/MainForm.h"
@@ -9,7 +10,6 @@
 namespace fusewick {
 
 uint32_t SongHandle = 0;
-std::function<void(const std::string&)> PlaySoundObserver;
 
 void PlaySound(const std::string& name) {
   if (PlaySoundObserver) PlaySoundObserver(name);

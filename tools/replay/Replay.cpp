@@ -18,6 +18,7 @@
 #include "game/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Player.h"
+#include "persist/TestSeams.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlAudio.h"
 #include "shell/Globals.h"
