@@ -12,6 +12,9 @@
 #include "game/PlayFlow.h"
 #include "services/GameGlobals.h"
 #include "services/Records.h"
+#include "services/GameGlobals.h"
+#include "services/Records.h"
+#include "services/TestSeams.h"
 #include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
 #include "services/Globals.h"
@@ -58,6 +61,7 @@ inline void InstallGameData() {
 }
 
 inline void ResetProgramState() {
+  ResetTestSeams();
   ResetShellGlobals();
   ResetTextState();
   ResetGameGlobals();

@@ -391,7 +391,7 @@ TEST_F(LevelTest, NameEntryThenHoldingYSubmitsOnce) {
   bool listed = false;
   for (int i = 1; i <= 10; ++i) listed = listed || (HighScores[size_t(i)].Name == "AB" && HighScores[size_t(i)].Score == 150);
   EXPECT_TRUE(listed);
-  ResetOnline();
+  ResetTestSeams();
 }
 
 TEST_F(LevelTest, EndGameLeavesNoGameSpriteNorReferenceBehind) {

@@ -108,9 +108,7 @@ TEST_F(OnlineTest, SubmitScoreSendsExactlyTheseBytes) {
   ScriptedServer server({Answer(Ok("OK|Fusewick|2.0|300|0123456789abcdef0123456789abcdef|")), Answer(Ok("OK|stored|1|"))});
   // By name, as the game's setting names it; the server listens on IPv4 only.
   SetServerForTests("localhost", server.Port(), 5s);
-  PlayerName = "AB";
-  Score = 5;
-  SubmitScore();
+  SubmitScore("AB", 5, "");
 
   auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 2u);
@@ -128,10 +126,7 @@ TEST_F(OnlineTest, SubmitScoreSendsExactlyTheseBytes) {
 TEST_F(OnlineTest, SubmitScoreSendsNameScoreEchoAndFreeText) {
   ScriptedServer server({Answer(Ok("OK|x|y|z|ECHO|more|")), Answer(Ok("OK"))});
   SetServerForTests("127.0.0.1", server.Port(), 5s);
-  PlayerName = "MARY ANN";
-  Score = 123456;
-  GameOptions.AddText = "HELLO  WORLD";
-  SubmitScore();
+  SubmitScore("MARY ANN", 123456, "HELLO  WORLD");
   auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(SubmittedRecord(requests[1]), "type=0|name=MARY ANN|score=123456|key=X|p=ECHO|add=HELLO  WORLD|z=0000");
@@ -186,7 +181,7 @@ TEST_F(OnlineTest, MisbehavingServersEndInTheMessageBoxOrSilence) {
     ScriptedServer server({c.version, Answer(Ok("OK"))});
     SetServerForTests("127.0.0.1", server.Port(), 1500ms);
     auto start = Clock::now();
-    SubmitScore();
+    SubmitScore("", 0, "");
     EXPECT_LT(SecondsSince(start), 1.5 + 1.0);
     auto requests = server.Requests();
     if (c.box) {
@@ -207,7 +202,7 @@ TEST_F(OnlineTest, RefusedConnectionShowsTheMessageBox) {
   RefusingPort refusing;
   SetServerForTests("127.0.0.1", refusing.Port(), 1500ms);
   auto start = Clock::now();
-  SubmitScore();
+  SubmitScore("", 0, "");
   EXPECT_LT(SecondsSince(start), 1.0);
   ASSERT_EQ(platform.Boxes.size(), 1u);
   EXPECT_EQ(platform.Boxes[0].second, "Can't connect to server!");
@@ -217,7 +212,7 @@ TEST_F(OnlineTest, SilentServerIsGivenUpAfterTenSeconds) {
   ScriptedServer server({[](int fd, const std::atomic<bool>& stop) { WaitForClose(fd, stop); }});
   SetServerForTests("127.0.0.1", server.Port());  // the game's own time-out
   auto start = Clock::now();
-  SubmitScore();
+  SubmitScore("", 0, "");
   double took = SecondsSince(start);
   EXPECT_GE(took, 9.9);
   EXPECT_LT(took, 12.0);
@@ -229,7 +224,7 @@ TEST_F(OnlineTest, FailedSubmissionIsSilent) {
     platform.Boxes.clear();
     ScriptedServer server({Answer(Ok("OK|a|b|c|d|")), Answer(answer)});
     SetServerForTests("127.0.0.1", server.Port(), 1500ms);
-    SubmitScore();
+    SubmitScore("", 0, "");
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_TRUE(platform.Boxes.empty()) << answer;
   }

@@ -28,6 +28,10 @@
 #include "services/GameGlobals.h"
 #include "services/Online.h"
 #include "services/Records.h"
+#include "services/GameGlobals.h"
+#include "services/Online.h"
+#include "services/Records.h"
+#include "services/TestSeams.h"
 #include "platform/NullPlatform.h"
 #include "services/Globals.h"
 
@@ -54,12 +58,12 @@ class OnlineTest : public ::testing::Test {
     ResetShellGlobals();
     ResetGameGlobals();
     ResetRecords();
-    ResetOnline();
+    ResetTestSeams();
     platform::SetCurrent(&platform);
   }
   void TearDown() override {
     platform::SetCurrent(nullptr);
-    ResetOnline();
+    ResetTestSeams();
   }
 };
 

@@ -239,8 +239,7 @@ TEST(HighScoreTable, ScoreQualifiesOnlyAboveSomeEntry) {
     ResetRecords();
     ResetHighScores();
     HighScores[10].Score = tenth;
-    Score = score;
-    EXPECT_EQ(ScoreQualifies(), want) << tenth << " vs " << score;
+    EXPECT_EQ(ScoreQualifies(score), want) << tenth << " vs " << score;
   }
   ResetRecords();
   ResetGameGlobals();

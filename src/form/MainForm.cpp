@@ -11,6 +11,7 @@
 #include "services/Online.h"
 #include "services/SaveFiles.h"
 #include "services/Globals.h"
+#include "services/TestSeams.h"
 #include "form/Screens.h"
 #include "services/Sound.h"
 #include "services/Text.h"
@@ -143,16 +144,7 @@ void UpdateInputFlags() {
   UpWasHeld = up;
 }
 
-void ResetInputFlags() {
-  PausePressed = PauseWasHeld = EscapePressed = EscapeWasHeld = FirePressed = FireWasHeld = false;
-  CtrlPressed = CtrlDown = false;
-  UpGesture = 0;
-  UpWasHeld = false;
-  UpGestureArmed = true;
-  UpHoldTime = 0;
-  LeftHeld = RightHeld = false;
-}
-
+void ResetInputFlags() { ShellState.Input = {}; }
 
 void UpdateFrameRate() {
   if (FrameRateHeld > 0) {

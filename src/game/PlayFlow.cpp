@@ -31,11 +31,9 @@ void ResetGameState() {
 }
 
 void ResetGameGlobals() {
-  Level = 0;
-  Score = 0;
-  FrameRateHeld = 0;
+  GameState = {};
   ResetLevelState();
-  ResetPlayerGlobals();
+  PlayerGlobals = {};
   ResetGameImages();
 }
 
@@ -121,7 +119,7 @@ void UpdatePlayState() {
     case QuitConfirm:
       if (KeyHeld(isButton4)) {
         CloseMessageWindow();
-        if (ScoreQualifies()) OpenMessageWindow(NameEntry);
+        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
         else LeaveGame();
       } else if (KeyHeld(isButton5) || EscapePressed) {
         CloseMessageWindow();
@@ -132,7 +130,7 @@ void UpdatePlayState() {
       break;
     case GameLost:
       if (WindowTimeUp()) {
-        if (ScoreQualifies()) OpenMessageWindow(NameEntry);
+        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
         else LeaveGame();
       }
       break;
@@ -199,7 +197,7 @@ void GameFrame(int32_t lagCount) {
       // "PLEASE WAIT" shows while the submission blocks.
       surface->ReleaseCanvas();
       f.MDXDraw.Flip();
-      SubmitScore();
+      SubmitScore(PlayerName, Score, GameOptions.AddText);
       CloseMessageWindow();
       LeaveGame();
     }

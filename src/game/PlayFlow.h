@@ -10,8 +10,9 @@ void UpdatePlayState();
 // A new game's state: free slots, layout rows, level 0, score 0, three
 // lives, no bonus, running.
 void ResetGameState();
-// Puts the game's program-wide state (level, score, the level's slots, the
-// hero's globals, the game's images) back to start-up (tests start clean).
+// Puts the game's program-wide state back to its start-up values (tests
+// start clean): level and score, the level's, the hero's and the
+// remembered images.
 void ResetGameGlobals();
 // The game screen's sprites (background, panels, hero, bonus slot, ground)
 // and the first level; and their removal at the end of a game, after which

@@ -16,19 +16,7 @@
 
 namespace fusewick {
 
-TPlayer* Player = nullptr;
-uint8_t ActiveBonus = NoBonus;
-TCaption* BonusPanel = nullptr;
-TCaption* FreezeCaption = nullptr;
-TCaption* EnergyCaption = nullptr;
-
-void ResetPlayerGlobals() {
-  Player = nullptr;
-  ActiveBonus = NoBonus;
-  BonusPanel = nullptr;
-  FreezeCaption = nullptr;
-  EnergyCaption = nullptr;
-}
+TPlayerGlobals PlayerGlobals;
 
 namespace {
 int32_t Interval() { return MForm->MDXTimer.Interval(); }

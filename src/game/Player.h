@@ -91,16 +91,24 @@ class TPlayer : public TImageSprite {
   const std::string* flash_ = nullptr;
 };
 
-// The one hero while a game runs; null otherwise.
-extern TPlayer* Player;
-// The running bonus: 0 none, 1 gun, 2 engine, 3 energy.
-extern uint8_t ActiveBonus;
-// The bonus slot of the right panel, and the captions over the hero.
-extern TCaption* BonusPanel;
-extern TCaption* FreezeCaption;
-extern TCaption* EnergyCaption;
+// The hero's program-wide state; `PlayerGlobals = {}` puts it back to its
+// start. The sprites are the sprite engine's: only the references go.
+struct TPlayerGlobals {
+  // The one hero while a game runs; null otherwise.
+  TPlayer* Player = nullptr;
+  // The running bonus: 0 none, 1 gun, 2 engine, 3 energy.
+  uint8_t ActiveBonus = NoBonus;
+  // The bonus slot of the right panel, and the captions over the hero.
+  TCaption* BonusPanel = nullptr;
+  TCaption* FreezeCaption = nullptr;
+  TCaption* EnergyCaption = nullptr;
+};
+extern TPlayerGlobals PlayerGlobals;
 
-// Puts the hero's globals back to their start-up values.
-void ResetPlayerGlobals();
+inline auto& Player = PlayerGlobals.Player;
+inline auto& ActiveBonus = PlayerGlobals.ActiveBonus;
+inline auto& BonusPanel = PlayerGlobals.BonusPanel;
+inline auto& FreezeCaption = PlayerGlobals.FreezeCaption;
+inline auto& EnergyCaption = PlayerGlobals.EnergyCaption;
 
 }  // namespace fusewick

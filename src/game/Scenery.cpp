@@ -31,9 +31,15 @@ struct TRemembered {
   const std::string* Name;
   TPictureCollectionItem* Image;
 };
-std::array<TRemembered, 64> remembered{};
-size_t rememberedCount = 0;
-const TPictureCollection* rememberedList = nullptr;
+struct TRememberedImages {
+  std::array<TRemembered, 64> Items{};
+  size_t Count = 0;
+  const TPictureCollection* List = nullptr;  // the image list they were found in
+};
+TRememberedImages rememberedImages;
+auto& remembered = rememberedImages.Items;
+auto& rememberedCount = rememberedImages.Count;
+auto& rememberedList = rememberedImages.List;
 }  // namespace
 
 TPictureCollectionItem* GameImage(const std::string& constantName) {
@@ -49,10 +55,7 @@ TPictureCollectionItem* GameImage(const std::string& constantName) {
   return image;
 }
 
-void ResetGameImages() {
-  rememberedCount = 0;
-  rememberedList = nullptr;
-}
+void ResetGameImages() { rememberedImages = {}; }
 
 // ---- TFire
 

@@ -2,7 +2,6 @@
 
 namespace fusewick {
 
-int32_t Level = 0;
-int32_t Score = 0;
+TGameState GameState;
 
 }  // namespace fusewick

@@ -1,6 +1,8 @@
 #pragma once
 // The shell's program-wide state: the current screen, the play state, the
-// options and menu state, and the input flags derived once per tick.
+// options and menu state, and the input flags derived once per tick. It all
+// lives in ShellState, so that `ShellState = {}` puts every value back to
+// its start; the names below refer to its members.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -27,50 +29,97 @@ enum TPlayState : uint8_t {
   SubmitPrompt = 7,
 };
 
-extern uint8_t GameScreen;
-extern uint8_t PlayState;
-extern bool PlayfieldActive;
-extern TCaption* MessageWindow;
-extern int32_t WindowTimer;  // ms left for LevelIntro, LevelComplete, GameLost
-
-// The four option fields live in GameOptions (persist/Records.h):
-// GameOptions.FullScreen, .MusicOn, .SoundOn, .AddText.
-
-extern std::array<TMenuButton*, 7> MenuButtons;  // 1..6
-extern int32_t MenuButtonCount;
-extern int32_t MenuSelection;
-extern bool MouseMoved;
-extern int32_t MouseX, MouseY;
-extern TCursorCaption* TextCursor;
-extern TCaption* MenuPointer;
-extern TCaption* OptionsCaption;
-extern TCaption* HighScoreCaption;
-extern TCaption* HelpCaption;
-extern int32_t HelpPage;
-extern TBackground* Background;
-extern int32_t Lives;
-extern std::string PlayerName;
-extern TCaption* LeftPanel;
-extern TCaption* RightPanel;
-extern int32_t LeftPanelY;
-extern bool SubmitConfirmed;
-extern bool MenuModeActive;
-extern double FrameRate;
-// When above 0, UpdateFrameRate holds FrameRate at this value instead of
-// the measured rate (the replay runner's fixed rate); 0 at start-up.
-extern double FrameRateHeld;
-
 // Input flags, computed once per tick (the Ctrl pair by the key handlers).
-extern bool UpHeld, LeftHeld, RightHeld;
-extern bool FirePressed, PausePressed, EscapePressed;
-extern bool FireWasHeld, PauseWasHeld, EscapeWasHeld;
-extern bool CtrlPressed, CtrlDown;
-extern uint8_t UpGesture;  // 0 nothing, 1 tapped, 2 held past 100 ms
-extern bool UpWasHeld;
-extern bool UpGestureArmed;
-extern int32_t UpHoldTime;  // ms
+struct TInputFlags {
+  bool UpHeld = false, LeftHeld = false, RightHeld = false;
+  bool FirePressed = false, PausePressed = false, EscapePressed = false;
+  bool FireWasHeld = false, PauseWasHeld = false, EscapeWasHeld = false;
+  bool CtrlPressed = false, CtrlDown = false;
+  uint8_t UpGesture = 0;  // 0 nothing, 1 tapped, 2 held past 100 ms
+  bool UpWasHeld = false;
+  bool UpGestureArmed = true;
+  int32_t UpHoldTime = 0;  // ms
+};
+
+struct TShellState {
+  uint8_t GameScreen = NoScreen;
+  uint8_t PlayState = Running;
+  bool PlayfieldActive = false;
+  TCaption* MessageWindow = nullptr;
+  int32_t WindowTimer = 0;  // ms left for LevelIntro, LevelComplete, GameLost
+
+  // The four option fields live in GameOptions (persist/Records.h):
+  // GameOptions.FullScreen, .MusicOn, .SoundOn, .AddText.
+
+  std::array<TMenuButton*, 7> MenuButtons{};  // 1..6
+  int32_t MenuButtonCount = 0;
+  int32_t MenuSelection = 0;
+  bool MouseMoved = false;
+  int32_t MouseX = 0, MouseY = 0;
+  TCursorCaption* TextCursor = nullptr;
+  TCaption* MenuPointer = nullptr;
+  TCaption* OptionsCaption = nullptr;
+  TCaption* HighScoreCaption = nullptr;
+  TCaption* HelpCaption = nullptr;
+  int32_t HelpPage = 1;
+  TBackground* Background = nullptr;
+  int32_t Lives = 0;
+  std::string PlayerName;
+  TCaption* LeftPanel = nullptr;
+  TCaption* RightPanel = nullptr;
+  int32_t LeftPanelY = 0;
+  bool SubmitConfirmed = false;
+  bool MenuModeActive = false;
+  double FrameRate = 1000.0 / 30.0;
+
+  TInputFlags Input;
+};
+extern TShellState ShellState;
+
+inline auto& GameScreen = ShellState.GameScreen;
+inline auto& PlayState = ShellState.PlayState;
+inline auto& PlayfieldActive = ShellState.PlayfieldActive;
+inline auto& MessageWindow = ShellState.MessageWindow;
+inline auto& WindowTimer = ShellState.WindowTimer;
+inline auto& MenuButtons = ShellState.MenuButtons;
+inline auto& MenuButtonCount = ShellState.MenuButtonCount;
+inline auto& MenuSelection = ShellState.MenuSelection;
+inline auto& MouseMoved = ShellState.MouseMoved;
+inline auto& MouseX = ShellState.MouseX;
+inline auto& MouseY = ShellState.MouseY;
+inline auto& TextCursor = ShellState.TextCursor;
+inline auto& MenuPointer = ShellState.MenuPointer;
+inline auto& OptionsCaption = ShellState.OptionsCaption;
+inline auto& HighScoreCaption = ShellState.HighScoreCaption;
+inline auto& HelpCaption = ShellState.HelpCaption;
+inline auto& HelpPage = ShellState.HelpPage;
+inline auto& Background = ShellState.Background;
+inline auto& Lives = ShellState.Lives;
+inline auto& PlayerName = ShellState.PlayerName;
+inline auto& LeftPanel = ShellState.LeftPanel;
+inline auto& RightPanel = ShellState.RightPanel;
+inline auto& LeftPanelY = ShellState.LeftPanelY;
+inline auto& SubmitConfirmed = ShellState.SubmitConfirmed;
+inline auto& MenuModeActive = ShellState.MenuModeActive;
+inline auto& FrameRate = ShellState.FrameRate;
+
+inline auto& UpHeld = ShellState.Input.UpHeld;
+inline auto& LeftHeld = ShellState.Input.LeftHeld;
+inline auto& RightHeld = ShellState.Input.RightHeld;
+inline auto& FirePressed = ShellState.Input.FirePressed;
+inline auto& PausePressed = ShellState.Input.PausePressed;
+inline auto& EscapePressed = ShellState.Input.EscapePressed;
+inline auto& FireWasHeld = ShellState.Input.FireWasHeld;
+inline auto& PauseWasHeld = ShellState.Input.PauseWasHeld;
+inline auto& EscapeWasHeld = ShellState.Input.EscapeWasHeld;
+inline auto& CtrlPressed = ShellState.Input.CtrlPressed;
+inline auto& CtrlDown = ShellState.Input.CtrlDown;
+inline auto& UpGesture = ShellState.Input.UpGesture;
+inline auto& UpWasHeld = ShellState.Input.UpWasHeld;
+inline auto& UpGestureArmed = ShellState.Input.UpGestureArmed;
+inline auto& UpHoldTime = ShellState.Input.UpHoldTime;
 
 // Puts every shell global back to its start-up value (tests start clean).
-void ResetShellGlobals();
+inline void ResetShellGlobals() { ShellState = {}; }
 
 }  // namespace fusewick

@@ -2,13 +2,10 @@
 
 #include <exception>
 #include <filesystem>
-#include <optional>
 
-#include "services/GameGlobals.h"
 #include "services/HttpClient.h"
-#include "services/Records.h"
+#include "services/TestSeams.h"
 #include "platform/Platform.h"
-#include "services/Globals.h"
 
 #ifndef FUSEWICK_SERVER
 #define FUSEWICK_SERVER "localhost:8080"
@@ -17,9 +14,6 @@
 namespace fusewick {
 
 namespace {
-
-std::optional<TServerAddress> testServer;
-std::chrono::milliseconds timeout = RequestTimeout;
 
 std::string SiteRoot() {
   TServerAddress a = ServerAddress();
@@ -64,7 +58,7 @@ bool ParseServerAddress(const std::string& text, TServerAddress& out) {
 }
 
 TServerAddress ServerAddress() {
-  if (testServer) return *testServer;
+  if (TestSeams.Server) return *TestSeams.Server;
   TServerAddress a;
   if (!ParseServerAddress(FUSEWICK_SERVER, a)) a = {"localhost", 8080};
   return a;
@@ -91,12 +85,12 @@ std::string ResultText(const std::string& name, int32_t score, const std::string
   return "type=0|name=" + name + "|score=" + std::to_string(score) + "|key=X|p=" + echo + "|add=" + addText + "|z=";
 }
 
-void SubmitScore() {
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText) {
   TServerAddress server = ServerAddress();
   THttpClient http;
   http.Host = server.Host;
   http.Port = server.Port;
-  http.Timeout = timeout;
+  http.Timeout = TestSeams.Timeout;
 
   // The version request: whatever arrived before a failure still counts.
   std::string reply;
@@ -109,7 +103,7 @@ void SubmitScore() {
     return;
   }
 
-  std::string record = PadResult(ResultText(PlayerName, Score, EchoValue(reply), GameOptions.AddText));
+  std::string record = PadResult(ResultText(name, score, EchoValue(reply), addText));
   std::string ignored;
   try {
     http.Get(SubmitTarget + EncodeResult(record), ignored);
@@ -126,16 +120,6 @@ void OpenPlayLink() {
   std::filesystem::path path = std::filesystem::absolute("play.url", ec);
   if (ec) return;
   OpenUrl(path.string());
-}
-
-void SetServerForTests(const std::string& host, uint16_t port, std::chrono::milliseconds t) {
-  testServer = TServerAddress{host, port};
-  timeout = t;
-}
-
-void ResetOnline() {
-  testServer.reset();
-  timeout = RequestTimeout;
 }
 
 }  // namespace fusewick

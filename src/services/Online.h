@@ -40,18 +40,13 @@ std::string EchoValue(std::string reply);
 std::string ResultText(const std::string& name, int32_t score, const std::string& echo, const std::string& addText);
 
 // Sends the version request and, if the server answers "OK", the result of
-// PlayerName, Score and GameOptions.AddText. Blocks until both are done; a
+// the player's name, score and free text. Blocks until both are done; a
 // failed version request shows "Can't connect to server!".
-void SubmitScore();
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText);
 
 // Hands a URL to the desktop to open in the browser; failures are silent.
 void OpenUrl(const std::string& url);
 // Opens play.url of the working directory if there is one.
 void OpenPlayLink();
-
-// Tests point the client at their own loopback server, with their own
-// time-out; ResetOnline puts back the build's server and the 10 s time-out.
-void SetServerForTests(const std::string& host, uint16_t port, std::chrono::milliseconds timeout = RequestTimeout);
-void ResetOnline();
 
 }  // namespace fusewick

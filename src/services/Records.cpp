@@ -4,14 +4,10 @@
 
 namespace fusewick {
 
-TGameOptions GameOptions;
-std::array<THighScore, 12> HighScores;
-std::string HighScoreCheck;
+TRecordsState RecordsState;
 
 void ResetRecords() {
-  GameOptions = TGameOptions{};
-  HighScores = {};
-  HighScoreCheck.clear();
+  RecordsState = {};
   ResetSaveFileState();
 }
 

@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "services/GameGlobals.h"
 #include "services/Records.h"
 #include "platform/Platform.h"
 
@@ -327,9 +326,9 @@ void ResetHighScores() {
   for (int i = 1; i <= TableSize; ++i) HighScores[i] = THighScore{"ANONYMOUS", 1100 - 100 * i};
 }
 
-bool ScoreQualifies() {
+bool ScoreQualifies(int32_t score) {
   for (int i = 1; i <= TableSize; ++i)
-    if (HighScores[i].Score < Score) return true;
+    if (HighScores[i].Score < score) return true;
   return false;
 }
 

@@ -51,8 +51,8 @@ std::string HighScoreCheckString();
 bool HighScoresIntact();
 // Entries 1..10 := ten "ANONYMOUS" with 1000, 900, ..., 100.
 void ResetHighScores();
-// Some entry of 1..10 has a score strictly below Score.
-bool ScoreQualifies();
+// Some entry of 1..10 has a score strictly below score.
+bool ScoreQualifies(int32_t score);
 // Stable descending sort of entries 1..11; entry 11 ends up the lowest.
 void SortHighScores();
 

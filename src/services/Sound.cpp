@@ -2,6 +2,7 @@
 
 #include "engine/SoundDevice.h"
 #include "services/Records.h"
+#include "services/TestSeams.h"
 #include "platform/Audio.h"
 #include "services/Globals.h"
 #include "services/FormComponents.h"
@@ -9,7 +10,6 @@
 namespace fusewick {
 
 uint32_t SongHandle = 0;
-std::function<void(const std::string&)> PlaySoundObserver;
 
 void PlaySound(const std::string& name) {
   if (PlaySoundObserver) PlaySoundObserver(name);

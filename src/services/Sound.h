@@ -2,7 +2,6 @@
 // Sound effects and music of the shell. One song plays at a time in the
 // background: the game song on the game screen, the menu song elsewhere.
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace fusewick {
@@ -27,10 +26,6 @@ void StopMusic();
 
 // Start-up: the sound archive into the main form's wave list.
 void LoadSoundArchive(const std::string& fileName);
-
-// When set, every PlaySound call reports the effect's name here first,
-// whether or not sounds are on: tests watch the effects the game asks for.
-extern std::function<void(const std::string&)> PlaySoundObserver;
 
 // The music library: loads a module (0 when it cannot), starts a loaded
 // song in the background, stops and releases one.

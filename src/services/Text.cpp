@@ -12,10 +12,7 @@
 
 namespace fusewick {
 
-uint8_t FontIndex = 0;
-std::string FontImageName;
-int32_t TextEndX = 0;
-int32_t LastGlyph = 0;
+TTextState TextState;
 std::array<int32_t, 45> NarrowWidths{};
 std::array<int32_t, 45> WideWidths{};
 
@@ -52,12 +49,7 @@ void DrawNumber(int32_t n, int32_t baseX, int32_t step, int32_t y) {
   DrawText(std::to_string(n), baseX - step * ExtraDigits(n), y);
 }
 
-void ResetTextState() {
-  FontIndex = 0;
-  FontImageName.clear();
-  TextEndX = 0;
-  LastGlyph = 0;
-}
+void ResetTextState() { TextState = {}; }
 
 void InitFontTables() {
   // Fonts 0 to 2 share the narrow strip's widths.

@@ -7,11 +7,19 @@
 
 namespace fusewick {
 
-// Text state, written by every text drawing.
-extern uint8_t FontIndex;            // 0 .. 3
-extern std::string FontImageName;    // image of the selected font
-extern int32_t TextEndX;             // pen position after the last character
-extern int32_t LastGlyph;            // glyph number (code - 46) of the last character
+// Text state, written by every text drawing; `TextState = {}` puts it
+// back to its start.
+struct TTextState {
+  uint8_t FontIndex = 0;          // 0 .. 3
+  std::string FontImageName;      // image of the selected font
+  int32_t TextEndX = 0;           // pen position after the last character
+  int32_t LastGlyph = 0;          // glyph number (code - 46) of the last character
+};
+extern TTextState TextState;
+inline auto& FontIndex = TextState.FontIndex;
+inline auto& FontImageName = TextState.FontImageName;
+inline auto& TextEndX = TextState.TextEndX;
+inline auto& LastGlyph = TextState.LastGlyph;
 
 // Advance widths by glyph number 1 .. 44 (index 0 unused): fonts 0 to 2
 // share the narrow table, font 3 has the wide one.

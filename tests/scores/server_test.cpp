@@ -374,10 +374,7 @@ class ScoreServerTest : public OnlineTest {
 TEST_F(ScoreServerTest, SubmittedScoreIsStoredAndListed) {
   ScoreServerProcess server(dir / "scores.sqlite");
   SetServerForTests("127.0.0.1", server.Port(), 5s);
-  PlayerName = "ANNA BELL";
-  Score = 12345;
-  GameOptions.AddText = "HI FROM <SCRIPT>";
-  SubmitScore();
+  SubmitScore("ANNA BELL", 12345, "HI FROM <SCRIPT>");
   EXPECT_TRUE(platform.Boxes.empty());
 
   std::string page = Fetch(server.Port(), ShowTarget);
@@ -484,9 +481,7 @@ TEST_F(ScoreServerTest, ConcurrentSubmissionsAreAllStored) {
 TEST_F(ScoreServerTest, StoredRowsSurviveKillNine) {
   ScoreServerProcess server(dir / "scores.sqlite");
   SetServerForTests("127.0.0.1", server.Port(), 5s);
-  PlayerName = "KEPT";
-  Score = 777;
-  SubmitScore();
+  SubmitScore("KEPT", 777, "");
   ASSERT_TRUE(platform.Boxes.empty());
   server.Restart();  // SIGKILL, then a new process on the same file
   EXPECT_EQ(ResultsSent(server.Port()), 1);
@@ -497,10 +492,9 @@ TEST_F(ScoreServerTest, LongNamesAndTextsFromTheGameAreStoredAndShownShortened) 
   ScoreServerProcess server(dir / "scores.sqlite");
   SetServerForTests("127.0.0.1", server.Port(), 5s);
   // Spaces go in whatever the width: a name and a text longer than shown.
-  PlayerName = "WILHELMINA" + std::string(200, ' ') + "VON ZEPPELIN";
-  Score = 4321;
-  GameOptions.AddText = "GREETINGS" + std::string(300, ' ') + "TO ALL";
-  SubmitScore();
+  const std::string name = "WILHELMINA" + std::string(200, ' ') + "VON ZEPPELIN";
+  const std::string text = "GREETINGS" + std::string(300, ' ') + "TO ALL";
+  SubmitScore(name, 4321, text);
   EXPECT_EQ(ResultsSent(server.Port()), 1);
   std::string page = Fetch(server.Port(), ShowTarget);
   EXPECT_NE(page.find(">WILHELMINA" + std::string(ShownNameLength - 10, ' ') + "&hellip;<"), std::string::npos);
@@ -508,8 +502,8 @@ TEST_F(ScoreServerTest, LongNamesAndTextsFromTheGameAreStoredAndShownShortened) 
   auto store = OpenSqliteStore((dir / "scores.sqlite").string(), {}, false);
   auto rows = store->Best(1);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0].Name, PlayerName);  // stored whole
-  EXPECT_EQ(rows[0].Note, GameOptions.AddText);
+  EXPECT_EQ(rows[0].Name, name);  // stored whole
+  EXPECT_EQ(rows[0].Note, text);
 }
 
 TEST_F(ScoreServerTest, ImplausibleScoresAreRefused) {

@@ -18,6 +18,7 @@
 #include "services/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Player.h"
+#include "services/TestSeams.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlAudio.h"
 #include "services/Globals.h"
