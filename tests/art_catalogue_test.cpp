@@ -8,6 +8,7 @@
 #include <string>
 
 #include "catalogue.h"
+#include "shell/AssetNames.h"
 #include "text.h"
 
 namespace fusewick::art {
@@ -30,58 +31,27 @@ const ImageEntry& Entry(const char* name) {
 bool Ink(const Image& img, int x, int y) { return img.At(x, y) != kKeyColour; }
 
 TEST(ArtCatalogue, HasEveryImageTheGameLooksUpWithItsPatternCount) {
-  // name, archive, patterns the game indexes (0: at least 2, pattern 1 used)
-  struct Need {
-    const char* name;
-    int archive, patterns;
-  };
-  const Need needs[] = {
-      {"BackButton_Active", 1, 0}, {"BackButton_Inactive", 1, 0}, {"Bomb", 1, 1}, {"BombPointer", 1, 1},
-      {"Bomb_Dynamit_Burning", 1, -1}, {"Bomb_Player_Explode", 1, -8}, {"BulletEnemy", 1, 1},
-      {"BulletPlayer", 1, 1}, {"ClearButton_Active", 1, 0}, {"ClearButton_Inactive", 1, 0}, {"Cloud", 1, 1},
-      {"Cursor", 1, 1}, {"Dynamit", 1, 1}, {"EngineFire", 1, -1}, {"EngineFireLeft", 1, -1},
-      {"EngineFireRight", 1, -1}, {"Font_big", 1, 44}, {"Font_medium_active", 1, 44},
-      {"Font_medium_inactive", 1, 44}, {"Font_small", 1, 44}, {"Green", 1, 1}, {"HealthBar", 1, 1},
-      {"Help1", 1, 1}, {"Help2", 1, 1}, {"Help3", 1, 1}, {"Help_BackButton_Active", 1, 0},
-      {"Help_BackButton_Inactive", 1, 0}, {"Help_NextButton_Active", 1, 0}, {"Help_NextButton_Inactive", 1, 0},
-      {"Help_PreviousButton_Active", 1, 0}, {"Help_PreviousButton_Inactive", 1, 0}, {"HighScoreTable", 1, 1},
-      {"ItemStartAnim", 1, -2}, {"LeftPanel", 1, 1}, {"LevelEnergo", 1, 1}, {"LevelEngine", 1, 1},
-      {"LevelGun", 1, 1}, {"LevelLife", 1, 1}, {"LevelMegaBomb", 1, 1}, {"LevelMoney10", 1, 1},
-      {"LevelMoney20", 1, 1}, {"LevelMoney50", 1, 1}, {"MainMenuBackground", 1, 1},
-      {"MainMenuButtons_Active", 1, 5}, {"MainMenuButtons_Inactive", 1, 5}, {"MainMenu_Exit_Active", 1, -1},
-      {"MainMenu_Exit_Inactive", 1, -1}, {"Mine", 1, -2}, {"Monster1Left", 1, -2}, {"Monster1Right", 1, -2},
-      {"Monster2", 1, 1}, {"Monster3Left", 1, 1}, {"Monster3Right", 1, 1}, {"Monster4Left", 1, -2},
-      {"Monster4Right", 1, -2}, {"Monster5", 1, 1}, {"Monster6", 1, 1}, {"Monster7", 1, 1},
-      {"Monster7_Bomb1", 1, 1}, {"Monster7_Bomb2", 1, 1}, {"MonsterExplode", 1, -4}, {"None", 1, 1},
-      {"OptionsTable", 1, 1}, {"Options_BackButton_Active", 1, 0}, {"Options_BackButton_Inactive", 1, 0},
-      {"Options_Button_Active", 1, 0}, {"Options_Button_Inactive", 1, 0}, {"PanelEnergoBonus", 1, 1},
-      {"PanelEngineBonus", 1, 1}, {"PanelGunBonus", 1, 1}, {"Platform1", 1, 1}, {"Platform2", 1, 1},
-      {"PlayerEnergo", 1, 1}, {"PlayerFreezeLeft", 1, 1}, {"PlayerFreezeRight", 1, 1},
-      {"PlayerHighJump", 1, -2}, {"PlayerJump", 1, -2}, {"PlayerLeft", 1, -4}, {"PlayerRight", 1, -4},
-      {"PlayerLeftGun", 1, -4}, {"PlayerRightGun", 1, -4}, {"PlayerLeftEngine", 1, -4},
-      {"PlayerRightEngine", 1, -4}, {"RightPanel", 1, 1}, {"ShootFireLeft", 1, -2}, {"ShootFireRight", 1, -2},
-      {"Spittle1", 1, 1}, {"Spittle2", 1, 1}, {"ViewButton_Active", 1, 0}, {"ViewButton_Inactive", 1, 0},
-      {"Wall", 1, 1}, {"Water", 1, 1}, {"Window", 1, 1}, {"WindowBig", 1, 1}, {"WindowMedium", 1, 1},
-      {"WindowSmall", 1, 1}, {"Background1", 2, 1}, {"Background2", 2, 1}, {"Background3", 2, 1},
-      {"Background4", 2, 1}, {"Background5", 2, 1},
-  };
-  for (const Need& n : needs) {
-    SCOPED_TRACE(n.name);
-    const ImageEntry* s = FindImage(n.name);
+  for (const NamedImage& n : kImageNames) {
+    SCOPED_TRACE(n.Name);
+    const ImageEntry* s = FindImage(n.Name);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->Archive, n.archive);
-    if (n.patterns == 0)
+    EXPECT_EQ(s->Archive, n.Archive);
+    if (n.Patterns == 0)
       EXPECT_GE(s->Frames, 2);  // a button: its look is pattern 1
-    else if (n.patterns < 0)
-      EXPECT_GE(s->Frames, -n.patterns);  // an animation: enough frames to move
+    else if (n.Patterns < 0)
+      EXPECT_GE(s->Frames, -n.Patterns);  // an animation: enough frames to move
     else
-      EXPECT_EQ(s->Frames, n.patterns);
+      EXPECT_EQ(s->Frames, n.Patterns);
     // The picture holds exactly that many patterns, by the game's geometry.
     int count = (s->PictureWidth() / s->PatternWidth) * (s->PictureHeight() / s->PatternHeight);
     EXPECT_EQ(count, s->Frames);
   }
+  // Nothing drawn twice, nothing drawn that the game does not look up.
   std::set<std::string> names;
-  for (const ImageEntry& s : Catalogue()) EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+  for (const ImageEntry& s : Catalogue()) {
+    EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+    EXPECT_NE(FindImageName(s.Name), nullptr) << s.Name;
+  }
   for (int i = 1; i <= 5; ++i) {
     const ImageEntry& bg = Entry(("Background" + std::to_string(i)).c_str());
     EXPECT_EQ(bg.PictureWidth(), 800);
