@@ -9,6 +9,7 @@
 
 #include "catalogue.h"
 #include "shell/AssetNames.h"
+#include "shell/ScreenLayout.h"
 #include "text.h"
 
 namespace fusewick::art {
@@ -110,7 +111,7 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
     const ImageEntry& s = Entry(font.name);
     EXPECT_EQ(s.PatternWidth, font.wide ? kWideCell : kNarrowCell);
     for (int k = 0; k < kGlyphCount; ++k) {
-      int code = kFirstGlyph + k;
+      int code = kFirstGlyphCode + k;
       SCOPED_TRACE(std::string(font.name) + " '" + char(code) + "'");
       Image g = RenderFrame(s, k);
       int left = g.Width, right = -1, bottom = -1;
@@ -137,24 +138,16 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
 }
 
 // The rectangle the game's text drawing covers: first glyph's top-left at
-// (x, y), pen advanced by the width tables, a space by a fifth of a cell.
+// (x, y) to the ink limit of the last glyph.
 struct Box {
   int left, top, right, bottom;
 };
 Box TextBox(int font, const std::string& text, int x, int y) {
-  static const char* kFonts[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
-  const ImageEntry& s = Entry(kFonts[font]);
-  double extra = font == 3 ? -s.PatternWidth * 0.05 : 0;
-  int pen = x, right = x;
-  for (char c : text) {
-    if (c == ' ') {
-      pen = int(std::trunc(pen + s.PatternWidth * 0.2));
-      continue;
-    }
-    int k = c - kFirstGlyph;
-    right = pen + InkLimit(font == 3, c);
-    pen = int(std::trunc(pen + (font == 3 ? kWideAdvance : kNarrowAdvance)[size_t(k)] + extra));
-  }
+  const ImageEntry& s = Entry(kFontImages[size_t(font)]);
+  const bool big = font == kBigFont;
+  int right = x;
+  WalkText(text, x, s.PatternWidth, big, big ? kWideGlyphWidths : kNarrowGlyphWidths,
+           [&](int code, int pen) { right = pen + InkLimit(big, code); });
   return {x, y, right, y + s.PatternHeight};
 }
 
@@ -171,34 +164,37 @@ bool OnOpaque(const char* image, int ix, int iy, const Box& b) {
 }
 
 TEST(ArtCatalogue, MessageWindowsHoldTheTextsTheGameWritesOnThem) {
+  // The window of each play state where the game opens it, and the texts
+  // the game writes on it.
   struct Case {
-    const char* window;
-    int wx, wy;
+    int state;
     const char* text;
     int x, y;
   } cases[] = {
-      {"WindowSmall", 292, 242, "L E V E L   1", 326, 284},
-      {"WindowSmall", 292, 242, "L E V E L   999", 326 - 16, 284},
-      {"WindowSmall", 292, 242, "P A U S E", 343, 284},
-      {"Window", 260, 217, "F I N I S H  G A M E ?", 276, 274},
-      {"Window", 260, 217, "Y / N", 371, 313},
-      {"WindowMedium", 260, 242, "LEVEL COMPLETED", 273, 286},
-      {"Window", 260, 217, "G A M E  O V E R", 290, 287},
-      {"WindowMedium", 260, 217, "Y O U R  N A M E:", 290, 237},
-      {"WindowMedium", 260, 217, "WWWWWWWW", 290, 277},  // the longest name entry lets through
-      {"WindowBig", 200, 200, "SEND THE RESULT", 280, 217},
-      {"WindowBig", 200, 200, "TO WORLD@S", 315, 262},
-      {"WindowBig", 200, 200, "HIGHSCORES PAGE?", 270, 307},
-      {"WindowBig", 200, 200, "Y / N", 375, 352},
-      {"WindowBig", 200, 200, "PLEASE WAIT", 312, 352},
+      {1, "L E V E L   1", 326, 284},
+      {1, "L E V E L   999", 326 - 16, 284},
+      {2, "P A U S E", 343, 284},
+      {3, "F I N I S H  G A M E ?", 276, 274},
+      {3, "Y / N", 371, 313},
+      {4, "LEVEL COMPLETED", 273, 286},
+      {5, "G A M E  O V E R", 290, 287},
+      {6, "Y O U R  N A M E:", 290, 237},
+      {6, "WWWWWWWW", 290, 277},  // the longest name entry lets through
+      {7, "SEND THE RESULT", 280, 217},
+      {7, "TO WORLD@S", 315, 262},
+      {7, "HIGHSCORES PAGE?", 270, 307},
+      {7, "Y / N", 375, 352},
+      {7, "PLEASE WAIT", 312, 352},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.window) + ": " + c.text);
-    EXPECT_TRUE(OnOpaque(c.window, c.wx, c.wy, TextBox(3, c.text, c.x, c.y)));
+    const MessageWindowRow& w = kMessageWindows[c.state];
+    SCOPED_TRACE(std::string(w.Image) + ": " + c.text);
+    EXPECT_TRUE(OnOpaque(w.Image, int(w.X), int(w.Y), TextBox(3, c.text, c.x, c.y)));
   }
   // Name entry: the cursor (20 wide) at y 300 under the name stays inside.
   const ImageEntry& cursor = Entry("Cursor");
-  EXPECT_TRUE(OnOpaque("WindowMedium", 260, 217, {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
+  const MessageWindowRow& name = kMessageWindows[6];
+  EXPECT_TRUE(OnOpaque(name.Image, int(name.X), int(name.Y), {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
 }
 
 TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
@@ -216,14 +212,15 @@ TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
     EXPECT_EQ(Entry(panel).PatternWidth, Entry("None").PatternWidth);
     EXPECT_EQ(Entry(panel).PatternHeight, Entry("None").PatternHeight);
   }
-  // Options words (table at 26, 126) and the ten high-score rows.
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(1, "ON / OFF", 292, 322)));
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, {294, 367, 526, 390 + 6}));
+  // Options words on their table and the ten high-score rows.
+  const int px = int(kPanelX), py = int(kPanelY);
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, TextBox(1, "ON / OFF", 292, 322)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, {294, 367, 526, 390 + 6}));
   for (int i = 1; i <= 10; ++i) {
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, std::to_string(i), 55, 200 + 24 * i)));
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "WWWWWWWWWWWWW", 190, 200 + 24 * i)));
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "9999999", 466, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, std::to_string(i), 55, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, "WWWWWWWWWWWWW", 190, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, "9999999", 466, 200 + 24 * i)));
   }
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "shell/Glyphs.h"
+
 namespace fusewick {
 
 // Text state, written by every text drawing.
@@ -23,8 +25,6 @@ void InitFontTables();
 void SelectFont(uint8_t index);
 // Draws text with the selected font, its first glyph's top left at (x, y).
 void DrawText(std::string_view text, int32_t x, int32_t y);
-// How many of 9, 99, 999, 9999, 99999 n exceeds.
-int32_t ExtraDigits(int32_t n);
 // Width the text cursor covers for glyph number `glyph` (LastGlyph): the
 // big font's width, the big font's space advance after a space, else 0.
 int32_t CursorGlyphWidth(int32_t glyph);
