@@ -8,6 +8,8 @@
 #include <string>
 
 #include "catalogue.h"
+#include "services/AssetNames.h"
+#include "services/ScreenLayout.h"
 #include "text.h"
 
 namespace fusewick::art {
@@ -30,58 +32,27 @@ const ImageEntry& Entry(const char* name) {
 bool Ink(const Image& img, int x, int y) { return img.At(x, y) != kKeyColour; }
 
 TEST(ArtCatalogue, HasEveryImageTheGameLooksUpWithItsPatternCount) {
-  // name, archive, patterns the game indexes (0: at least 2, pattern 1 used)
-  struct Need {
-    const char* name;
-    int archive, patterns;
-  };
-  const Need needs[] = {
-      {"BackButton_Active", 1, 0}, {"BackButton_Inactive", 1, 0}, {"Bomb", 1, 1}, {"BombPointer", 1, 1},
-      {"Bomb_Dynamit_Burning", 1, -1}, {"Bomb_Player_Explode", 1, -8}, {"BulletEnemy", 1, 1},
-      {"BulletPlayer", 1, 1}, {"ClearButton_Active", 1, 0}, {"ClearButton_Inactive", 1, 0}, {"Cloud", 1, 1},
-      {"Cursor", 1, 1}, {"Dynamit", 1, 1}, {"EngineFire", 1, -1}, {"EngineFireLeft", 1, -1},
-      {"EngineFireRight", 1, -1}, {"Font_big", 1, 44}, {"Font_medium_active", 1, 44},
-      {"Font_medium_inactive", 1, 44}, {"Font_small", 1, 44}, {"Green", 1, 1}, {"HealthBar", 1, 1},
-      {"Help1", 1, 1}, {"Help2", 1, 1}, {"Help3", 1, 1}, {"Help_BackButton_Active", 1, 0},
-      {"Help_BackButton_Inactive", 1, 0}, {"Help_NextButton_Active", 1, 0}, {"Help_NextButton_Inactive", 1, 0},
-      {"Help_PreviousButton_Active", 1, 0}, {"Help_PreviousButton_Inactive", 1, 0}, {"HighScoreTable", 1, 1},
-      {"ItemStartAnim", 1, -2}, {"LeftPanel", 1, 1}, {"LevelEnergo", 1, 1}, {"LevelEngine", 1, 1},
-      {"LevelGun", 1, 1}, {"LevelLife", 1, 1}, {"LevelMegaBomb", 1, 1}, {"LevelMoney10", 1, 1},
-      {"LevelMoney20", 1, 1}, {"LevelMoney50", 1, 1}, {"MainMenuBackground", 1, 1},
-      {"MainMenuButtons_Active", 1, 5}, {"MainMenuButtons_Inactive", 1, 5}, {"MainMenu_Exit_Active", 1, -1},
-      {"MainMenu_Exit_Inactive", 1, -1}, {"Mine", 1, -2}, {"Monster1Left", 1, -2}, {"Monster1Right", 1, -2},
-      {"Monster2", 1, 1}, {"Monster3Left", 1, 1}, {"Monster3Right", 1, 1}, {"Monster4Left", 1, -2},
-      {"Monster4Right", 1, -2}, {"Monster5", 1, 1}, {"Monster6", 1, 1}, {"Monster7", 1, 1},
-      {"Monster7_Bomb1", 1, 1}, {"Monster7_Bomb2", 1, 1}, {"MonsterExplode", 1, -4}, {"None", 1, 1},
-      {"OptionsTable", 1, 1}, {"Options_BackButton_Active", 1, 0}, {"Options_BackButton_Inactive", 1, 0},
-      {"Options_Button_Active", 1, 0}, {"Options_Button_Inactive", 1, 0}, {"PanelEnergoBonus", 1, 1},
-      {"PanelEngineBonus", 1, 1}, {"PanelGunBonus", 1, 1}, {"Platform1", 1, 1}, {"Platform2", 1, 1},
-      {"PlayerEnergo", 1, 1}, {"PlayerFreezeLeft", 1, 1}, {"PlayerFreezeRight", 1, 1},
-      {"PlayerHighJump", 1, -2}, {"PlayerJump", 1, -2}, {"PlayerLeft", 1, -4}, {"PlayerRight", 1, -4},
-      {"PlayerLeftGun", 1, -4}, {"PlayerRightGun", 1, -4}, {"PlayerLeftEngine", 1, -4},
-      {"PlayerRightEngine", 1, -4}, {"RightPanel", 1, 1}, {"ShootFireLeft", 1, -2}, {"ShootFireRight", 1, -2},
-      {"Spittle1", 1, 1}, {"Spittle2", 1, 1}, {"ViewButton_Active", 1, 0}, {"ViewButton_Inactive", 1, 0},
-      {"Wall", 1, 1}, {"Water", 1, 1}, {"Window", 1, 1}, {"WindowBig", 1, 1}, {"WindowMedium", 1, 1},
-      {"WindowSmall", 1, 1}, {"Background1", 2, 1}, {"Background2", 2, 1}, {"Background3", 2, 1},
-      {"Background4", 2, 1}, {"Background5", 2, 1},
-  };
-  for (const Need& n : needs) {
-    SCOPED_TRACE(n.name);
-    const ImageEntry* s = FindImage(n.name);
+  for (const NamedImage& n : kImageNames) {
+    SCOPED_TRACE(n.Name);
+    const ImageEntry* s = FindImage(n.Name);
     ASSERT_NE(s, nullptr);
-    EXPECT_EQ(s->Archive, n.archive);
-    if (n.patterns == 0)
+    EXPECT_EQ(s->Archive, n.Archive);
+    if (n.Patterns == 0)
       EXPECT_GE(s->Frames, 2);  // a button: its look is pattern 1
-    else if (n.patterns < 0)
-      EXPECT_GE(s->Frames, -n.patterns);  // an animation: enough frames to move
+    else if (n.Patterns < 0)
+      EXPECT_GE(s->Frames, -n.Patterns);  // an animation: enough frames to move
     else
-      EXPECT_EQ(s->Frames, n.patterns);
+      EXPECT_EQ(s->Frames, n.Patterns);
     // The picture holds exactly that many patterns, by the game's geometry.
     int count = (s->PictureWidth() / s->PatternWidth) * (s->PictureHeight() / s->PatternHeight);
     EXPECT_EQ(count, s->Frames);
   }
+  // Nothing drawn twice, nothing drawn that the game does not look up.
   std::set<std::string> names;
-  for (const ImageEntry& s : Catalogue()) EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+  for (const ImageEntry& s : Catalogue()) {
+    EXPECT_TRUE(names.insert(std::string(s.Name)).second) << s.Name;
+    EXPECT_NE(FindImageName(s.Name), nullptr) << s.Name;
+  }
   for (int i = 1; i <= 5; ++i) {
     const ImageEntry& bg = Entry(("Background" + std::to_string(i)).c_str());
     EXPECT_EQ(bg.PictureWidth(), 800);
@@ -140,7 +111,7 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
     const ImageEntry& s = Entry(font.name);
     EXPECT_EQ(s.PatternWidth, font.wide ? kWideCell : kNarrowCell);
     for (int k = 0; k < kGlyphCount; ++k) {
-      int code = kFirstGlyph + k;
+      int code = kFirstGlyphCode + k;
       SCOPED_TRACE(std::string(font.name) + " '" + char(code) + "'");
       Image g = RenderFrame(s, k);
       int left = g.Width, right = -1, bottom = -1;
@@ -167,24 +138,16 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
 }
 
 // The rectangle the game's text drawing covers: first glyph's top-left at
-// (x, y), pen advanced by the width tables, a space by a fifth of a cell.
+// (x, y) to the ink limit of the last glyph.
 struct Box {
   int left, top, right, bottom;
 };
 Box TextBox(int font, const std::string& text, int x, int y) {
-  static const char* kFonts[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
-  const ImageEntry& s = Entry(kFonts[font]);
-  double extra = font == 3 ? -s.PatternWidth * 0.05 : 0;
-  int pen = x, right = x;
-  for (char c : text) {
-    if (c == ' ') {
-      pen = int(std::trunc(pen + s.PatternWidth * 0.2));
-      continue;
-    }
-    int k = c - kFirstGlyph;
-    right = pen + InkLimit(font == 3, c);
-    pen = int(std::trunc(pen + (font == 3 ? kWideAdvance : kNarrowAdvance)[size_t(k)] + extra));
-  }
+  const ImageEntry& s = Entry(kFontImages[size_t(font)]);
+  const bool big = font == kBigFont;
+  int right = x;
+  WalkText(text, x, s.PatternWidth, big, big ? kWideGlyphWidths : kNarrowGlyphWidths,
+           [&](int code, int pen) { right = pen + InkLimit(big, code); });
   return {x, y, right, y + s.PatternHeight};
 }
 
@@ -201,34 +164,37 @@ bool OnOpaque(const char* image, int ix, int iy, const Box& b) {
 }
 
 TEST(ArtCatalogue, MessageWindowsHoldTheTextsTheGameWritesOnThem) {
+  // The window of each play state where the game opens it, and the texts
+  // the game writes on it.
   struct Case {
-    const char* window;
-    int wx, wy;
+    int state;
     const char* text;
     int x, y;
   } cases[] = {
-      {"WindowSmall", 292, 242, "L E V E L   1", 326, 284},
-      {"WindowSmall", 292, 242, "L E V E L   999", 326 - 16, 284},
-      {"WindowSmall", 292, 242, "P A U S E", 343, 284},
-      {"Window", 260, 217, "F I N I S H  G A M E ?", 276, 274},
-      {"Window", 260, 217, "Y / N", 371, 313},
-      {"WindowMedium", 260, 242, "LEVEL COMPLETED", 273, 286},
-      {"Window", 260, 217, "G A M E  O V E R", 290, 287},
-      {"WindowMedium", 260, 217, "Y O U R  N A M E:", 290, 237},
-      {"WindowMedium", 260, 217, "WWWWWWWW", 290, 277},  // the longest name entry lets through
-      {"WindowBig", 200, 200, "SEND THE RESULT", 280, 217},
-      {"WindowBig", 200, 200, "TO WORLD@S", 315, 262},
-      {"WindowBig", 200, 200, "HIGHSCORES PAGE?", 270, 307},
-      {"WindowBig", 200, 200, "Y / N", 375, 352},
-      {"WindowBig", 200, 200, "PLEASE WAIT", 312, 352},
+      {1, "L E V E L   1", 326, 284},
+      {1, "L E V E L   999", 326 - 16, 284},
+      {2, "P A U S E", 343, 284},
+      {3, "F I N I S H  G A M E ?", 276, 274},
+      {3, "Y / N", 371, 313},
+      {4, "LEVEL COMPLETED", 273, 286},
+      {5, "G A M E  O V E R", 290, 287},
+      {6, "Y O U R  N A M E:", 290, 237},
+      {6, "WWWWWWWW", 290, 277},  // the longest name entry lets through
+      {7, "SEND THE RESULT", 280, 217},
+      {7, "TO WORLD@S", 315, 262},
+      {7, "HIGHSCORES PAGE?", 270, 307},
+      {7, "Y / N", 375, 352},
+      {7, "PLEASE WAIT", 312, 352},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.window) + ": " + c.text);
-    EXPECT_TRUE(OnOpaque(c.window, c.wx, c.wy, TextBox(3, c.text, c.x, c.y)));
+    const MessageWindowRow& w = kMessageWindows[c.state];
+    SCOPED_TRACE(std::string(w.Image) + ": " + c.text);
+    EXPECT_TRUE(OnOpaque(w.Image, int(w.X), int(w.Y), TextBox(3, c.text, c.x, c.y)));
   }
   // Name entry: the cursor (20 wide) at y 300 under the name stays inside.
   const ImageEntry& cursor = Entry("Cursor");
-  EXPECT_TRUE(OnOpaque("WindowMedium", 260, 217, {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
+  const MessageWindowRow& name = kMessageWindows[6];
+  EXPECT_TRUE(OnOpaque(name.Image, int(name.X), int(name.Y), {290, 300, 504 + 2, 300 + cursor.PatternHeight}));
 }
 
 TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
@@ -246,14 +212,15 @@ TEST(ArtCatalogue, HeadUpDisplayAndMenuTextsLandOnTheirPanels) {
     EXPECT_EQ(Entry(panel).PatternWidth, Entry("None").PatternWidth);
     EXPECT_EQ(Entry(panel).PatternHeight, Entry("None").PatternHeight);
   }
-  // Options words (table at 26, 126) and the ten high-score rows.
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, TextBox(1, "ON / OFF", 292, 322)));
-  EXPECT_TRUE(OnOpaque("OptionsTable", 26, 126, {294, 367, 526, 390 + 6}));
+  // Options words on their table and the ten high-score rows.
+  const int px = int(kPanelX), py = int(kPanelY);
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, TextBox(2, "WINDOW / FULL SCREEN", 292, 226)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, TextBox(1, "ON / OFF", 292, 322)));
+  EXPECT_TRUE(OnOpaque("OptionsTable", px, py, {294, 367, 526, 390 + 6}));
   for (int i = 1; i <= 10; ++i) {
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, std::to_string(i), 55, 200 + 24 * i)));
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "WWWWWWWWWWWWW", 190, 200 + 24 * i)));
-    EXPECT_TRUE(OnOpaque("HighScoreTable", 26, 126, TextBox(2, "9999999", 466, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, std::to_string(i), 55, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, "WWWWWWWWWWWWW", 190, 200 + 24 * i)));
+    EXPECT_TRUE(OnOpaque("HighScoreTable", px, py, TextBox(2, "9999999", 466, 200 + 24 * i)));
   }
 }
 

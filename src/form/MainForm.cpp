@@ -239,7 +239,7 @@ void TMForm::MDXDrawMouseMove(uint8_t, int32_t x, int32_t y) {
 }
 
 void TMForm::MDXDrawClick() {
-  PlaySound("Button_Pressed");
+  PlaySound(effect::ButtonPressed);
   const int32_t sel = MenuSelection;
   switch (GameScreen) {
     case MainMenu:

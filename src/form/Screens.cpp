@@ -8,6 +8,7 @@
 #include "services/Captions.h"
 #include "services/Globals.h"
 #include "form/MainForm.h"
+#include "services/ScreenLayout.h"
 #include "services/Sound.h"
 #include "services/Text.h"
 
@@ -15,45 +16,6 @@ namespace fusewick {
 
 namespace {
 
-struct ButtonRow {
-  const char* Highlighted;
-  const char* Normal;
-  int32_t Pattern;  // the same for both looks
-  double X, Y;
-};
-
-// On the main menu the "_Active" pictures are the resting look and the
-// "_Inactive" ones the highlight; the other screens have it the other way.
-constexpr ButtonRow kMainMenuButtons[6] = {
-    {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 0, 270, 190},  // new game
-    {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 1, 270, 238},  // options
-    {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 2, 270, 286},  // high scores
-    {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 3, 270, 334},  // help
-    {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 4, 270, 382},  // web site
-    {"MainMenu_Exit_Inactive", "MainMenu_Exit_Active", 0, 270, 429},     // exit
-};
-constexpr ButtonRow kOptionsButtons[5] = {
-    {"Options_Button_Active", "Options_Button_Inactive", 1, 31, 221},          // display mode
-    {"Options_Button_Active", "Options_Button_Inactive", 1, 31, 269},          // music
-    {"Options_Button_Active", "Options_Button_Inactive", 1, 31, 317},          // sound
-    {"Options_Button_Active", "Options_Button_Inactive", 1, 31, 365},          // text row
-    {"Options_BackButton_Active", "Options_BackButton_Inactive", 1, 57, 460},  // back
-};
-constexpr ButtonRow kHighScoreButtons[3] = {
-    {"ClearButton_Active", "ClearButton_Inactive", 1, 47, 470},  // clear the table
-    {"ViewButton_Active", "ViewButton_Inactive", 1, 354, 471},   // world high-score page
-    {"BackButton_Active", "BackButton_Inactive", 1, 237, 515},   // back
-};
-constexpr ButtonRow kHelpButtons[3] = {
-    {"Help_PreviousButton_Active", "Help_PreviousButton_Inactive", 1, 48, 448},  // previous page
-    {"Help_NextButton_Active", "Help_NextButton_Inactive", 1, 486, 447},         // next page
-    {"Help_BackButton_Active", "Help_BackButton_Inactive", 1, 237, 495},         // back
-};
-
-// Fixed pictures of the menu screens, top left corners.
-constexpr double kPanelX = 26, kPanelY = 126;  // options, high-score and help panels
-constexpr double kMenuPointerX = 224;
-constexpr double kOptionsCursorX = 292, kOptionsCursorY = 390;
 // Right limits of the pen for taking another letter (less the cursor).
 constexpr int32_t kNameTextLimit = 504;
 constexpr int32_t kOptionsTextLimit = 526;

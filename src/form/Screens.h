@@ -5,9 +5,6 @@
 
 namespace fusewick {
 
-// The main menu's pointer Y for buttons 1 to 6.
-constexpr int32_t kMenuPointerY[7] = {0, 191, 239, 289, 336, 382, 432};
-
 void ShowMainMenu(int32_t selection);
 void LeaveMainMenu();
 void ShowOptions();

@@ -21,7 +21,7 @@ const std::string kBulletPlayer = "BulletPlayer", kBulletEnemy = "BulletEnemy";
 const std::string kSpittle1 = "Spittle1", kSpittle2 = "Spittle2";
 const std::string kBomb1 = "Monster7_Bomb1", kBomb2 = "Monster7_Bomb2";
 const std::string kBlast = "Bomb_Player_Explode";
-const std::string kBlastSound = "Bomb_Explosion";
+const std::string kBlastSound = effect::BombExplosion;
 
 constexpr double kGravity = 400;   // px/s², as for the hero
 constexpr double kBlastRate = 20;  // blast frames per second

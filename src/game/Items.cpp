@@ -99,7 +99,7 @@ void TLevelItem::Ignite() {
 
 void TLevelItem::Explode() {
   ItemState = Exploding;
-  PlaySound("Bomb_Explosion");
+  PlaySound(effect::BombExplosion);
   if (HasFuse) {
     // The fuse flame becomes the explosion.
     Flame->SetFlameImage(GameImage(kBlast));

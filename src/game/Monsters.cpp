@@ -26,7 +26,7 @@ const std::string kMonster5 = "Monster5", kMonster6 = "Monster6", kMonster7 = "M
 const std::string kEngineFire = "EngineFire", kEngineFireLeft = "EngineFireLeft",
                   kEngineFireRight = "EngineFireRight";
 const std::string kExplosion = "MonsterExplode";
-const std::string kExplosionSound = "Monster_Explosion";
+const std::string kExplosionSound = effect::MonsterExplosion;
 
 enum TMovement : uint8_t { Walker, Drifter, Crosser, Homing };
 

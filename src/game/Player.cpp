@@ -129,7 +129,7 @@ void TPlayer::ControlStep() {
   if (ActiveBonus != NoBonus) {
     BonusTimeLeft -= Interval();
     if (BonusTimeLeft <= 0) {
-      PlaySound("BonusLost");
+      PlaySound(effect::BonusLost);
       DropBonus();
     }
   }
@@ -216,7 +216,7 @@ void TPlayer::WalkRight() {
 void TPlayer::StopWalking() { WalkSpeed = 0; }
 
 void TPlayer::Shoot() {
-  PlaySound("Shot");
+  PlaySound(effect::Shot);
   if (GunFlash) {
     GunFlash->Visible = true;
     GunFlash->AnimFrame = 0;
@@ -287,7 +287,7 @@ void TPlayer::Hurt(int32_t damage) {
   if (State != Playing && State != Frozen) return;
   if (damage < Energy) {
     Energy -= damage;
-    PlaySound("Die3");
+    PlaySound(effect::Die3);
   } else {
     Energy = 0;
     Die();
@@ -308,7 +308,7 @@ void TPlayer::Freeze() {
 
 void TPlayer::Die() {
   if (GameOver) return;
-  PlaySound("Die2");
+  PlaySound(effect::Die2);
   if (Lives > 1) {
     --Lives;
   } else {
@@ -409,7 +409,7 @@ void TPlayer::Step(int32_t moveCount) {
     Airborne = false;
   }
   if (InWater && (State == Playing || State == Frozen)) {
-    PlaySound("Water");
+    PlaySound(effect::Water);
     Y = 600;
     Die();
   }
@@ -466,7 +466,7 @@ void Collect(TPlayer& player, uint8_t kind) {
     case ItemLife: ++Lives; break;
     default: break;
   }
-  PlaySound(kind <= ItemDynamit ? "BombGet" : "BonusGet");
+  PlaySound(kind <= ItemDynamit ? effect::BombGet : effect::BonusGet);
 }
 }  // namespace
 

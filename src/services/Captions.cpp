@@ -87,7 +87,7 @@ TMenuButton::TMenuButton(const std::string& highlightImage, const std::string& n
 }
 
 void TMenuButton::Highlight() {
-  static const std::string kActivatedSound = "Button_Activated";  // made once: too long to be kept inline
+  static const std::string kActivatedSound = effect::ButtonActivated;  // made once: too long to be kept inline
   PlaySound(kActivatedSound);
   Image = FindImage(HighlightImage);
   AnimFrame = HighlightPattern;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "services/AssetNames.h"
+
 namespace fusewick {
 
 constexpr const char* kGameSongFile = "Data/Music/Game.xm";
@@ -12,9 +14,10 @@ constexpr const char* kMenuSongFile = "Data/Music/Menu.xm";
 // The loaded song of the music library, 0 when none is loaded.
 extern uint32_t SongHandle;
 
-// Plays the named effect of the main form's wave list when sounds are on:
-// a repeated effect restarts rather than overlapping itself. Raises
-// EWaveCollectionError "Wave '%s' not found" for a name the list lacks.
+// Plays the named effect (one of effect::...) of the main form's wave list
+// when sounds are on: a repeated effect restarts rather than overlapping
+// itself. Raises EWaveCollectionError "Wave '%s' not found" for a name the
+// list lacks.
 void PlaySound(const std::string& name);
 // Starts the song of the current screen (when music is on).
 void PlayScreenMusic();

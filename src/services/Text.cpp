@@ -8,6 +8,7 @@
 #include "services/Captions.h"
 #include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/ScreenLayout.h"
 #include "services/Sound.h"
 
 namespace fusewick {
@@ -18,45 +19,20 @@ std::array<int32_t, 45> WideWidths{};
 
 namespace {
 
-// The fonts' images: the glyph of character code c is pattern c - 47.
-constexpr const char* kFontImages[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
-constexpr int32_t kFirstCode = 47;  // '/'
-constexpr int32_t kLastCode = 90;   // 'Z'
-constexpr int32_t kGlyphCount = kLastCode - kFirstCode + 1;
-
-// Right-edge column of each glyph in the font strips the glyphs were cut
-// from, by glyph number 1 .. 44: cells of 24 pixels for the narrow fonts
-// and 40 for the big one.
-constexpr int32_t kNarrowCell = 24;
-constexpr int32_t kWideCell = 40;
-constexpr int32_t kNarrowRightEdges[kGlyphCount] = {
-    10,  36,  58,  85,  108, 133, 157, 180, 205, 228, 252, 271, 294, 326, 350,  374,  397,  421,  448,  471,  495,  519,
-    542, 565, 592, 614, 631, 660, 688, 709, 738, 758, 784, 806, 833, 855, 878, 902, 927, 952, 981, 999, 1024, 1046};
-constexpr int32_t kWideRightEdges[kGlyphCount] = {
-    10,  55,  92,  136, 175, 217, 256, 296, 336, 375, 415,  448,  487,  537,  577,  617,  657,  691,  740,  779,  820,  859,
-    898, 937, 981, 1019, 1047, 1095, 1140, 1176, 1222, 1258, 1301, 1338, 1382, 1420, 1457, 1498, 1539, 1581, 1628, 1659, 1700, 1738};
-
-// A space moves the pen by a fifth of the font's cell; the big font's
-// glyphs sit a twentieth of a cell closer together.
-constexpr double kSpaceAdvance = 0.2;
-constexpr double kBigFontTighten = 0.05;
-
 TDirectDrawSurface* BackSurface() { return MForm->MDXDraw.Surface(); }
 
 }  // namespace
 
 void DrawNumber(int32_t n, int32_t baseX, int32_t step, int32_t y) {
-  DrawText(std::to_string(n), baseX - step * ExtraDigits(n), y);
+  DrawText(std::to_string(n), RightAlignedX(n, baseX, step), y);
 }
 
 void ResetTextState() { TextState = {}; }
 
 void InitFontTables() {
   // Fonts 0 to 2 share the narrow strip's widths.
-  for (int32_t j = 1; j <= kGlyphCount; ++j) {
-    NarrowWidths[size_t(j)] = kNarrowRightEdges[j - 1] - kNarrowCell * (j - 1) + 1;
-    WideWidths[size_t(j)] = kWideRightEdges[j - 1] - kWideCell * (j - 1) + 1;
-  }
+  NarrowWidths = kNarrowGlyphWidths;
+  WideWidths = kWideGlyphWidths;
 }
 
 void SelectFont(uint8_t index) {
@@ -66,42 +42,23 @@ void SelectFont(uint8_t index) {
 
 void DrawText(std::string_view text, int32_t x, int32_t y) {
   const TPictureCollectionItem* font = FindImage(FontImageName);
-  const int32_t patternWidth = font->PatternWidth();
-  const double extra = FontIndex == 3 ? -double(patternWidth) * kBigFontTighten : 0.0;
-  const std::array<int32_t, 45>& widths = FontIndex == 3 ? WideWidths : NarrowWidths;
+  const bool big = FontIndex == kBigFont;
   TDirectDrawSurface* surface = BackSurface();
-  int32_t pen = x;
-  for (const char ch : text) {
-    const int32_t code = uint8_t(ch);
-    if (code == 0) break;  // the text ends at a NUL as well
-    if (code == ' ') {
-      pen = Trunc(pen + patternWidth * kSpaceAdvance);
-    } else if (code >= kFirstCode && code <= kLastCode) {
-      font->Draw(surface, pen, y, code - kFirstCode);
-      pen = Trunc(pen + widths[size_t(code - kFirstCode + 1)] + extra);
-    } else {
-      // Outside the font (only a hand-edited high-score file has such
-      // characters): nothing is drawn, the pen stays and the text state
-      // keeps the last character that was drawn.
-      continue;
-    }
-    TextEndX = pen;
-    LastGlyph = code - (kFirstCode - 1);
-  }
-}
-
-int32_t ExtraDigits(int32_t n) {
-  int32_t e = 0;
-  for (int32_t t : {9, 99, 999, 9999, 99999})
-    if (n > t) ++e;
-  return e;
+  // Characters outside the font (only a hand-edited high-score file has
+  // such) draw nothing: the pen stays and the text state keeps the last
+  // character that was drawn.
+  const PenEnd end = WalkText(text, x, font->PatternWidth(), big, big ? WideWidths : NarrowWidths,
+                              [&](int32_t code, int32_t pen) { font->Draw(surface, pen, y, code - kFirstGlyphCode); });
+  if (end.LastCode == 0) return;
+  TextEndX = end.Pen;
+  LastGlyph = GlyphNumber(end.LastCode);
 }
 
 int32_t CursorGlyphWidth(int32_t glyph) {
   if (glyph >= 1 && glyph <= kGlyphCount) return WideWidths[size_t(glyph)];
   // After a trailing space the cursor covers the space's advance in the
   // big font, the font both text rows are drawn with.
-  if (glyph == ' ' - (kFirstCode - 1)) return Trunc(FindImage(kFontImages[3])->PatternWidth() * kSpaceAdvance);
+  if (glyph == GlyphNumber(' ')) return Trunc(FindImage(kFontImages[kBigFont])->PatternWidth() * kSpaceAdvance);
   return 0;
 }
 
@@ -157,24 +114,8 @@ void DrawHighScoreTable() {
 
 void OpenMessageWindow(uint8_t state) {
   if (PlayState != Running) CloseMessageWindow();
-  struct Row {
-    const char* Image;
-    double X, Y;
-    const char* Sound;
-    bool Timed;
-  };
-  static constexpr Row kRows[8] = {
-      {nullptr, 0, 0, nullptr, false},
-      {"WindowSmall", 292, 242, nullptr, true},              // level intro
-      {"WindowSmall", 292, 242, nullptr, false},             // paused
-      {"Window", 260, 217, nullptr, false},                  // finish the game?
-      {"WindowMedium", 260, 242, "Level_Complete", true},    // level completed
-      {"Window", 260, 217, "GameOver", true},                // game over
-      {"WindowMedium", 260, 217, nullptr, false},            // your name
-      {"WindowBig", 200, 200, nullptr, false},               // send the result?
-  };
   if (state >= 1 && state <= 7) {
-    const Row& row = kRows[state];
+    const MessageWindowRow& row = kMessageWindows[state];
     if (row.Sound) PlaySound(row.Sound);
     MessageWindow = new TCaption(row.Image, row.X, row.Y);
     if (row.Timed) WindowTimer = 2000;
@@ -212,7 +153,7 @@ void PlaceCursor(const std::string& text, double start) {
   if (!TextCursor) return;
   const double w = CursorGlyphWidth(LastGlyph);
   const double cursorWidth = TextCursor->Width;
-  const double x = TextEndX + 2 - w - (cursorWidth - w) / 2;
+  const double x = CursorLeft(TextEndX, w, cursorWidth);
   TextCursor->X = (x >= start && !text.empty()) ? x : start;
 }
 }  // namespace

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "services/Glyphs.h"
+
 namespace fusewick {
 
 // Text state, written by every text drawing; `TextState = {}` puts it
@@ -31,8 +33,6 @@ void InitFontTables();
 void SelectFont(uint8_t index);
 // Draws text with the selected font, its first glyph's top left at (x, y).
 void DrawText(std::string_view text, int32_t x, int32_t y);
-// How many of 9, 99, 999, 9999, 99999 n exceeds.
-int32_t ExtraDigits(int32_t n);
 // Draws n with its last digit at baseX, moved left by `step` for each of
 // ExtraDigits(n).
 void DrawNumber(int32_t n, int32_t baseX, int32_t step, int32_t y);

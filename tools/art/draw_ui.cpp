@@ -91,7 +91,7 @@ std::string ButtonText(int label, int index) {
 // ---------------------------------------------------------------- fonts
 
 void DrawFont(cairo_t* cr, const Frame& f) {
-  int code = kFirstGlyph + f.Index;
+  int code = kFirstGlyphCode + f.Index;
   GlyphStyle s{};
   bool wide = f.Variant == 3;
   switch (f.Variant) {

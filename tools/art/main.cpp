@@ -8,6 +8,7 @@
 #include <string>
 
 #include "catalogue.h"
+#include "services/AssetNames.h"
 #include "text.h"
 
 namespace fs = std::filesystem;
@@ -25,6 +26,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    // Every image the game looks up is drawn, in the archive it loads.
+    for (const fusewick::NamedImage& image : fusewick::kImageNames) {
+      const ImageEntry* entry = FindImage(image.Name);
+      if (!entry || entry->Archive != image.Archive)
+        throw std::runtime_error("no picture for " + std::string(image.Name) + " in archive " +
+                                 std::to_string(image.Archive));
+    }
     fs::path dir = argv[1];
     fs::create_directories(dir);
     std::string manifest[2] = {"# The game's first image list, drawn by fusewick-art.\narchive images\n",

@@ -10,9 +10,11 @@
 #include <string>
 
 #include "catalogue.h"
+#include "services/ScreenLayout.h"
 #include "text.h"
 
 namespace fs = std::filesystem;
+using namespace fusewick;
 using namespace fusewick::art;
 
 namespace {
@@ -47,31 +49,35 @@ void Put(Image& screen, const std::string& name, int p, double x, double y, doub
     }
 }
 
-const char* kFonts[4] = {"Font_small", "Font_medium_inactive", "Font_medium_active", "Font_big"};
 int gPenEnd = 0;
 
-// The game's text drawing: glyphs at the pen, advances from the tables.
+// Text as the game draws it: glyphs at the pen, the pen moved by the game's
+// own widths.
 void Text(Image& screen, int font, const std::string& s, int x, int y) {
-  const ImageEntry* entry = FindImage(kFonts[font]);
-  double extra = font == 3 ? -entry->PatternWidth * 0.05 : 0;
-  int pen = x;
-  for (char c : s) {
-    if (c == ' ') {
-      pen = int(std::trunc(pen + entry->PatternWidth * 0.2));
-    } else if (c >= kFirstGlyph && c < kFirstGlyph + kGlyphCount) {
-      Put(screen, kFonts[font], c - kFirstGlyph, pen, y);
-      int w = (font == 3 ? kWideAdvance : kNarrowAdvance)[size_t(c - kFirstGlyph)];
-      pen = int(std::trunc(pen + w + extra));
-    }
-  }
-  gPenEnd = pen;
+  const bool big = font == kBigFont;
+  const char* image = kFontImages[size_t(font)];
+  gPenEnd = WalkText(s, x, FindImage(image)->PatternWidth, big, big ? kWideGlyphWidths : kNarrowGlyphWidths,
+                     [&](int code, int pen) { Put(screen, image, code - kFirstGlyphCode, pen, y); })
+                .Pen;
 }
 
-int ExtraDigits(int n) {
-  int k = 0;
-  for (int t : {9, 99, 999, 9999, 99999})
-    if (n > t) ++k;
-  return k;
+// The text cursor under the last character of a text in the big font.
+void TextCursor(Image& screen, char last, int y) {
+  Put(screen, "Cursor", 0, CursorLeft(gPenEnd, GlyphWidth(true, last), FindImage("Cursor")->PatternWidth), y);
+}
+
+// The buttons of a screen, the chosen one highlighted.
+template <size_t N>
+void Buttons(Image& screen, const ButtonRow (&rows)[N], size_t chosen) {
+  for (size_t i = 0; i < N; ++i) {
+    const ButtonRow& r = rows[i];
+    Put(screen, i == chosen ? r.Highlighted : r.Normal, r.Pattern, r.X, r.Y);
+  }
+}
+
+void Window(Image& screen, int state) {
+  const MessageWindowRow& w = kMessageWindows[state];
+  Put(screen, w.Image, 0, w.X, w.Y);
 }
 
 Image Screen() { return Image(800, 600, 0); }
@@ -81,20 +87,16 @@ void MenuBack(Image& s) { Put(s, "MainMenuBackground", 0, 0, 0); }
 Image MainMenu() {
   Image s = Screen();
   MenuBack(s);
-  const int ys[6] = {190, 238, 286, 334, 382, 429};
-  for (int i = 0; i < 5; ++i) Put(s, i == 1 ? "MainMenuButtons_Inactive" : "MainMenuButtons_Active", i, 270, ys[i]);
-  Put(s, "MainMenu_Exit_Active", 0, 270, ys[5]);
-  Put(s, "BombPointer", 0, 224, 239);
+  Buttons(s, kMainMenuButtons, 1);
+  Put(s, "BombPointer", 0, kMenuPointerX, kMenuPointerY[2]);
   return s;
 }
 
 Image Options() {
   Image s = Screen();
   MenuBack(s);
-  Put(s, "OptionsTable", 0, 26, 126);
-  const int ys[4] = {221, 269, 317, 365};
-  for (int i = 0; i < 4; ++i) Put(s, i == 3 ? "Options_Button_Active" : "Options_Button_Inactive", 1, 31, ys[i]);
-  Put(s, "Options_BackButton_Inactive", 1, 57, 460);
+  Put(s, "OptionsTable", 0, kPanelX, kPanelY);
+  Buttons(s, kOptionsButtons, 3);
   Text(s, 2, "WINDOW", 292, 226);
   Text(s, 1, "/", 394, 226);
   Text(s, 1, "FULL SCREEN", 406, 226);
@@ -105,35 +107,29 @@ Image Options() {
   Text(s, 1, "/", 326, 322);
   Text(s, 2, "OFF", 339, 322);
   Text(s, 3, "HELLO WORLD", 294, 367);
-  // The cursor on the last character, as the game places it.
-  int w = kWideAdvance[size_t('D' - kFirstGlyph)];
-  Put(s, "Cursor", 0, gPenEnd + 2 - w - (20 - w) / 2.0, 390);
+  TextCursor(s, 'D', kOptionsCursorY);
   return s;
 }
 
 Image HighScores() {
   Image s = Screen();
   MenuBack(s);
-  Put(s, "HighScoreTable", 0, 26, 126);
+  Put(s, "HighScoreTable", 0, kPanelX, kPanelY);
   const char* names[10] = {"ACE", "BOMBER JOE", "WICK", "FUSE", "ZED", "MAXIMILIAN WWW", "KIM", "LEE", "ANN", "BO"};
   for (int i = 1; i <= 10; ++i) {
     Text(s, 2, std::to_string(i), 55, 200 + 24 * i);
     Text(s, 2, names[i - 1], 190, 200 + 24 * i);
     Text(s, 2, std::to_string(123456 / i), 466, 200 + 24 * i);
   }
-  Put(s, "ClearButton_Inactive", 1, 47, 470);
-  Put(s, "ViewButton_Active", 1, 354, 471);
-  Put(s, "BackButton_Inactive", 1, 237, 515);
+  Buttons(s, kHighScoreButtons, 1);
   return s;
 }
 
 Image Help(int page) {
   Image s = Screen();
   MenuBack(s);
-  Put(s, "Help" + std::to_string(page), 0, 26, 126);
-  Put(s, "Help_PreviousButton_Inactive", 1, 48, 448);
-  Put(s, "Help_NextButton_Active", 1, 486, 447);
-  Put(s, "Help_BackButton_Inactive", 1, 237, 495);
+  Put(s, "Help" + std::to_string(page), 0, kPanelX, kPanelY);
+  Buttons(s, kHelpButtons, 1);
   return s;
 }
 
@@ -201,43 +197,36 @@ Image Level(int background, int window) {
   Put(s, "LeftPanel", 0, 34, 0);
   Put(s, "RightPanel", 0, 588, 0);
   Put(s, "PanelGunBonus", 0, 700, 20);
-  Text(s, 0, "12", 63 - 6 * ExtraDigits(12), 31);
-  Text(s, 0, "123456", 160 - 6 * ExtraDigits(123456), 31);
-  Text(s, 0, "3", 252, 31);
+  Text(s, 0, "12", RightAlignedX(12, 63, 6), 31);
+  Text(s, 0, "123456", RightAlignedX(123456, 160, 6), 31);
+  Text(s, 0, "3", RightAlignedX(3, 252, 6), 31);
   for (int i = 1; i <= 22; ++i) Put(s, "HealthBar", 0, 655 - i, 34);
-  Text(s, 0, "17", 737 - 6, 23);
+  Text(s, 0, "17", RightAlignedX(17, 737, 6), 23);
+  if (window != 0) Window(s, window);
   switch (window) {
     case 1:
-      Put(s, "WindowSmall", 0, 292, 242);
-      Text(s, 3, "L E V E L   123", 326 - 16, 284);
+      Text(s, 3, "L E V E L   123", RightAlignedX(123, 326, 8), 284);
       break;
     case 2:
-      Put(s, "WindowSmall", 0, 292, 242);
       Text(s, 3, "P A U S E", 343, 284);
       break;
     case 3:
-      Put(s, "Window", 0, 260, 217);
       Text(s, 3, "F I N I S H  G A M E ?", 276, 274);
       Text(s, 3, "Y / N", 371, 313);
       break;
     case 4:
-      Put(s, "WindowMedium", 0, 260, 242);
       Text(s, 3, "LEVEL COMPLETED", 273, 286);
       break;
     case 5:
-      Put(s, "Window", 0, 260, 217);
       Text(s, 3, "G A M E  O V E R", 290, 287);
       break;
     case 6: {
-      Put(s, "WindowMedium", 0, 260, 217);
       Text(s, 3, "Y O U R  N A M E:", 290, 237);
       Text(s, 3, "MAXIMILIAN", 290, 277);
-      int w = kWideAdvance[size_t('N' - kFirstGlyph)];
-      Put(s, "Cursor", 0, gPenEnd + 2 - w - (20 - w) / 2.0, 300);
+      TextCursor(s, 'N', 300);
       break;
     }
     case 7:
-      Put(s, "WindowBig", 0, 200, 200);
       Text(s, 3, "SEND THE RESULT", 280, 217);
       Text(s, 3, "TO WORLD@S", 315, 262);
       Text(s, 3, "HIGHSCORES PAGE?", 270, 307);

@@ -13,25 +13,11 @@
 
 namespace fusewick::art {
 
-//                                            /   0   1   2   3   4   5   6   7   8   9
-const std::array<int, kGlyphCount> kNarrowAdvance = {11, 13, 11, 14, 13, 14, 14, 13, 14, 13, 13,
-                                                     // :  ;   <   =   >   ?   @   A   B   C   D
-                                                     8, 7, 15, 15, 15, 14, 14, 17, 16, 16, 16,
-                                                     // E F   G   H  I   J   K   L   M   N   O
-                                                     15, 14, 17, 15, 8, 13, 17, 14, 19, 15, 17,
-                                                     // P Q   R   S   T   U   V   W   X   Y   Z
-                                                     15, 18, 16, 15, 15, 16, 17, 22, 16, 17, 15};
-const std::array<int, kGlyphCount> kWideAdvance = {11, 16, 13, 17, 16, 18, 17, 17, 17, 16, 16,
-                                                   9,  8,  18, 18, 18, 18, 12, 21, 20, 21, 20,
-                                                   19, 18, 22, 20, 8,  16, 21, 17, 23, 19, 22,
-                                                   19, 23, 21, 18, 19, 20, 22, 29, 20, 21, 19};
-
 int InkLimit(bool wide, int code) {
-  int k = code - kFirstGlyph;
-  if (k < 0 || k >= kGlyphCount) return 0;
+  if (!HasGlyph(code)) return 0;
   // Narrow fonts keep one blank column before the next glyph; the big font
   // advances two columns less than its table, and its outlines may meet.
-  return wide ? kWideAdvance[size_t(k)] - kWideExtra : kNarrowAdvance[size_t(k)] - 1;
+  return GlyphWidth(wide, code) - (wide ? kWideExtra : 1);
 }
 
 namespace {

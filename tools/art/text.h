@@ -1,6 +1,6 @@
 #pragma once
 // Text in the game's pictures: the four bitmap fonts (one glyph per cell,
-// fitted to the game's advance-width tables) and the labels drawn on
+// fitted to the game's own glyph widths) and the labels drawn on
 // buttons, panels and help pages.
 #include <cairo.h>
 
@@ -8,21 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "services/Glyphs.h"
+
 namespace fusewick::art {
 
-// The glyph set of the bitmap fonts: codes 47 ("/") to 90 ("Z").
-constexpr int kFirstGlyph = 47;
-constexpr int kGlyphCount = 44;
-// Cell widths of the font strips.
-constexpr int kNarrowCell = 24;
-constexpr int kWideCell = 40;
-
-// Advance widths in pixels, glyph code 47 + k at index k: the narrow table
-// of the small and the two medium fonts, and the wide table of the big font.
-extern const std::array<int, kGlyphCount> kNarrowAdvance;
-extern const std::array<int, kGlyphCount> kWideAdvance;
-// The big font advances 5 % of its cell less than its table says.
-constexpr int kWideExtra = 2;
+// The big font's glyphs sit this many columns closer than its widths say.
+constexpr int kWideExtra = int(kWideCell * kBigFontTighten);
 
 // Glyph ink of every font stays inside [0, InkLimit) of its cell: the
 // advance less the blank column(s) that keep neighbours apart.

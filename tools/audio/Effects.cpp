@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "services/AssetNames.h"
+
 namespace fusewick::audio {
 
 namespace {
@@ -293,19 +295,19 @@ const std::vector<SoundEffect>& EffectCatalogue() {
   // Peaks leave room for two effects and the music at once: the mixer sums
   // its channels and clips what goes over.
   static const std::vector<SoundEffect> kEffects = {
-      {"Button_Pressed", "a menu button is activated, or Enter is pressed", 0.2, -4.0, ButtonPressed},
-      {"Button_Activated", "a menu button becomes highlighted", 0.1, -9.0, ButtonActivated},
-      {"Level_Complete", "the level-completed window opens", 2.0, -3.0, LevelComplete},
-      {"GameOver", "the game-over window opens", 2.8, -3.0, GameOver},
-      {"BonusLost", "the hero's timed bonus runs out", 0.7, -4.0, BonusLost},
-      {"Shot", "the hero fires", 0.2, -5.0, Shot},
-      {"Die3", "the hero is hurt", 0.4, -4.0, Die3},
-      {"Die2", "the hero loses a life", 1.1, -3.0, Die2},
-      {"Water", "the hero falls into the water", 0.9, -4.0, Water},
-      {"BombGet", "the hero takes a bomb, mine or dynamite", 0.35, -5.0, BombGet},
-      {"BonusGet", "the hero takes any other item", 0.5, -5.0, BonusGet},
-      {"Monster_Explosion", "a monster explodes", 0.8, -3.0, MonsterExplosion},
-      {"Bomb_Explosion", "a bomb explodes, or a bullet bursts", 1.5, -3.0, BombExplosion},
+      {effect::ButtonPressed, "a menu button is activated, or Enter is pressed", 0.2, -4.0, ButtonPressed},
+      {effect::ButtonActivated, "a menu button becomes highlighted", 0.1, -9.0, ButtonActivated},
+      {effect::LevelComplete, "the level-completed window opens", 2.0, -3.0, LevelComplete},
+      {effect::GameOver, "the game-over window opens", 2.8, -3.0, GameOver},
+      {effect::BonusLost, "the hero's timed bonus runs out", 0.7, -4.0, BonusLost},
+      {effect::Shot, "the hero fires", 0.2, -5.0, Shot},
+      {effect::Die3, "the hero is hurt", 0.4, -4.0, Die3},
+      {effect::Die2, "the hero loses a life", 1.1, -3.0, Die2},
+      {effect::Water, "the hero falls into the water", 0.9, -4.0, Water},
+      {effect::BombGet, "the hero takes a bomb, mine or dynamite", 0.35, -5.0, BombGet},
+      {effect::BonusGet, "the hero takes any other item", 0.5, -5.0, BonusGet},
+      {effect::MonsterExplosion, "a monster explodes", 0.8, -3.0, MonsterExplosion},
+      {effect::BombExplosion, "a bomb explodes, or a bullet bursts", 1.5, -3.0, BombExplosion},
   };
   return kEffects;
 }
