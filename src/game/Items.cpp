@@ -1,6 +1,7 @@
 #include "game/Items.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "engine/ImageList.h"
 #include "game/Level.h"
@@ -15,7 +16,6 @@ namespace fusewick {
 namespace {
 double Interval() { return double(MForm->MDXTimer.Interval()); }
 int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
-bool IsBomb(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
 
 constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
 constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
@@ -26,20 +26,20 @@ const std::string kFuseFlame = "Bomb_Dynamit_Burning";
 const std::string kBlast = "Bomb_Player_Explode";
 }  // namespace
 
-const char* ItemImageName(uint8_t kind) {
+const char* ItemImageName(TItemKind kind) {
   static const char* const names[12] = {"",           "Bomb",         "Mine",         "Dynamit",
                                         "LevelGun",   "LevelMoney10", "LevelMoney20", "LevelMoney50",
                                         "LevelEngine", "LevelMegaBomb", "LevelEnergo", "LevelLife"};
-  return kind < 12 ? names[kind] : "";
+  return size_t(kind) < std::size(names) ? names[size_t(kind)] : "";
 }
 
-int32_t ExplosionDamage(uint8_t kind) { return kind == ItemMine ? 2 : 1; }
+int32_t ExplosionDamage(TItemKind kind) { return kind == ItemMine ? 2 : 1; }
 
-TLevelItem::TLevelItem(uint8_t kind, double x, double y, int32_t slot)
+TLevelItem::TLevelItem(TItemKind kind, double x, double y, int32_t slot)
     : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
   Kind = kind;
   Slot = slot;
-  if (IsBomb(Kind)) {
+  if (IsBombKind(Kind)) {
     BecomeWaiting();
   } else {
     LifeLeft = BonusLifetime;
@@ -53,7 +53,7 @@ TLevelItem::TLevelItem(uint8_t kind, double x, double y, int32_t slot)
 
 void TLevelItem::SetItemImage(const std::string& imageName) {
   Image = FindImage(imageName);
-  const double scale = IsBomb(Kind) ? 1.0 : kBonusScale;
+  const double scale = IsBombKind(Kind) ? 1.0 : kBonusScale;
   Width = RoundEven(Image->PatternWidth() * scale);
   Height = RoundEven(Image->PatternHeight() * scale);
 }
@@ -128,7 +128,7 @@ void TLevelItem::Step(int32_t moveCount) {
   const int32_t interval = MForm->MDXTimer.Interval();
   const bool ownsSlot = LevelItemUsed[size_t(Slot)] && LevelItems[size_t(Slot)] == this;
   if (ItemState == Appearing && PrevFrame >= AnimFrame) BecomeWaiting();
-  if (ItemState == Waiting && !IsBomb(Kind)) {
+  if (ItemState == Waiting && !IsBombKind(Kind)) {
     if (LifeLeft > 0) LifeLeft -= interval;
     else if (ownsSlot) RemoveLevelItem(Slot);  // the bonus vanishes
   }

@@ -17,7 +17,7 @@
 namespace fusewick {
 
 TPlayer* Player = nullptr;
-uint8_t ActiveBonus = NoBonus;
+TBonus ActiveBonus = NoBonus;
 TCaption* BonusPanel = nullptr;
 TCaption* FreezeCaption = nullptr;
 TCaption* EnergyCaption = nullptr;
@@ -75,11 +75,11 @@ class THeroCaption : public TCaption, public TRecycled<THeroCaption> {
 };
 }  // namespace
 
-uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
+TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
                     double otherRight, double otherTop, double otherBottom, double velX, double velY) {
   // The distance moved in one tick.
   const double dx = std::fabs(velX) / FrameRate, dy = std::fabs(velY) / FrameRate;
-  uint8_t side = NoSide;
+  TContactSide side = NoSide;
   if (otherBottom - dy <= selfTop && selfTop <= otherBottom) side = BottomSide;
   if (otherTop <= selfBottom && selfBottom <= otherTop + dy) side = TopSide;
   if (otherLeft <= selfRight && selfRight <= otherLeft + dx) side = LeftSide;
@@ -151,27 +151,27 @@ void TPlayer::ControlStep() {
 
   if (!EngineOn) {
     const bool gesture = UpGesture == 1 || UpGesture == 2;
-    if (JumpStage == 1) {
+    if (JumpStage == TJumpStage::KeyHeld) {
       if (HighJumpTimer > 0) HighJumpTimer -= Interval();
       else HighJumpTimer = 500;
     }
-    if (gesture && JumpReleased && JumpStage == 2 && VelY < 0) CheckJumpKey();
-    if (!UpHeld && JumpStage == 1) JumpStage = 2;
+    if (gesture && JumpReleased && JumpStage == TJumpStage::Done && VelY < 0) CheckJumpKey();
+    if (!UpHeld && JumpStage == TJumpStage::KeyHeld) JumpStage = TJumpStage::Done;
     if (!Airborne) {
-      JumpStage = 0;
+      JumpStage = TJumpStage::NotJumping;
       JumpReleased = false;
     }
-    if (UpHeld && JumpStage == 0 && !Airborne) {
+    if (UpHeld && JumpStage == TJumpStage::NotJumping && !Airborne) {
       Jump();
-      JumpStage = 1;
+      JumpStage = TJumpStage::KeyHeld;
       HighJumpTimer = kHighJumpDelay;
     }
-    if (UpHeld && JumpStage == 1 && HighJumpTimer <= 0) {
+    if (UpHeld && JumpStage == TJumpStage::KeyHeld && HighJumpTimer <= 0) {
       HighJump();
-      JumpStage = 2;
+      JumpStage = TJumpStage::Done;
     }
     if (gesture && Airborne && VelY > 0) CheckJumpKey();
-    if (!UpHeld && JumpStage >= 1) JumpReleased = true;
+    if (!UpHeld && JumpStage != TJumpStage::NotJumping) JumpReleased = true;
   } else if (UpHeld) {
     Thrust();
   }
@@ -234,12 +234,12 @@ void TPlayer::Shoot() {
     GunFlash->AnimFrame = 0;
   }
   // Facing 0 fires a bullet that does not move sideways.
-  AddBullet(1, 0, 0, Facing == 1 ? X + 42 : X + 8, Y + 25.6, Facing * kBulletSpeed, 0);
+  AddBullet(TBulletKind::Shot, TBulletOwner::Player, 0, Facing == 1 ? X + 42 : X + 8, Y + 25.6, Facing * kBulletSpeed, 0);
 }
 
 // ---- bonuses
 
-void TPlayer::TakeBonus(uint8_t kind) {
+void TPlayer::TakeBonus(TBonus kind) {
   DropBonus();
   const std::string* panel = &kPanelNone;
   switch (kind) {
@@ -463,7 +463,7 @@ void TPlayer::ScanContacts() {
 
 namespace {
 // Points and sound of a collected item; bonuses start or act.
-void Collect(TPlayer& player, uint8_t kind) {
+void Collect(TPlayer& player, TItemKind kind) {
   switch (kind) {
     case ItemBomb: Score += 2; break;
     case ItemMine: Score += 5; break;
@@ -486,7 +486,7 @@ void TPlayer::Collide(TSprite* other, bool&) {
   const double bodyL = X + BodyLeft, bodyR = X + BodyRight, top = Y, bottom = Y + Height;
   if (auto* p = dynamic_cast<TPlatform*>(other)) {
     // Platforms hold only from above, while falling.
-    const uint8_t side =
+    const TContactSide side =
         ContactSide(bodyL, bodyR, top, bottom, p->X, p->X + p->Width, p->Y, p->Y + p->Height, VelX, VelY);
     if (side == TopSide && VelY > 0) {
       Airborne = false;
@@ -515,7 +515,7 @@ void TPlayer::Collide(TSprite* other, bool&) {
     }
   } else if (auto* it = dynamic_cast<TLevelItem*>(other)) {
     if (State == Playing && it->ItemState != Exploding) {
-      const uint8_t kind = it->Kind;
+      const TItemKind kind = it->Kind;
       RemoveLevelItem(it->Slot);
       Collect(*this, kind);
     }

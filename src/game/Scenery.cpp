@@ -95,7 +95,7 @@ constexpr double kFlameDropY = 31;    // engine flames hang this far below the p
 constexpr double kRightFlameX = 152;  // the right flame's offset from the platform's left
 }  // namespace
 
-TPlatform::TPlatform(const std::string& imageName, uint8_t kind, double x, double y, double minX, double rightX,
+TPlatform::TPlatform(const std::string& imageName, TPlatformKind kind, double x, double y, double minX, double rightX,
                      double speed, int32_t slot)
     : TImageSprite(Root()) {
   Image = FindImage(imageName);

@@ -4,8 +4,8 @@
 
 namespace fusewick {
 
-uint8_t GameScreen = NoScreen;
-uint8_t PlayState = Running;
+TGameScreen GameScreen = NoScreen;
+TPlayState PlayState = Running;
 bool PlayfieldActive = false;
 TCaption* MessageWindow = nullptr;
 int32_t WindowTimer = 0;

@@ -14,9 +14,13 @@ class TCursorCaption;
 class TMenuButton;
 class TBackground;
 
-enum TGameScreen : uint8_t { NoScreen = 0, Game = 1, MainMenu = 2, Options = 3, HighScoreScreen = 4, Help = 5 };
+// The screen shown; the trace prints it as its number.
+enum class TGameScreen : uint8_t { NoScreen = 0, Game = 1, MainMenu = 2, Options = 3, HighScoreScreen = 4, Help = 5 };
+using enum TGameScreen;
 
-enum TPlayState : uint8_t {
+// The play state of a game: Running, or the message window that is open.
+// The trace prints it as its number.
+enum class TPlayState : uint8_t {
   Running = 0,
   LevelIntro = 1,
   Paused = 2,
@@ -26,9 +30,10 @@ enum TPlayState : uint8_t {
   NameEntry = 6,
   SubmitPrompt = 7,
 };
+using enum TPlayState;
 
-extern uint8_t GameScreen;
-extern uint8_t PlayState;
+extern TGameScreen GameScreen;
+extern TPlayState PlayState;
 extern bool PlayfieldActive;
 extern TCaption* MessageWindow;
 extern int32_t WindowTimer;  // ms left for LevelIntro, LevelComplete, GameLost

@@ -1,6 +1,7 @@
 #include "shell/Text.h"
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "engine/ImageList.h"
@@ -206,7 +207,7 @@ void DrawHighScoreTable() {
 
 // ---- message windows
 
-void OpenMessageWindow(uint8_t state) {
+void OpenMessageWindow(TPlayState state) {
   if (PlayState != Running) CloseMessageWindow();
   struct Row {
     const char* Image;
@@ -224,8 +225,8 @@ void OpenMessageWindow(uint8_t state) {
       {"WindowMedium", 260, 217, nullptr, false},            // your name
       {"WindowBig", 200, 200, nullptr, false},               // send the result?
   };
-  if (state >= 1 && state <= 7) {
-    const Row& row = kRows[state];
+  if (state != Running && size_t(state) < std::size(kRows)) {
+    const Row& row = kRows[size_t(state)];
     if (row.Sound) PlaySound(row.Sound);
     MessageWindow = new TCaption(row.Image, row.X, row.Y);
     if (row.Timed) WindowTimer = 2000;

@@ -7,6 +7,8 @@
 
 namespace fusewick {
 
+enum class TPlayState : uint8_t;
+
 // Text state, written by every text drawing.
 extern uint8_t FontIndex;            // 0 .. 3
 extern std::string FontImageName;    // image of the selected font
@@ -39,7 +41,7 @@ void DrawHighScoreTable();
 
 // Opens the window of a play state (closing an open one first) and stops
 // the playfield; CloseMessageWindow resumes it.
-void OpenMessageWindow(uint8_t state);
+void OpenMessageWindow(TPlayState state);
 void CloseMessageWindow();
 
 // Puts the text state back to its start (tests start clean).
