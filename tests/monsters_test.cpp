@@ -47,7 +47,8 @@ class MonstersTest : public GameHarness {
     return slot ? Monsters[size_t(slot)] : nullptr;
   }
   TBullet* Shot(int kind, TBulletOwner owner, int damage, double x, double y, double vx = 0, double vy = 0) {
-    const int slot = AddBullet(TBulletKind(kind), owner, damage, x, y, vx, vy);
+    const int slot =
+        AddBullet({.Kind = TBulletKind(kind), .Owner = owner, .Damage = damage, .X = x, .Y = y, .VelX = vx, .VelY = vy});
     return slot ? Bullets[size_t(slot)] : nullptr;
   }
 };

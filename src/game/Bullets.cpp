@@ -40,23 +40,21 @@ const std::string& BulletImage(TBulletKind kind, TBulletOwner owner) {
 bool Freezes(TBulletKind kind) { return kind == TBulletKind::FreezingSpittle || kind == TBulletKind::IceBomb; }
 }  // namespace
 
-TBullet::TBullet(TBulletKind kind, int32_t slot, double x, double y, double velX, double velY, TBulletOwner owner,
-                 int32_t damage)
-    : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+TBullet::TBullet(const TBulletShot& shot, int32_t slot) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
   Slot = slot;
-  Kind = kind;
+  Kind = shot.Kind;
   Falls = IsBomb = Exploded = false;
-  if (kind == TBulletKind::Bomb || kind == TBulletKind::IceBomb) Falls = IsBomb = true;
-  Image = GameImage(BulletImage(kind, owner));
+  if (Kind == TBulletKind::Bomb || Kind == TBulletKind::IceBomb) Falls = IsBomb = true;
+  Image = GameImage(BulletImage(Kind, shot.Owner));
   Width = Image->PatternWidth();
   Height = Image->PatternHeight();
-  X = x;
-  Y = y;
+  X = shot.X;
+  Y = shot.Y;
   SetZ(6);
-  VelX = velX;
-  VelY = velY;
-  Owner = owner;
-  Damage = damage;
+  VelX = shot.VelX;
+  VelY = shot.VelY;
+  Owner = shot.Owner;
+  Damage = shot.Damage;
 }
 
 bool TBullet::OwnsSlot() const {

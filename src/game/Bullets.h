@@ -15,9 +15,7 @@ class TFire;
 
 class TBullet : public TImageSprite, public TRecycled<TBullet> {
  public:
-  // AddBullet takes the same values in another order.
-  TBullet(TBulletKind kind, int32_t slot, double x, double y, double velX, double velY, TBulletOwner owner,
-          int32_t damage);
+  TBullet(const TBulletShot& shot, int32_t slot);
   void Step(int32_t moveCount) override;
   // The effect of a hit on a monster, the hero or a wall.
   void Collide(TSprite* other, bool& done) override;

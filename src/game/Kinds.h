@@ -57,6 +57,16 @@ enum class TBulletKind : uint8_t {
 // or freeze the hero.
 enum class TBulletOwner : uint8_t { Player = 0, Monster = 1 };
 
+// What a bullet is fired with; written with named fields, so that no two
+// of them can change places unseen.
+struct TBulletShot {
+  TBulletKind Kind = TBulletKind::Shot;
+  TBulletOwner Owner = TBulletOwner::Player;
+  int32_t Damage = 0;         // energy a hurting kind takes
+  double X = 0, Y = 0;        // start, px
+  double VelX = 0, VelY = 0;  // px/s, Y positive downward
+};
+
 enum class TPlatformKind : uint8_t { Shuttle = 0, Fixed = 1, Crossing = 3 };
 using enum TPlatformKind;
 

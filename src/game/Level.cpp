@@ -130,10 +130,10 @@ int32_t AddMonster(TMonsterKind kind, double x, double y) {
   return slot;
 }
 
-int32_t AddBullet(TBulletKind kind, TBulletOwner owner, int32_t damage, double x, double y, double velX, double velY) {
+int32_t AddBullet(const TBulletShot& shot) {
   const int32_t slot = FirstFree(BulletUsed);
   if (!slot) return 0;
-  Bullets[size_t(slot)] = new TBullet(kind, slot, x, y, velX, velY, owner, damage);
+  Bullets[size_t(slot)] = new TBullet(shot, slot);
   BulletUsed[size_t(slot)] = true;
   return slot;
 }

@@ -66,7 +66,7 @@ int32_t AddWall(const std::string& image, double x, double y);
 // Kind 0 adds nothing.
 int32_t AddLevelItem(TItemKind kind, double x, double y);
 int32_t AddMonster(TMonsterKind kind, double x, double y);
-int32_t AddBullet(TBulletKind kind, TBulletOwner owner, int32_t damage, double x, double y, double velX, double velY);
+int32_t AddBullet(const TBulletShot& shot);
 
 // Remove operations free the slot and kill the object with the sprites it
 // owns. A slot that is not in use is left alone.

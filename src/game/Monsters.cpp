@@ -240,7 +240,13 @@ void TMonster::FireWeapon(int32_t n) {
   const double vx = dropped ? 0 : kShotSpeed * std::cos(a);
   const double vy = dropped ? 0 : kShotSpeed * std::sin(a);
   const double x = MuzzleFromLeft ? X + k.MuzzleX : X + Width / 2.0 + (WalkSpeed >= 0 ? 1 : -1) * k.MuzzleX;
-  AddBullet(bullet, TBulletOwner::Monster, BulletDamage, x, Y + k.MuzzleY, vx, vy);
+  AddBullet({.Kind = bullet,
+             .Owner = TBulletOwner::Monster,
+             .Damage = BulletDamage,
+             .X = x,
+             .Y = Y + k.MuzzleY,
+             .VelX = vx,
+             .VelY = vy});
 }
 
 void TMonster::Step(int32_t moveCount) {

@@ -234,7 +234,13 @@ void TPlayer::Shoot() {
     GunFlash->AnimFrame = 0;
   }
   // Facing 0 fires a bullet that does not move sideways.
-  AddBullet(TBulletKind::Shot, TBulletOwner::Player, 0, Facing == 1 ? X + 42 : X + 8, Y + 25.6, Facing * kBulletSpeed, 0);
+  AddBullet({.Kind = TBulletKind::Shot,
+             .Owner = TBulletOwner::Player,
+             .Damage = 0,
+             .X = Facing == 1 ? X + 42 : X + 8,
+             .Y = Y + 25.6,
+             .VelX = Facing * kBulletSpeed,
+             .VelY = 0});
 }
 
 // ---- bonuses
