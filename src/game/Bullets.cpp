@@ -50,7 +50,7 @@ TBullet::TBullet(const TBulletShot& shot, int32_t slot) : TImageSprite(MForm->MD
   Height = Image->PatternHeight();
   X = shot.X;
   Y = shot.Y;
-  SetZ(6);
+  SetZ(kZFliers);
   VelX = shot.VelX;
   VelY = shot.VelY;
   Owner = shot.Owner;
@@ -145,7 +145,7 @@ void TBullet::Explode() {
   Falls = false;
   Blast = new TFire(GameImage(kBlast), int32_t(std::floor(X - 20)), int32_t(std::floor(Y - 50)), Z());
   Blast->OneShot = true;
-  Blast->AnimRate = MForm->MDXTimer.Interval() / 1000.0 * kBlastRate;
+  Blast->AnimRate = Interval() / 1000.0 * kBlastRate;
   Exploded = true;
 }
 

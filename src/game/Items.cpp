@@ -14,10 +14,9 @@
 namespace fusewick {
 
 namespace {
-double Interval() { return double(MForm->MDXTimer.Interval()); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
 
 constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
+constexpr int32_t kFuseBlinkPhase = 200;  // ms: a burning bomb blinks in phases this long, shown first
 constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
 constexpr double kBonusScale = 0.8;     // bonuses and their appear animation are drawn at 80 %
 
@@ -48,7 +47,7 @@ TLevelItem::TLevelItem(TItemKind kind, double x, double y, int32_t slot)
   // The place given wins over the shift of the state change above.
   X = x;
   Y = y;
-  SetZ(4);
+  SetZ(kZPlatforms);
 }
 
 void TLevelItem::SetItemImage(const std::string& imageName) {
@@ -110,7 +109,7 @@ void TLevelItem::Explode() {
       Flame->X = X - 30;
       Flame->Y = Y - 39;
     }
-    Flame->SetZ(5);
+    Flame->SetZ(kZHero);
   } else {
     Flame = new TFire(GameImage(kBlast), int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
     HasFlame = true;
@@ -125,7 +124,7 @@ void TLevelItem::Explode() {
 void TLevelItem::Step(int32_t moveCount) {
   PrevFrame = AnimFrame;
   TImageSprite::Step(moveCount);
-  const int32_t interval = MForm->MDXTimer.Interval();
+  const int32_t interval = Interval();
   const bool ownsSlot = LevelItemUsed[size_t(Slot)] && LevelItems[size_t(Slot)] == this;
   if (ItemState == Appearing && PrevFrame >= AnimFrame) BecomeWaiting();
   if (ItemState == Waiting && !IsBombKind(Kind)) {
@@ -133,7 +132,7 @@ void TLevelItem::Step(int32_t moveCount) {
     else if (ownsSlot) RemoveLevelItem(Slot);  // the bonus vanishes
   }
   if (ItemState == Burning) {
-    Visible = (FuseLeft / 200) % 2 != 0;  // 200 ms blink phases
+    Visible = (FuseLeft / kFuseBlinkPhase) % 2 != 0;
     FuseLeft -= interval;
     if (FuseLeft <= 0) Explode();
   } else if (ItemState == Exploding && !Flame->Visible && ownsSlot) {

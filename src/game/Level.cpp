@@ -294,12 +294,14 @@ void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
 
 std::array<TCaption*, 9> GroundTiles{};
 std::array<uint8_t, 9> GroundKinds{};
-double FieldLeft = 0, FieldRight = 800, FieldTop = 0, FieldBottom = 585;
+double FieldLeft = kFieldLeft, FieldRight = kFieldRight, FieldTop = kFieldTop, FieldBottom = kFieldBottom;
 
 // ---- level-wide operations
 
+int32_t Interval() { return MForm->MDXTimer.Interval(); }
+
 void ComputeRowY() {
-  RowY[1] = 600 - RowGap[1];
+  RowY[1] = kScreenHeight - RowGap[1];
   for (int32_t r = 2; r <= kRows; ++r) RowY[size_t(r)] = RowY[size_t(r - 1)] - RowGap[size_t(r)];
 }
 
@@ -333,7 +335,7 @@ void CreateGroundTiles() {
   // One below the hero's Z, so the hero is drawn over the ground.
   for (int32_t i = 1; i <= 8; ++i) {
     TCaption* tile = new TCaption("Green", (i - 1) * 100, kGroundTop);
-    tile->SetZ(4);
+    tile->SetZ(kZPlatforms);
     GroundTiles[size_t(i)] = tile;
   }
 }
@@ -403,7 +405,7 @@ void BuildLevel() {
     if (GroundTiles[size_t(i)]) GroundTiles[size_t(i)]->SetImage(GroundKinds[size_t(i)] == 0 ? "Water" : "Green");
 
   for (int32_t r = 1; r <= kRows; ++r) {
-    const int32_t step = 800 / RowCellCount[size_t(r)];
+    const int32_t step = kScreenWidth / RowCellCount[size_t(r)];
     for (int32_t j = 1; j <= RowCellCount[size_t(r)]; ++j) {
       const double x = (j - 1) * step;
       switch (LevelGrid[size_t(r)][size_t(j)]) {
@@ -479,7 +481,7 @@ namespace {
 // starts again from its interval.
 bool CountDown(int32_t& timer, int32_t interval) {
   if (timer > 0) {
-    timer -= MForm->MDXTimer.Interval();
+    timer -= Interval();
     return false;
   }
   timer = interval;
@@ -495,11 +497,11 @@ constexpr TItemKind kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50, Item
 void UpdateSpawns() {
   if (CountDown(CloudTimer, CloudInterval)) {
     if (Random(2) == 0) AddCloud("Cloud", -191, RowY[9], Random(80));
-    else AddCloud("Cloud", 800, RowY[9], -Random(80));
+    else AddCloud("Cloud", kScreenWidth, RowY[9], -Random(80));
   }
   if (CountDown(CrossingPlatformTimer, CrossingPlatformInterval)) {
     if (Random(2) == 0) AddPlatform("Platform2", Crossing, -171, RowY[7], 0, 0, 50);
-    else AddPlatform("Platform2", Crossing, 800, RowY[7], 0, 0, -50);
+    else AddPlatform("Platform2", Crossing, kScreenWidth, RowY[7], 0, 0, -50);
   }
   if (CountDown(MonsterTimer, MonsterInterval)) {
     bool any = false;
@@ -598,10 +600,10 @@ void ResetLevelState() {
   RowY.fill(0);
   GroundTiles.fill(nullptr);
   GroundKinds.fill(0);
-  FieldLeft = 0;
-  FieldRight = 800;
-  FieldTop = 0;
-  FieldBottom = 585;
+  FieldLeft = kFieldLeft;
+  FieldRight = kFieldRight;
+  FieldTop = kFieldTop;
+  FieldBottom = kFieldBottom;
 }
 
 }  // namespace fusewick

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Types.h"
 #include "game/Kinds.h"
 
 namespace fusewick {
@@ -130,6 +131,9 @@ void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h);
 extern std::array<TCaption*, 9> GroundTiles;  // 1..8, 100 px each at Y 566
 extern std::array<uint8_t, 9> GroundKinds;    // 0 water, 1 grass
 constexpr int32_t kGroundTop = 566;
+// The play field: the screen down to the floor line, on which the hero
+// stands and bombs explode (the ground strip's grass reaches above it).
+constexpr double kFieldLeft = 0, kFieldRight = kScreenWidth, kFieldTop = 0, kFieldBottom = 585;
 extern double FieldLeft, FieldRight, FieldTop, FieldBottom;
 
 // ---- level-wide operations
@@ -153,6 +157,10 @@ void LightFuse(int32_t n);
 // Removes, or blows up, every monster but the two walker kinds.
 void RemoveFlyingMonsters();
 void BlowUpFlyingMonsters();
+
+// The frame timer's interval, ms: game timers count down by it once a tick
+// (nominal time, not the time measured).
+int32_t Interval();
 
 // Closed rectangles sharing at least one point (touching edges count).
 bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by, double bw, double bh);

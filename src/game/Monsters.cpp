@@ -15,8 +15,6 @@
 namespace fusewick {
 
 namespace {
-int32_t Interval() { return MForm->MDXTimer.Interval(); }
-
 // Image names, made once: GameImage remembers its lookups by the name.
 const std::string kMonster1Right = "Monster1Right", kMonster1Left = "Monster1Left";
 const std::string kMonster2 = "Monster2";
@@ -56,34 +54,34 @@ struct TKindTraits {
 
 // By kind; row 0 is not a kind and stands still.
 const TKindTraits kKinds[kMonsterKinds + 1] = {
-    {.Right = &kMonster1Right, .Left = &kMonster1Right, .Z = 5, .HitPoints = 1},
+    {.Right = &kMonster1Right, .Left = &kMonster1Right, .Z = kZHero, .HitPoints = 1},
     // The slime walker.
-    {.Right = &kMonster1Right, .Left = &kMonster1Left, .Animated = true, .Z = 5, .Movement = TMovement::Walker,
+    {.Right = &kMonster1Right, .Left = &kMonster1Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
      .HitPoints = 1, .ScoreValue = 10},
     // The drifting pod.
-    {.Right = &kMonster2, .Left = &kMonster2, .Z = 6, .VelX = 20, .VelY = 20, .Movement = TMovement::Drifter,
+    {.Right = &kMonster2, .Left = &kMonster2, .Z = kZFliers, .VelX = 20, .VelY = 20, .Movement = TMovement::Drifter,
      .DriftRoll = 100, .DriftMin = 50, .DriftMax = 100, .HitPoints = 1, .ScoreValue = 10, .FlameCount = 2,
      .FlameX = {-4, 30}, .FlameY = 42, .MuzzleFromLeft = true},
     // The crossing shark.
-    {.Right = &kMonster3Right, .Left = &kMonster3Left, .Z = 6, .VelX = 200, .Movement = TMovement::Crosser,
+    {.Right = &kMonster3Right, .Left = &kMonster3Left, .Z = kZFliers, .VelX = 200, .Movement = TMovement::Crosser,
      .HitPoints = 2, .ScoreValue = 20, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {-11, 0}},
     // The gun robot, shooting along its walk.
-    {.Right = &kMonster4Right, .Left = &kMonster4Left, .Animated = true, .Z = 5, .Movement = TMovement::Walker,
+    {.Right = &kMonster4Right, .Left = &kMonster4Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
      .HitPoints = 2, .ScoreValue = 20, .BulletDamage = 1, .WeaponCount = 1,
      .Weapons = {{.Bullet = TBulletKind::Shot, .First = 1000, .Reload = 1000}}, .MuzzleX = 20, .MuzzleY = 8},
     // The homing drone.
-    {.Right = &kMonster5, .Left = &kMonster5, .Z = 6, .VelX = -100, .VelY = -100, .Movement = TMovement::Homing,
+    {.Right = &kMonster5, .Left = &kMonster5, .Z = kZFliers, .VelX = -100, .VelY = -100, .Movement = TMovement::Homing,
      .HitPoints = 1, .ScoreValue = 20, .BulletDamage = 1, .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 44,
      .MuzzleFromLeft = true},
     // The spitting toad.
-    {.Right = &kMonster6, .Left = &kMonster6, .Z = 6, .VelX = 100, .VelY = 100, .Movement = TMovement::Drifter,
+    {.Right = &kMonster6, .Left = &kMonster6, .Z = kZFliers, .VelX = 100, .VelY = 100, .Movement = TMovement::Drifter,
      .DriftRoll = 200, .DriftMin = 50, .DriftMax = 80, .HitPoints = 2, .ScoreValue = 30, .BulletDamage = 2,
      .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 41, .WeaponCount = 2,
      .Weapons = {{.Bullet = TBulletKind::FreezingSpittle, .First = 1500, .Reload = 1500},
                  {.Bullet = TBulletKind::BurningSpittle, .First = 1000, .Reload = 1000}},
      .MuzzleFromLeft = true, .MuzzleX = 13, .MuzzleY = 7},
     // The bomber.
-    {.Right = &kMonster7, .Left = &kMonster7, .Z = 6, .VelX = -50, .Movement = TMovement::Crosser, .HitPoints = 2,
+    {.Right = &kMonster7, .Left = &kMonster7, .Z = kZFliers, .VelX = -50, .Movement = TMovement::Crosser, .HitPoints = 2,
      .ScoreValue = 30, .BulletDamage = 5, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {78, 0},
      .WeaponCount = 2,
      .Weapons = {{.Bullet = TBulletKind::Bomb, .First = 2000, .Reload = 2000},

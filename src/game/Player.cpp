@@ -31,8 +31,6 @@ void ResetPlayerGlobals() {
 }
 
 namespace {
-int32_t Interval() { return MForm->MDXTimer.Interval(); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
 
 constexpr double kScale = 0.8;            // the hero is drawn at 80 % of its pictures
 constexpr double kStartX = 500, kStartY = 100;
@@ -47,6 +45,16 @@ constexpr double kGravity = 400;          // px/s²
 constexpr double kBulletSpeed = 500;      // px/s
 constexpr int32_t kWaterInset = 17;       // the body must be this far inside a water tile to sink
 constexpr double kWalkAnimRate = 15;      // walk cycle, frames per second
+constexpr int32_t kBlinkPhase = 100;      // ms: spawning and dying heroes blink in phases this long
+constexpr int32_t kGunTime = 20000;       // ms the gun bonus lasts
+constexpr int32_t kEngineTime = 10000;    // ms the engine bonus lasts
+constexpr int32_t kEnergyTime = 10000;    // ms the energy shield lasts
+constexpr int32_t kJumpPuffTime = 100;    // ms the puff under a jump shows
+constexpr int32_t kHighJumpPuffTime = 200;
+constexpr int32_t kSlowFallPuffTime = 70;
+// ms: a held first jump that has not become a high jump starts this count
+// again once it runs out.
+constexpr int32_t kHighJumpRearm = 500;
 
 // The six looks of the hero: facing left or right, without a bonus, with
 // the gun, with the engine.
@@ -93,8 +101,8 @@ TPlayer::TPlayer(const std::string&) : TImageSprite(MForm->MDXSpriteEngine.Engin
   TRecycled<THeroCaption>::Reserve(2);
   X = kStartX;
   Y = kStartY;
-  SetZ(5);
-  JumpFlame = new TFire("PlayerJump", int32_t(std::floor(X + 12)), int32_t(std::floor(Y + 68)), 5);
+  SetZ(kZHero);
+  JumpFlame = new TFire("PlayerJump", int32_t(std::floor(X + 12)), int32_t(std::floor(Y + 68)), kZHero);
   JumpFlame->Visible = false;
   UpdateLook();
   SetBoxes();
@@ -153,7 +161,7 @@ void TPlayer::ControlStep() {
     const bool gesture = UpGesture == 1 || UpGesture == 2;
     if (JumpStage == TJumpStage::KeyHeld) {
       if (HighJumpTimer > 0) HighJumpTimer -= Interval();
-      else HighJumpTimer = 500;
+      else HighJumpTimer = kHighJumpRearm;
     }
     if (gesture && JumpReleased && JumpStage == TJumpStage::Done && VelY < 0) CheckJumpKey();
     if (!UpHeld && JumpStage == TJumpStage::KeyHeld) JumpStage = TJumpStage::Done;
@@ -187,7 +195,7 @@ void TPlayer::Jump() {
   Airborne = true;
   JumpFlame->SetFlameImage("PlayerJump");
   JumpFlame->Visible = true;
-  JumpFlameTimer = 100;
+  JumpFlameTimer = kJumpPuffTime;
 }
 
 void TPlayer::HighJump() {
@@ -195,7 +203,7 @@ void TPlayer::HighJump() {
   Airborne = true;
   JumpFlame->SetFlameImage("PlayerHighJump");
   JumpFlame->Visible = true;
-  JumpFlameTimer = 200;
+  JumpFlameTimer = kHighJumpPuffTime;
 }
 
 void TPlayer::CheckJumpKey() {
@@ -204,7 +212,7 @@ void TPlayer::CheckJumpKey() {
     VelY = VelY / 4;
     JumpFlame->SetFlameImage("PlayerHighJump");
     JumpFlame->Visible = true;
-    JumpFlameTimer = 70;
+    JumpFlameTimer = kSlowFallPuffTime;
   }
   if (VelY < 0) VelY = 0;  // ... and while rising ends the rise
 }
@@ -250,7 +258,7 @@ void TPlayer::TakeBonus(TBonus kind) {
   const std::string* panel = &kPanelNone;
   switch (kind) {
     case GunBonus:
-      BonusTimeLeft = 20000;
+      BonusTimeLeft = kGunTime;
       panel = &kPanelGun;
       flash_ = Facing == 1 ? &kFlashRight : &kFlashLeft;
       GunFlash = new TFire(*flash_, int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
@@ -258,13 +266,13 @@ void TPlayer::TakeBonus(TBonus kind) {
       GunFlash->Visible = false;
       break;
     case EngineBonus:
-      BonusTimeLeft = 10000;
+      BonusTimeLeft = kEngineTime;
       panel = &kPanelEngine;
       EngineOn = true;
       EngineFlame = new TFire("EngineFire", int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
       break;
     case EnergyBonus:
-      BonusTimeLeft = 10000;
+      BonusTimeLeft = kEnergyTime;
       panel = &kPanelEnergy;
       EnergyCaption = new THeroCaption(kEnergyLook, X, Y);
       EnergyCaption->SetZ(Z());
@@ -381,7 +389,7 @@ void TPlayer::Step(int32_t moveCount) {
   switch (State) {
     case Spawning:
       StateTimer -= Interval();
-      Visible = (StateTimer / 100) % 2 != 0;  // blinks in 100 ms phases
+      Visible = (StateTimer / kBlinkPhase) % 2 != 0;
       if (StateTimer <= 0) {
         Visible = true;
         State = Playing;
@@ -389,7 +397,7 @@ void TPlayer::Step(int32_t moveCount) {
       break;
     case Dying:
       StateTimer -= Interval();
-      Visible = (StateTimer / 100) % 2 != 0;
+      Visible = (StateTimer / kBlinkPhase) % 2 != 0;
       if (StateTimer <= 0) {
         if (!GameOver) {
           Visible = true;
@@ -428,7 +436,7 @@ void TPlayer::Step(int32_t moveCount) {
   }
   if (InWater && (State == Playing || State == Frozen)) {
     PlaySound("Water");
-    Y = 600;
+    Y = kScreenHeight;  // sinks out of sight
     Die();
   }
   if (Y <= FieldTop) {

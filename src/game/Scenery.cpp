@@ -13,8 +13,6 @@ namespace fusewick {
 
 namespace {
 TSprite* Root() { return MForm->MDXSpriteEngine.Engine(); }
-double Interval() { return double(MForm->MDXTimer.Interval()); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
 
 // Draws pattern Floor(AnimFrame) stretched into the sprite's rounded rectangle.
 void StretchRender(TImageSprite& s) {
@@ -105,11 +103,11 @@ TPlatform::TPlatform(const std::string& imageName, TPlatformKind kind, double x,
   Kind = kind;
   X = x;
   Y = y;
-  SetZ(4);
+  SetZ(kZPlatforms);
   HasEngines = false;
   Speed = 0;
   MinX = 0;
-  MaxX = 800;
+  MaxX = kScreenWidth;
   if (Kind == Shuttle) {
     Speed = speed;
     MinX = minX;
@@ -154,7 +152,7 @@ TCloud::TCloud(const std::string& imageName, double x, double y, double speed, i
   Slot = slot;
   X = x;
   Y = y;
-  SetZ(3);
+  SetZ(kZScenery);
   Speed = speed;
 }
 
@@ -174,7 +172,7 @@ TWall::TWall(const std::string& imageName, double x, double y, int32_t slot) : T
   Slot = slot;
   X = x;
   Y = y;
-  SetZ(3);
+  SetZ(kZScenery);
 }
 
 }  // namespace fusewick

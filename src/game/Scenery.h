@@ -51,7 +51,7 @@ class TPlatform : public TImageSprite, public TRecycled<TPlatform> {
   TFire* RightFlame = nullptr;
   double Speed = 0;  // px/s, negative to the left
   double MinX = 0;   // a shuttle's left turning point
-  double MaxX = 800; // a shuttle's right turning point (right limit less width)
+  double MaxX = kScreenWidth;  // a shuttle's right turning point (right limit less width)
 };
 
 // Drifts sideways and removes itself once it has left the screen.

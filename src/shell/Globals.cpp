@@ -1,5 +1,6 @@
 #include "shell/Globals.h"
 
+#include "engine/Timer.h"
 #include "shell/Sound.h"
 
 namespace fusewick {
@@ -28,7 +29,7 @@ TCaption* RightPanel = nullptr;
 int32_t LeftPanelY = 0;
 bool SubmitConfirmed = false;
 bool MenuModeActive = false;
-double FrameRate = 1000.0 / 30.0;
+double FrameRate = 1000.0 / kTimerInterval;
 
 bool UpHeld = false, LeftHeld = false, RightHeld = false;
 bool FirePressed = false, PausePressed = false, EscapePressed = false;
@@ -60,7 +61,7 @@ void ResetShellGlobals() {
   LeftPanelY = 0;
   SubmitConfirmed = false;
   MenuModeActive = false;
-  FrameRate = 1000.0 / 30.0;
+  FrameRate = 1000.0 / kTimerInterval;
   UpHeld = LeftHeld = RightHeld = false;
   FirePressed = PausePressed = EscapePressed = false;
   FireWasHeld = PauseWasHeld = EscapeWasHeld = false;

@@ -20,7 +20,7 @@ namespace fusewick {
 TMForm* MForm = nullptr;
 
 namespace {
-constexpr int32_t kTimerInterval = 30;  // ms per frame tick
+constexpr int32_t kUpHoldTime = 100;  // ms: a longer press of Up is a hold, a shorter one a tap
 
 // The keyboard table stored with the form: one key per input state.
 void AssignKeys(TKeyboard& k) {
@@ -131,7 +131,7 @@ void UpdateInputFlags() {
   if (UpGestureArmed) {
     if (up) {
       UpHoldTime += MForm->MDXTimer.Interval();
-      if (UpHoldTime > 100) UpGesture = 2;
+      if (UpHoldTime > kUpHoldTime) UpGesture = 2;
     } else if (UpWasHeld && UpHoldTime > 0) {
       UpGesture = 1;
     }
@@ -477,7 +477,7 @@ void TMForm::PadButtonDown(int button) {
 
 int RunApplication() {
   platform::Platform& p = platform::Current();
-  p.OpenWindow(kFormCaption, 800, 600);
+  p.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
   TMForm form;
   auto guarded = [&](auto&& fn) {
     // An error in a handler is shown and the program goes on.

@@ -144,7 +144,7 @@ void LeaveMainMenu() {
 void ShowOptions() {
   EnterScreen(Options, 5, Button(TOptionsButton::Back));
   TextCursor = new TCursorCaption("Cursor", kOptionsCursorX, kOptionsCursorY);
-  TextCursor->SetZ(7);
+  TextCursor->SetZ(kZFront);
   TextCursor->Active = false;
   MakeBackground();
   OptionsCaption = new TCaption("OptionsTable", kPanelX, kPanelY);

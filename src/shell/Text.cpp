@@ -207,6 +207,10 @@ void DrawHighScoreTable() {
 
 // ---- message windows
 
+namespace {
+constexpr int32_t kWindowTime = 2000;  // ms a timed window (level intro, level completed, game over) stays
+}  // namespace
+
 void OpenMessageWindow(TPlayState state) {
   if (PlayState != Running) CloseMessageWindow();
   struct Row {
@@ -229,13 +233,13 @@ void OpenMessageWindow(TPlayState state) {
     const Row& row = kRows[size_t(state)];
     if (row.Sound) PlaySound(row.Sound);
     MessageWindow = new TCaption(row.Image, row.X, row.Y);
-    if (row.Timed) WindowTimer = 2000;
+    if (row.Timed) WindowTimer = kWindowTime;
     if (state == NameEntry) {
       TextCursor = new TCursorCaption("Cursor", 290, 300);
-      TextCursor->SetZ(7);
+      TextCursor->SetZ(kZFront);
       TextCursor->Active = true;
     }
-    MessageWindow->SetZ(7);
+    MessageWindow->SetZ(kZFront);
   }
   PlayState = state;
   PlayfieldActive = false;

@@ -546,7 +546,7 @@ TTimedemo TRunner::Run() {
     m.Audio = std::make_unique<platform::SdlAudio>();
     platform::SetCurrentAudio(m.Audio.get());
   }
-  m.Null.OpenWindow(kFormCaption, 800, 600);
+  m.Null.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
   m.Form = std::make_unique<TMForm>();
   TMForm& form = *m.Form;
   if (BeforeCreate) BeforeCreate(form);
