@@ -284,7 +284,7 @@ const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind = {0, 1, 2, 2, 1,
 void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
   switch (kind) {
     case ItemBomb: w = 24; h = 45; break;
-    case ItemMine: w = 291; h = 21; break;
+    case ItemMine: w = 291; h = 21; break;  // 291, not 29: a mine keeps a wide berth, on purpose
     case ItemDynamit: w = 55; h = 40; break;
     default: w = 80; h = 80; break;
   }
@@ -416,6 +416,7 @@ void BuildLevel() {
           // cell before and where its right edge reaches the cell after.
           AddPlatform("Platform2", Shuttle, x, RowY[size_t(r)], (j - 2) * step, j * step, Random(100) - 100);
           break;
+        // Layout clouds stand at row 9's height, whatever their grid row.
         case CellCloud: AddCloud("Cloud", x, RowY[9], Random(50) - 25); break;
         default: break;
       }
@@ -510,6 +511,7 @@ void UpdateSpawns() {
       int32_t kind;
       do kind = Random(kMonsterKinds) + 1;
       while (!MonsterKindEnabled[size_t(kind)]);
+      // A draw of a walker kind adds nothing; the timer restarts all the same.
       if (CountMonstersOfKind(TMonsterKind(kind)) < MaxMonstersOfKind[size_t(kind)]) SpawnMonster(TMonsterKind(kind));
     }
   }
@@ -522,6 +524,8 @@ void UpdateSpawns() {
     const int32_t r = Random(21);
     const TItemKind kind = r < 8 ? kBonusDraw[r] : ItemNone;
     double x, y;
+    // Bonuses stand with their top-left corner on the column and lane (bombs
+    // are centred); kind 0 searches too, and so draws its randoms.
     if (FindPlace(kind, false, x, y)) AddLevelItem(kind, x, y);
   }
 }
@@ -565,6 +569,8 @@ bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by
   return ax <= bx + bw && bx <= ax + aw && ay <= by + bh && by <= ay + ah;
 }
 
+// Clouds, monsters, bullets and the hero are not in the way: items may
+// appear over them.
 bool PlaceIsFree(TItemKind kind, double x, double y) {
   int32_t w, h;
   ItemFootprint(kind, w, h);

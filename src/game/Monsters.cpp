@@ -185,6 +185,7 @@ void TMonster::ScanWalls() {
 void TMonster::Collide(TSprite* other, bool&) {
   auto* w = dynamic_cast<TWall*>(other);
   if (!w) return;
+  // The walking speed counts towards both axes' travel, as it always has.
   const TContactSide side = ContactSide(X, X + Width, Y, Y + Height, w->X, w->X + w->Width, w->Y, w->Y + w->Height,
                                    VelX + WalkSpeed, VelY + WalkSpeed);
   switch (side) {
@@ -273,12 +274,15 @@ void TMonster::Step(int32_t moveCount) {
       Y += VelY / FrameRate;
       // Flies in from outside freely; bounces off the edges once inside.
       if (Entered) {
+        // One axis a tick: a bounce off a side skips the top and bottom test.
         if (X + Width >= FieldRight || X <= FieldLeft) {
           VelX = -VelX;
         } else if (Y + Height >= FieldBottom || Y <= FieldTop) {
           VelY = -VelY;
         } else {
           const int32_t span = DriftMax - DriftMin;
+          // The leftward and upward draws give -DriftMin .. span - DriftMin - 1
+          // (-50 .. -1 for the pod), not the mirror of the others: on purpose.
           switch (Random(k.DriftRoll)) {
             case 1: VelX = DriftMin + Random(span); break;
             case 2: VelX = Random(span) - DriftMin; break;
@@ -292,7 +296,8 @@ void TMonster::Step(int32_t moveCount) {
     case TMovement::Crosser:
       X += VelX / FrameRate;
       // Gone once it has left the screen on the side it is heading for (it
-      // enters from beyond the other side).
+      // enters from beyond the other side); leftward it must go a further
+      // width past the edge, as it always has.
       if ((VelX > 0 && X >= FieldRight + Width + 1) || (VelX < 0 && X + Width <= FieldLeft - Width - 1)) {
         if (OwnsSlot()) RemoveMonster(Slot);
         return;

@@ -132,6 +132,7 @@ void TPlatform::Step(int32_t moveCount) {
     if (X > MaxX || X < MinX) Speed = -Speed;
   } else if (Kind == Crossing) {
     X += Speed / FrameRate;
+    // Strictly past the right edge: one entering at X = 800 stays until it moves.
     if ((X > FieldRight || X < FieldLeft - Width) && PlatformUsed[size_t(Slot)] && Platforms[size_t(Slot)] == this)
       RemovePlatform(Slot);
   }
