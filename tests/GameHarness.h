@@ -8,6 +8,7 @@
 #include "game/Player.h"
 #include "services/Globals.h"
 #include "form/MainForm.h"
+#include "form/Screens.h"
 
 namespace fusewick::testing {
 
@@ -22,7 +23,7 @@ class GameHarness : public FormHarness {
   void NewGame(uint32_t seed = 1) {
     FrameRateHeld = 1000.0 / 30.0;
     Randomize(seed);
-    MenuSelection = 1;
+    MenuSelection = Button(TMainMenuButton::NewGame);
     form->MDXDrawClick();
   }
   // Runs ticks until the level intro has closed.

@@ -85,7 +85,7 @@ class FormHarness : public ::testing::Test {
     ResetProgramState();
     platform::SetCurrent(&null);
     platform::SetCurrentAudio(&audio);
-    null.OpenWindow(kFormCaption, 800, 600);
+    null.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
     InstallGameData();
     form = std::make_unique<TMForm>();
   }

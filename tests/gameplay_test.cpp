@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "GameHarness.h"
@@ -121,14 +122,14 @@ TEST_F(GameplayTest, FirstCloudEntersOnThe335thTickOfPlay) {
 TEST_F(GameplayTest, LitBombExplodesAfter167TicksAndHurtsTheHero) {
   // One bomb far from the hero; the fuse timer lights it on the 335th tick of
   // play, as it lights the first cloud.
-  std::map<int, uint8_t> state;
+  std::map<int, std::optional<TItemState>> state;  // none once removed
   std::map<int, int> energy, bombs;
   Run(Game(kFirstPlayTick + 334 + 200), [&](int tick) {
     if (tick == 1) {
       OpenField(true, false);
       AddLevelItem(ItemBomb, 100, 300);
     }
-    state[tick] = LevelItemUsed[1] ? LevelItems[1]->ItemState : 255;
+    if (LevelItemUsed[1]) state[tick] = LevelItems[1]->ItemState;
     energy[tick] = Player->Energy;
     bombs[tick] = CountBombsLeft();
   });
@@ -149,15 +150,15 @@ TEST_F(GameplayTest, LitBombExplodesAfter167TicksAndHurtsTheHero) {
 
 TEST_F(GameplayTest, LevelOneBombCounts) {
   // 1 to 3 bombs, 1 to 2 mines and one dynamite, every count occurring.
-  std::map<int, std::set<int>> seen;
+  std::map<TItemKind, std::set<int>> seen;
   Run(Game(1), [&](int) {
     for (uint32_t seed = 1; seed <= 200; ++seed) {
       Randomize(seed);
       StartLevel(1);
-      std::map<int, int> n;
+      std::map<TItemKind, int> n;
       for (int i = 1; i <= kLevelItemSlots; ++i)
         if (LevelItemUsed[size_t(i)]) ++n[LevelItems[size_t(i)]->Kind];
-      for (int k = ItemBomb; k <= ItemDynamit; ++k) seen[k].insert(n[k]);
+      for (TItemKind k : {ItemBomb, ItemMine, ItemDynamit}) seen[k].insert(n[k]);
     }
   });
   EXPECT_EQ(seen[ItemBomb], (std::set<int>{1, 2, 3}));

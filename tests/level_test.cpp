@@ -100,10 +100,10 @@ TEST_F(LevelTest, CrowdedLevelsAreBuiltWithoutEndlessSearches) {
   for (int level = 1; level <= 5; ++level) StartLevel(level);
   int count[4] = {};
   for (int i = 1; i <= kLevelItemSlots; ++i)
-    if (LevelItemUsed[size_t(i)] && LevelItems[size_t(i)]->Kind <= ItemDynamit) ++count[LevelItems[size_t(i)]->Kind];
-  EXPECT_EQ(count[ItemBomb], 15);
-  EXPECT_EQ(count[ItemMine], 0);
-  EXPECT_GE(count[ItemDynamit], 1);  // the level goes on with its other bombs
+    if (LevelItemUsed[size_t(i)] && LevelItems[size_t(i)]->Kind <= ItemDynamit) ++count[size_t(LevelItems[size_t(i)]->Kind)];
+  EXPECT_EQ(count[size_t(ItemBomb)], 15);
+  EXPECT_EQ(count[size_t(ItemMine)], 0);
+  EXPECT_GE(count[size_t(ItemDynamit)], 1);  // the level goes on with its other bombs
   for (int lane = 1; lane <= 5; ++lane)
     for (int column = 1; column <= 12; ++column)
       EXPECT_FALSE(PlaceIsFree(ItemMine, column * 58 + 40 - 145, ItemLaneY[size_t(lane)] - 10)) << column << "," << lane;
@@ -262,9 +262,9 @@ INSTANTIATE_TEST_SUITE_P(Edges, WaterTest,
                          });
 
 struct PickupCase {
-  uint8_t kind;
+  TItemKind kind;
   int score;       // points gained
-  uint8_t bonus;   // the running bonus afterwards
+  TBonus bonus;    // the running bonus afterwards
   int bonusTime;   // its ms
   int lives;       // lives afterwards
 };
@@ -276,7 +276,7 @@ TEST_P(PickupTest, CollectingAnItem) {
   StandAt(500);
   Tick();
   const int slot = AddLevelItem(GetParam().kind, 520, kFloorY + 10);
-  const int flier = AddMonster(2, 300, 200);
+  const int flier = AddMonster(TMonsterKind::Pod, 300, 200);
   Tick();
   EXPECT_FALSE(LevelItemUsed[size_t(slot)]);
   EXPECT_EQ(Score, GetParam().score);
@@ -335,7 +335,8 @@ TEST_F(LevelTest, RunningBonusEndsAfterItsTime) {
 TEST_F(LevelTest, LastLifeLostEndsTheGame) {
   struct Case {
     int score;
-    uint8_t screen, state;  // after the game-over window
+    TGameScreen screen;
+    TPlayState state;  // after the game-over window
   } cases[] = {{100, HighScoreScreen, Running},  // equal to the lowest entry: not good enough
                {101, Game, NameEntry}};
   for (const Case& c : cases) {
@@ -360,7 +361,7 @@ TEST_F(LevelTest, LastLifeLostEndsTheGame) {
       EndGame();
     }
     form->MDXSpriteEngine.FreeKilled();
-    ShowMainMenu(1);  // for the next game
+    ShowMainMenu(TMainMenuButton::NewGame);  // for the next game
   }
 }
 

@@ -108,8 +108,9 @@ TEST_F(MainFormTest, MenuKeysMoveTheSelectionWithinEachScreen) {
     int start, key, want;
   };
   const Case cases[] = {
-      {[] { ShowMainMenu(6); }, 6, VK_DOWN, 6}, {[] { ShowMainMenu(1); }, 1, VK_UP, 1},
-      {[] { ShowMainMenu(1); }, 3, VK_DOWN, 4}, {ShowHighScores, 3, VK_UP, 1},
+      {[] { ShowMainMenu(TMainMenuButton::Exit); }, 6, VK_DOWN, 6},
+      {[] { ShowMainMenu(TMainMenuButton::NewGame); }, 1, VK_UP, 1},
+      {[] { ShowMainMenu(TMainMenuButton::NewGame); }, 3, VK_DOWN, 4}, {ShowHighScores, 3, VK_UP, 1},
       {ShowHighScores, 2, VK_DOWN, 3},          {ShowHighScores, 2, VK_LEFT, 1},
       {ShowHighScores, 1, VK_RIGHT, 2},         {ShowHighScores, 3, VK_LEFT, 3},
       {ShowHelp, 3, VK_UP, 1},                  {ShowHelp, 3, VK_RIGHT, 3},
@@ -140,7 +141,7 @@ TEST_F(MainFormTest, MenuTransitions) {
   Create();
   struct Step {
     int select;
-    uint8_t screen;
+    TGameScreen screen;
     int selection;
   };
   // Options, back; high scores, back; help, back.
@@ -312,7 +313,7 @@ TEST_F(MainFormTest, EnterOnTheGameScreenChangesNothing) {
   Create();
   MenuSelection = 1;
   form->MDXDrawClick();
-  const uint8_t state = PlayState;
+  const TPlayState state = PlayState;
   Key(VK_RETURN, true);
   EXPECT_EQ(GameScreen, Game);
   EXPECT_EQ(PlayState, state);

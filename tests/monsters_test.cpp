@@ -43,11 +43,12 @@ class MonstersTest : public GameHarness {
     Player->Visible = true;
   }
   TMonster* Monster(int kind, double x, double y) {
-    const int slot = AddMonster(kind, x, y);
+    const int slot = AddMonster(TMonsterKind(kind), x, y);
     return slot ? Monsters[size_t(slot)] : nullptr;
   }
-  TBullet* Shot(uint8_t kind, uint8_t owner, int damage, double x, double y, double vx = 0, double vy = 0) {
-    const int slot = AddBullet(kind, owner, damage, x, y, vx, vy);
+  TBullet* Shot(int kind, TBulletOwner owner, int damage, double x, double y, double vx = 0, double vy = 0) {
+    const int slot =
+        AddBullet({.Kind = TBulletKind(kind), .Owner = owner, .Damage = damage, .X = x, .Y = y, .VelX = vx, .VelY = vy});
     return slot ? Bullets[size_t(slot)] : nullptr;
   }
 };
@@ -99,7 +100,7 @@ TEST_F(MonstersTest, EveryKindStartsWithItsTableValues) {
     }
     ASSERT_EQ(m->WeaponCount, int32_t(c.weapons.size())) << c.kind;
     for (size_t n = 1; n <= c.weapons.size(); ++n) {
-      EXPECT_EQ(m->WeaponBullet[n], c.weapons[n - 1].bullet) << c.kind << " weapon " << n;
+      EXPECT_EQ(int(m->WeaponBullet[n]), c.weapons[n - 1].bullet) << c.kind << " weapon " << n;
       EXPECT_EQ(m->WeaponTimer[n], c.weapons[n - 1].first) << c.kind << " weapon " << n;
       m->WeaponTimer[n] = 0;  // due: it triggers on the next tick and reloads
     }
@@ -120,7 +121,7 @@ TEST_F(MonstersTest, PlayerBulletThroughTwoMonstersWoundsBoth) {
   TMonster* a = Monster(1, 300, 300);
   TMonster* b = Monster(1, 320, 310);
   const int32_t score = Score;
-  Shot(1, 0, 0, 330, 320);
+  Shot(1, TBulletOwner::Player, 0, 330, 320);
   Tick();
   EXPECT_EQ(a->State, Bursting);
   EXPECT_EQ(b->State, Bursting);
@@ -135,7 +136,7 @@ TEST_F(MonstersTest, TwoHitPointsNeedTwoShotsAndOnlyTheSecondScores) {
   const int32_t score = Score;
   struct Step {
     int32_t hitPoints;
-    uint8_t state;
+    TMonsterState state;
     int32_t points;
   } steps[] = {
       {1, Alive, 0},      // wounded
@@ -143,7 +144,7 @@ TEST_F(MonstersTest, TwoHitPointsNeedTwoShotsAndOnlyTheSecondScores) {
       {1, Bursting, 20},  // a shot into the explosion is stopped, unpaid
   };
   for (const Step& s : steps) {
-    Shot(1, 0, 0, 310, 310);
+    Shot(1, TBulletOwner::Player, 0, 310, 310);
     Tick();
     EXPECT_EQ(robot->HitPoints, s.hitPoints);
     EXPECT_EQ(robot->State, s.state);
@@ -205,7 +206,7 @@ TEST_F(MonstersTest, BombsExplodeOnTheFloorLine) {
     Player->X = c.heroX;
     std::vector<std::string> sounds;
     PlaySoundObserver = [&](const std::string& s) { sounds.push_back(s); };
-    TBullet* bomb = Shot(4, 1, 5, c.x, c.y);
+    TBullet* bomb = Shot(4, TBulletOwner::Monster, 5, c.x, c.y);
     const int slot = bomb->Slot;
     for (int i = 0; i < 100 && !bomb->Exploded; ++i) Tick();
     ASSERT_TRUE(bomb->Exploded) << c.name;
@@ -228,10 +229,10 @@ struct HitCase {
   const char* name;
   uint8_t kind;
   int32_t damage;
-  uint8_t bonus;
+  TBonus bonus;
   bool frozen;
-  int32_t energy;  // afterwards
-  uint8_t state;   // afterwards
+  int32_t energy;       // afterwards
+  TPlayerState state;  // afterwards
 };
 
 class BulletOnHeroTest : public MonstersTest, public ::testing::WithParamInterface<HitCase> {};
@@ -239,10 +240,10 @@ class BulletOnHeroTest : public MonstersTest, public ::testing::WithParamInterfa
 TEST_P(BulletOnHeroTest, HurtsFreezesOrOnlyVanishes) {
   const HitCase& c = GetParam();
   OpenField(500);
-  if (c.bonus) Player->TakeBonus(c.bonus);
+  if (c.bonus != NoBonus) Player->TakeBonus(c.bonus);
   if (c.frozen) Player->Freeze();
   // At rest on the hero's chest.
-  TBullet* b = Shot(c.kind, 1, c.damage, Player->X + 30, Player->Y + 20);
+  TBullet* b = Shot(c.kind, TBulletOwner::Monster, c.damage, Player->X + 30, Player->Y + 20);
   const int slot = b->Slot;
   Tick();
   EXPECT_EQ(Player->Energy, c.energy);
@@ -275,7 +276,7 @@ TEST_F(MonstersTest, EnergyBonusDoesNotShieldFromALitBombsBlast) {
 
 struct WalkCase {
   const char* name;
-  uint8_t platformKind;
+  TPlatformKind platformKind;
   double platformSpeed;
 };
 
@@ -341,7 +342,7 @@ TEST_F(MonstersTest, CrossersEnterFromTheirSideAndGoPastTheOther) {
   } cases[] = {{3, 40}, {7, 600}};
   OpenField();
   for (const Case& c : cases) {
-    SpawnMonster(c.kind);
+    SpawnMonster(TMonsterKind(c.kind));
     const int slot = CountMonsters();
     ASSERT_EQ(slot, 1);
     TMonster* m = Monsters[1];
@@ -431,8 +432,8 @@ TEST_F(MonstersTest, WeaponsFireFromTheirMuzzles) {
     m->FireWeapon(1);
     ASSERT_EQ(CountBullets(), 1) << c.kind;
     TBullet* b = Bullets[1];
-    EXPECT_EQ(b->Kind, c.bullet) << c.kind;
-    EXPECT_EQ(b->Owner, 1) << c.kind;
+    EXPECT_EQ(int(b->Kind), c.bullet) << c.kind;
+    EXPECT_EQ(b->Owner, TBulletOwner::Monster) << c.kind;
     EXPECT_EQ(b->Damage, m->BulletDamage) << c.kind;
     EXPECT_DOUBLE_EQ(b->X, c.x) << c.kind;
     EXPECT_DOUBLE_EQ(b->Y, c.y) << c.kind;

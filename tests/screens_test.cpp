@@ -117,7 +117,7 @@ TEST_F(ScreensTest, EveryScreenHasItsButtonsAndCaptionsInPlace) {
   };
   struct Screen {
     int from;  // the main-menu button that leads there (0: the main menu itself)
-    uint8_t screen;
+    TGameScreen screen;
     int selection;
     std::vector<Button> buttons;
     std::vector<Caption> captions;

@@ -339,7 +339,7 @@ TEST_F(SoundShellTest, WithMusicOffAtStartNoSongPlaysUntilOptionsSwitchItOn) {
   Activate(1);  // a game
   EXPECT_TRUE(audio.SongsStarted.empty());
   EndGame();
-  ShowMainMenu(2);
+  ShowMainMenu(TMainMenuButton::Options);
   Activate(2);  // options
   Activate(2);  // music on
   EXPECT_EQ(Started(), Songs{"Menu"});

@@ -209,7 +209,7 @@ TEST_F(TextTest, BonusSecondsBesideTheGauge) {
 
 TEST_F(TextTest, WindowTextsByPlayState) {
   struct Case {
-    uint8_t state;
+    TPlayState state;
     int y, x;
   };
   const Case cases[] = {{Paused, 284, 343}, {QuitConfirm, 274, 276}, {QuitConfirm, 313, 371},

@@ -6,6 +6,9 @@
 
 namespace fusewick {
 
+// The frame timer's interval, ms: one tick of the game and of the menus.
+constexpr int32_t kTimerInterval = 30;
+
 class TDXTimer {
  public:
   TDXTimer() = default;

@@ -32,6 +32,22 @@ constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
   return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
 }
 
+// The screen, px: the display's back surface and the game's whole world.
+constexpr int32_t kScreenWidth = 800;
+constexpr int32_t kScreenHeight = 600;
+
+// Drawing layers (sprite Z), back to front.
+constexpr int32_t kZBackground = 2;  // menu and level backgrounds
+constexpr int32_t kZScenery = 3;     // walls and clouds
+constexpr int32_t kZPlatforms = 4;   // platforms, items and the ground strip: behind the hero
+constexpr int32_t kZHero = 5;        // the hero, the walkers, bomb and dynamite blasts
+constexpr int32_t kZFliers = 6;      // flying monsters, bullets, captions
+constexpr int32_t kZFront = 7;       // menu buttons, message windows, the text cursor, the bonus slot
+
+// Rounding to the nearest integer, ties to even, as scaled sizes and drawn
+// rectangles are rounded.
+inline int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+
 // Truncation toward zero, as the game's position arithmetic uses it.
 inline int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
 

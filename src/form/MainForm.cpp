@@ -20,7 +20,7 @@ namespace fusewick {
 
 
 namespace {
-constexpr int32_t kTimerInterval = 30;  // ms per frame tick
+constexpr int32_t kUpHoldTime = 100;  // ms: a longer press of Up is a hold, a shorter one a tap
 
 // The keyboard table stored with the form: one key per input state.
 void AssignKeys(TKeyboard& k) {
@@ -107,7 +107,7 @@ void TMForm::FormCreate() {
   MDXSpriteEngine.Engine()->X = 0;
   MDXSpriteEngine.Engine()->Y = 0;
   PlayerName.clear();
-  ShowMainMenu(1);
+  ShowMainMenu(TMainMenuButton::NewGame);
 }
 
 // ---- the frame tick
@@ -132,7 +132,7 @@ void UpdateInputFlags() {
   if (UpGestureArmed) {
     if (up) {
       UpHoldTime += MForm->MDXTimer.Interval();
-      if (UpHoldTime > 100) UpGesture = 2;
+      if (UpHoldTime > kUpHoldTime) UpGesture = 2;
     } else if (UpWasHeld && UpHoldTime > 0) {
       UpGesture = 1;
     }
@@ -196,28 +196,36 @@ void TMForm::FormKeyDown(int& key, uint8_t shift) {
       if (key == VK_UP) SelectPrevious();
       if (key == VK_DOWN) SelectNext();
       break;
-    case HighScoreScreen:
-      if (key == VK_UP && MenuSelection == 3) MenuSelection = 1;
-      else if (key == VK_DOWN && (MenuSelection == 1 || MenuSelection == 2)) MenuSelection = 3;
-      else if (key == VK_LEFT && MenuSelection == 2) MenuSelection = 1;
-      else if (key == VK_RIGHT && MenuSelection == 1) MenuSelection = 2;
+    case HighScoreScreen: {
+      // Clear and the world page side by side, Back below them.
+      using B = THighScoreButton;
+      if (key == VK_UP && MenuSelection == Button(B::Back)) MenuSelection = Button(B::Clear);
+      else if (key == VK_DOWN && (MenuSelection == Button(B::Clear) || MenuSelection == Button(B::WorldPage)))
+        MenuSelection = Button(B::Back);
+      else if (key == VK_LEFT && MenuSelection == Button(B::WorldPage)) MenuSelection = Button(B::Clear);
+      else if (key == VK_RIGHT && MenuSelection == Button(B::Clear)) MenuSelection = Button(B::WorldPage);
       break;
-    case Help:
-      if (key == VK_UP && MenuSelection == 3) MenuSelection = 1;
-      else if (key == VK_DOWN && (MenuSelection == 1 || MenuSelection == 2)) MenuSelection = 3;
+    }
+    case Help: {
+      // Previous and next side by side, Back below them.
+      using B = THelpButton;
+      if (key == VK_UP && MenuSelection == Button(B::Back)) MenuSelection = Button(B::Previous);
+      else if (key == VK_DOWN && (MenuSelection == Button(B::Previous) || MenuSelection == Button(B::Next)))
+        MenuSelection = Button(B::Back);
       else if (key == VK_LEFT) {
-        if (MenuSelection == 1) MDXDrawClick();
+        if (MenuSelection == Button(B::Previous)) MDXDrawClick();
         else SelectPrevious();
       } else if (key == VK_RIGHT) {
-        if (MenuSelection == 2) MDXDrawClick();
+        if (MenuSelection == Button(B::Next)) MDXDrawClick();
         else SelectNext();
       }
       break;
+    }
     default: break;
   }
   // Any key stops the editing of the Options text row unless its button is
   // selected.
-  if (GameScreen == Options && TextEditActive() && MenuSelection != 4) StopTextEdit();
+  if (GameScreen == Options && TextEditActive() && MenuSelection != Button(TOptionsButton::EditText)) StopTextEdit();
 }
 
 void TMForm::FormKeyUp(int& key, uint8_t) {
@@ -243,58 +251,58 @@ void TMForm::MDXDrawClick() {
   const int32_t sel = MenuSelection;
   switch (GameScreen) {
     case MainMenu:
-      switch (sel) {
-        case 1: LeaveMainMenu(); StartNewGame(); break;
-        case 2: LeaveMainMenu(); ShowOptions(); break;
-        case 3: LeaveMainMenu(); ShowHighScores(); break;
-        case 4: LeaveMainMenu(); ShowHelp(); break;
-        case 5: OpenUrl(HomePageUrl()); break;
-        case 6: LeaveMainMenu(); QuitProgram(); break;
+      switch (TMainMenuButton(sel)) {
+        case TMainMenuButton::NewGame: LeaveMainMenu(); StartNewGame(); break;
+        case TMainMenuButton::Options: LeaveMainMenu(); ShowOptions(); break;
+        case TMainMenuButton::HighScores: LeaveMainMenu(); ShowHighScores(); break;
+        case TMainMenuButton::Help: LeaveMainMenu(); ShowHelp(); break;
+        case TMainMenuButton::WebSite: OpenUrl(HomePageUrl()); break;
+        case TMainMenuButton::Exit: LeaveMainMenu(); QuitProgram(); break;
         default: break;
       }
       break;
     case Options:
-      switch (sel) {
-        case 1:
+      switch (TOptionsButton(sel)) {
+        case TOptionsButton::DisplayMode:
           GameOptions.FullScreen = !GameOptions.FullScreen;
           ApplyDisplayMode();
           break;
-        case 2:
+        case TOptionsButton::Music:
           GameOptions.MusicOn = !GameOptions.MusicOn;
           if (GameOptions.MusicOn) PlayScreenMusic();
           else StopMusic();
           break;
-        case 3: GameOptions.SoundOn = !GameOptions.SoundOn; break;
-        case 4:
+        case TOptionsButton::Sound: GameOptions.SoundOn = !GameOptions.SoundOn; break;
+        case TOptionsButton::EditText:
           if (TextEditActive()) StopTextEdit();
           else StartTextEdit();
           break;
-        case 5: LeaveOptions(); ShowMainMenu(2); break;
+        case TOptionsButton::Back: LeaveOptions(); ShowMainMenu(TMainMenuButton::Options); break;
         default: break;
       }
       break;
     case HighScoreScreen:
-      switch (sel) {
-        case 1:
+      switch (THighScoreButton(sel)) {
+        case THighScoreButton::Clear:
           ResetHighScores();
           SaveTableNow("The cleared high-score table");
           break;
-        case 2: OpenUrl(WorldHighScoresUrl()); break;
-        case 3: LeaveHighScores(); ShowMainMenu(3); break;
+        case THighScoreButton::WorldPage: OpenUrl(WorldHighScoresUrl()); break;
+        case THighScoreButton::Back: LeaveHighScores(); ShowMainMenu(TMainMenuButton::HighScores); break;
         default: break;
       }
       break;
     case Help:
-      switch (sel) {
-        case 1:
+      switch (THelpButton(sel)) {
+        case THelpButton::Previous:
           HelpPage = HelpPage == 1 ? 3 : HelpPage - 1;
           ShowHelpPage();
           break;
-        case 2:
+        case THelpButton::Next:
           HelpPage = HelpPage == 3 ? 1 : HelpPage + 1;
           ShowHelpPage();
           break;
-        case 3: LeaveHelp(); ShowMainMenu(4); break;
+        case THelpButton::Back: LeaveHelp(); ShowMainMenu(TMainMenuButton::Help); break;
         default: break;
       }
       break;
@@ -454,7 +462,7 @@ void TMForm::PadButtonDown(int button) {
 
 int RunApplication() {
   platform::Platform& p = platform::Current();
-  p.OpenWindow(kFormCaption, 800, 600);
+  p.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
   TMForm form;
   auto guarded = [&](auto&& fn) {
     // An error in a handler is shown and the program goes on.

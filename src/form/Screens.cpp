@@ -75,9 +75,9 @@ void EnterMenuMode() {
 
 // ---- screen entry and exit
 
-void ShowMainMenu(int32_t selection) {
+void ShowMainMenu(TMainMenuButton selection) {
   EnterMenuMode();
-  EnterScreen(MainMenu, 6, selection);
+  EnterScreen(MainMenu, 6, Button(selection));
   MakeBackground();
   MenuPointer = new TCaption("BombPointer", kMenuPointerX, kMenuPointerY[1]);
   MenuPointer->Visible = false;
@@ -90,9 +90,9 @@ void LeaveMainMenu() {
 }
 
 void ShowOptions() {
-  EnterScreen(Options, 5, 5);
+  EnterScreen(Options, 5, Button(TOptionsButton::Back));
   TextCursor = new TCursorCaption("Cursor", kOptionsCursorX, kOptionsCursorY);
-  TextCursor->SetZ(7);
+  TextCursor->SetZ(kZFront);
   TextCursor->Active = false;
   MakeBackground();
   OptionsCaption = new TCaption("OptionsTable", kPanelX, kPanelY);
@@ -108,7 +108,7 @@ void LeaveOptions() {
 
 void ShowHighScores() {
   EnterMenuMode();
-  EnterScreen(HighScoreScreen, 3, 3);
+  EnterScreen(HighScoreScreen, 3, Button(THighScoreButton::Back));
   SelectFont(0);
   MakeBackground();
   HighScoreCaption = new TCaption("HighScoreTable", kPanelX, kPanelY);
@@ -121,7 +121,7 @@ void LeaveHighScores() {
 }
 
 void ShowHelp() {
-  EnterScreen(Help, 3, 2);
+  EnterScreen(Help, 3, Button(THelpButton::Next));
   MakeBackground();
   HelpPage = 1;
   HelpCaption = new TCaption("Help1", kPanelX, kPanelY);

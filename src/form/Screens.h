@@ -5,7 +5,20 @@
 
 namespace fusewick {
 
-void ShowMainMenu(int32_t selection);
+// Each screen's buttons, numbered as MenuSelection counts them (1-based,
+// in the order the screen creates them).
+enum class TMainMenuButton : int32_t { NewGame = 1, Options = 2, HighScores = 3, Help = 4, WebSite = 5, Exit = 6 };
+enum class TOptionsButton : int32_t { DisplayMode = 1, Music = 2, Sound = 3, EditText = 4, Back = 5 };
+enum class THighScoreButton : int32_t { Clear = 1, WorldPage = 2, Back = 3 };
+enum class THelpButton : int32_t { Previous = 1, Next = 2, Back = 3 };
+
+// A button's number, as MenuSelection holds it.
+constexpr int32_t Button(TMainMenuButton b) { return int32_t(b); }
+constexpr int32_t Button(TOptionsButton b) { return int32_t(b); }
+constexpr int32_t Button(THighScoreButton b) { return int32_t(b); }
+constexpr int32_t Button(THelpButton b) { return int32_t(b); }
+
+void ShowMainMenu(TMainMenuButton selection);
 void LeaveMainMenu();
 void ShowOptions();
 void LeaveOptions();

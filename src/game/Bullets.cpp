@@ -26,37 +26,35 @@ const std::string kBlastSound = effect::BombExplosion;
 constexpr double kGravity = 400;   // px/s², as for the hero
 constexpr double kBlastRate = 20;  // blast frames per second
 
-const std::string& BulletImage(uint8_t kind, uint8_t owner) {
+const std::string& BulletImage(TBulletKind kind, TBulletOwner owner) {
   switch (kind) {
-    case 2: return kSpittle1;
-    case 3: return kSpittle2;
-    case 4: return kBomb1;
-    case 5: return kBomb2;
-    default: return owner == 0 ? kBulletPlayer : kBulletEnemy;
+    case TBulletKind::FreezingSpittle: return kSpittle1;
+    case TBulletKind::BurningSpittle: return kSpittle2;
+    case TBulletKind::Bomb: return kBomb1;
+    case TBulletKind::IceBomb: return kBomb2;
+    default: return owner == TBulletOwner::Player ? kBulletPlayer : kBulletEnemy;
   }
 }
 
-// Spittle 1 and the ice bomb freeze the hero; the others hurt.
-bool Freezes(uint8_t kind) { return kind == 2 || kind == 5; }
+// The freezing spittle and the ice bomb freeze the hero; the others hurt.
+bool Freezes(TBulletKind kind) { return kind == TBulletKind::FreezingSpittle || kind == TBulletKind::IceBomb; }
 }  // namespace
 
-TBullet::TBullet(uint8_t kind, int32_t slot, double x, double y, double velX, double velY, uint8_t owner,
-                 int32_t damage)
-    : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+TBullet::TBullet(const TBulletShot& shot, int32_t slot) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
   Slot = slot;
-  Kind = kind;
+  Kind = shot.Kind;
   Falls = IsBomb = Exploded = false;
-  if (kind == 4 || kind == 5) Falls = IsBomb = true;
-  Image = GameImage(BulletImage(kind, owner));
+  if (Kind == TBulletKind::Bomb || Kind == TBulletKind::IceBomb) Falls = IsBomb = true;
+  Image = GameImage(BulletImage(Kind, shot.Owner));
   Width = Image->PatternWidth();
   Height = Image->PatternHeight();
-  X = x;
-  Y = y;
-  SetZ(6);
-  VelX = velX;
-  VelY = velY;
-  Owner = owner;
-  Damage = damage;
+  X = shot.X;
+  Y = shot.Y;
+  SetZ(kZFliers);
+  VelX = shot.VelX;
+  VelY = shot.VelY;
+  Owner = shot.Owner;
+  Damage = shot.Damage;
 }
 
 bool TBullet::OwnsSlot() const {
@@ -113,7 +111,7 @@ void TBullet::Finish() {
 
 void TBullet::Collide(TSprite* other, bool&) {
   if (Exploded) return;
-  if (auto* m = dynamic_cast<TMonster*>(other); m && Owner == 0) {
+  if (auto* m = dynamic_cast<TMonster*>(other); m && Owner == TBulletOwner::Player) {
     Finish();
     if (m->HitPoints > 1) {
       --m->HitPoints;
@@ -123,7 +121,7 @@ void TBullet::Collide(TSprite* other, bool&) {
       m->Burst();
     }
   }
-  if (auto* p = dynamic_cast<TPlayer*>(other); p && Owner == 1) {
+  if (auto* p = dynamic_cast<TPlayer*>(other); p && Owner == TBulletOwner::Monster) {
     Finish();
     // Frozen, spawning or dying heroes, and the energy shield, are untouched.
     if (p->State == Playing && ActiveBonus != EnergyBonus) {
@@ -147,7 +145,7 @@ void TBullet::Explode() {
   Falls = false;
   Blast = new TFire(GameImage(kBlast), int32_t(std::floor(X - 20)), int32_t(std::floor(Y - 50)), Z());
   Blast->OneShot = true;
-  Blast->AnimRate = MForm->MDXTimer.Interval() / 1000.0 * kBlastRate;
+  Blast->AnimRate = Interval() / 1000.0 * kBlastRate;
   Exploded = true;
 }
 

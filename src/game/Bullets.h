@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/Sprite.h"
+#include "game/Kinds.h"
 #include "game/Recycle.h"
 
 namespace fusewick {
@@ -14,8 +15,7 @@ class TFire;
 
 class TBullet : public TImageSprite, public TRecycled<TBullet> {
  public:
-  // AddBullet takes the same values in another order.
-  TBullet(uint8_t kind, int32_t slot, double x, double y, double velX, double velY, uint8_t owner, int32_t damage);
+  TBullet(const TBulletShot& shot, int32_t slot);
   void Step(int32_t moveCount) override;
   // The effect of a hit on a monster, the hero or a wall.
   void Collide(TSprite* other, bool& done) override;
@@ -25,14 +25,14 @@ class TBullet : public TImageSprite, public TRecycled<TBullet> {
   void Explode();
 
   int32_t Slot = 0;
-  uint8_t Kind = 1;
+  TBulletKind Kind = TBulletKind::Shot;
   bool Falls = false;  // gravity acts on it
   TFire* Blast = nullptr;
   bool IsBomb = false;    // explodes instead of vanishing
   bool Exploded = false;  // blew up, or reached a hero it could harm
   int32_t Damage = 0;     // energy taken by the hurting kinds
   double VelX = 0, VelY = 0;  // px/s, Y positive downward
-  uint8_t Owner = 0;  // 0 the player, 1 a monster
+  TBulletOwner Owner = TBulletOwner::Player;
 
  private:
   // The end of a bullet on a hit: a bomb explodes, anything else goes.

@@ -1,6 +1,7 @@
 #include "game/Items.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "engine/ImageList.h"
 #include "game/Level.h"
@@ -13,11 +14,9 @@
 namespace fusewick {
 
 namespace {
-double Interval() { return double(MForm->MDXTimer.Interval()); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
-bool IsBomb(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
 
 constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
+constexpr int32_t kFuseBlinkPhase = 200;  // ms: a burning bomb blinks in phases this long, shown first
 constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
 constexpr double kBonusScale = 0.8;     // bonuses and their appear animation are drawn at 80 %
 
@@ -26,20 +25,20 @@ const std::string kFuseFlame = "Bomb_Dynamit_Burning";
 const std::string kBlast = "Bomb_Player_Explode";
 }  // namespace
 
-const char* ItemImageName(uint8_t kind) {
+const char* ItemImageName(TItemKind kind) {
   static const char* const names[12] = {"",           "Bomb",         "Mine",         "Dynamit",
                                         "LevelGun",   "LevelMoney10", "LevelMoney20", "LevelMoney50",
                                         "LevelEngine", "LevelMegaBomb", "LevelEnergo", "LevelLife"};
-  return kind < 12 ? names[kind] : "";
+  return size_t(kind) < std::size(names) ? names[size_t(kind)] : "";
 }
 
-int32_t ExplosionDamage(uint8_t kind) { return kind == ItemMine ? 2 : 1; }
+int32_t ExplosionDamage(TItemKind kind) { return kind == ItemMine ? 2 : 1; }
 
-TLevelItem::TLevelItem(uint8_t kind, double x, double y, int32_t slot)
+TLevelItem::TLevelItem(TItemKind kind, double x, double y, int32_t slot)
     : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
   Kind = kind;
   Slot = slot;
-  if (IsBomb(Kind)) {
+  if (IsBombKind(Kind)) {
     BecomeWaiting();
   } else {
     LifeLeft = BonusLifetime;
@@ -48,12 +47,12 @@ TLevelItem::TLevelItem(uint8_t kind, double x, double y, int32_t slot)
   // The place given wins over the shift of the state change above.
   X = x;
   Y = y;
-  SetZ(4);
+  SetZ(kZPlatforms);
 }
 
 void TLevelItem::SetItemImage(const std::string& imageName) {
   Image = FindImage(imageName);
-  const double scale = IsBomb(Kind) ? 1.0 : kBonusScale;
+  const double scale = IsBombKind(Kind) ? 1.0 : kBonusScale;
   Width = RoundEven(Image->PatternWidth() * scale);
   Height = RoundEven(Image->PatternHeight() * scale);
 }
@@ -110,7 +109,7 @@ void TLevelItem::Explode() {
       Flame->X = X - 30;
       Flame->Y = Y - 39;
     }
-    Flame->SetZ(5);
+    Flame->SetZ(kZHero);
   } else {
     Flame = new TFire(GameImage(kBlast), int32_t(std::floor(X - 31)), int32_t(std::floor(Y - 49)), Z());
     HasFlame = true;
@@ -125,15 +124,15 @@ void TLevelItem::Explode() {
 void TLevelItem::Step(int32_t moveCount) {
   PrevFrame = AnimFrame;
   TImageSprite::Step(moveCount);
-  const int32_t interval = MForm->MDXTimer.Interval();
+  const int32_t interval = Interval();
   const bool ownsSlot = LevelItemUsed[size_t(Slot)] && LevelItems[size_t(Slot)] == this;
   if (ItemState == Appearing && PrevFrame >= AnimFrame) BecomeWaiting();
-  if (ItemState == Waiting && !IsBomb(Kind)) {
+  if (ItemState == Waiting && !IsBombKind(Kind)) {
     if (LifeLeft > 0) LifeLeft -= interval;
     else if (ownsSlot) RemoveLevelItem(Slot);  // the bonus vanishes
   }
   if (ItemState == Burning) {
-    Visible = (FuseLeft / 200) % 2 != 0;  // 200 ms blink phases
+    Visible = (FuseLeft / kFuseBlinkPhase) % 2 != 0;
     FuseLeft -= interval;
     if (FuseLeft <= 0) Explode();
   } else if (ItemState == Exploding && !Flame->Visible && ownsSlot) {

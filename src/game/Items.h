@@ -5,38 +5,24 @@
 #include <string>
 
 #include "engine/Sprite.h"
+#include "game/Kinds.h"
 #include "game/Recycle.h"
 
 namespace fusewick {
 
 class TFire;
 
-// Item kinds.
-enum TItemKind : uint8_t {
-  ItemNone = 0,
-  ItemBomb = 1,
-  ItemMine = 2,
-  ItemDynamit = 3,
-  ItemGun = 4,
-  ItemMoney10 = 5,
-  ItemMoney20 = 6,
-  ItemMoney50 = 7,
-  ItemEngine = 8,
-  ItemMegaBomb = 9,
-  ItemEnergo = 10,
-  ItemLife = 11,
-};
-
-enum TItemState : uint8_t { Appearing = 0, Waiting = 1, Burning = 2, Exploding = 3 };
+enum class TItemState : uint8_t { Appearing = 0, Waiting = 1, Burning = 2, Exploding = 3 };
+using enum TItemState;
 
 // The picture of a kind ("Bomb", "LevelGun", ...).
-const char* ItemImageName(uint8_t kind);
+const char* ItemImageName(TItemKind kind);
 // Energy a lit bomb of the kind takes when it goes off.
-int32_t ExplosionDamage(uint8_t kind);
+int32_t ExplosionDamage(TItemKind kind);
 
 class TLevelItem : public TImageSprite, public TRecycled<TLevelItem> {
  public:
-  TLevelItem(uint8_t kind, double x, double y, int32_t slot);
+  TLevelItem(TItemKind kind, double x, double y, int32_t slot);
 
   void SetItemImage(const std::string& imageName);
   void BeginAppear();
@@ -48,8 +34,8 @@ class TLevelItem : public TImageSprite, public TRecycled<TLevelItem> {
   void Render() override;
 
   int32_t Slot = 0;
-  uint8_t Kind = ItemNone;
-  uint8_t ItemState = Waiting;
+  TItemKind Kind = ItemNone;
+  TItemState ItemState = Waiting;
   int32_t LifeLeft = 0;  // ms a bonus still stays
   int32_t FuseLeft = 0;  // ms until a burning bomb explodes
   double PrevFrame = 0;

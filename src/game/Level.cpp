@@ -86,7 +86,7 @@ TWall* WallAt(const TSlotRef& ref) {
   return s ? Walls[size_t(s)] : nullptr;
 }
 
-int32_t AddPlatform(const std::string& image, uint8_t kind, double x, double y, double minX, double rightX,
+int32_t AddPlatform(const std::string& image, TPlatformKind kind, double x, double y, double minX, double rightX,
                     double speed) {
   const int32_t slot = FirstFree(PlatformUsed);
   if (!slot) return 0;
@@ -113,7 +113,7 @@ int32_t AddWall(const std::string& image, double x, double y) {
   return slot;
 }
 
-int32_t AddLevelItem(uint8_t kind, double x, double y) {
+int32_t AddLevelItem(TItemKind kind, double x, double y) {
   if (kind == ItemNone) return 0;
   const int32_t slot = FirstFree(LevelItemUsed);
   if (!slot) return 0;
@@ -122,7 +122,7 @@ int32_t AddLevelItem(uint8_t kind, double x, double y) {
   return slot;
 }
 
-int32_t AddMonster(int32_t kind, double x, double y) {
+int32_t AddMonster(TMonsterKind kind, double x, double y) {
   const int32_t slot = FirstFree(MonsterUsed);
   if (!slot) return 0;
   Monsters[size_t(slot)] = new TMonster(kind, slot, x, y);
@@ -130,10 +130,10 @@ int32_t AddMonster(int32_t kind, double x, double y) {
   return slot;
 }
 
-int32_t AddBullet(uint8_t kind, uint8_t owner, int32_t damage, double x, double y, double velX, double velY) {
+int32_t AddBullet(const TBulletShot& shot) {
   const int32_t slot = FirstFree(BulletUsed);
   if (!slot) return 0;
-  Bullets[size_t(slot)] = new TBullet(kind, slot, x, y, velX, velY, owner, damage);
+  Bullets[size_t(slot)] = new TBullet(shot, slot);
   BulletUsed[size_t(slot)] = true;
   return slot;
 }
@@ -203,16 +203,12 @@ int32_t CountLevelItems() { return CountUsed(LevelItemUsed); }
 int32_t CountMonsters() { return CountUsed(MonsterUsed); }
 int32_t CountBullets() { return CountUsed(BulletUsed); }
 
-int32_t CountMonstersOfKind(int32_t kind) {
+int32_t CountMonstersOfKind(TMonsterKind kind) {
   int32_t n = 0;
   for (int32_t i = 1; i <= kMonsterSlots; ++i)
     if (MonsterUsed[size_t(i)] && Monsters[size_t(i)]->Kind == kind) ++n;
   return n;
 }
-
-namespace {
-bool IsBombKind(uint8_t kind) { return kind >= ItemBomb && kind <= ItemDynamit; }
-}  // namespace
 
 int32_t CountWaitingBombs() {
   int32_t n = 0;
@@ -223,7 +219,7 @@ int32_t CountWaitingBombs() {
   return n;
 }
 
-int32_t CountWaitingOfKind(int32_t kind) {
+int32_t CountWaitingOfKind(TItemKind kind) {
   int32_t n = 0;
   for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
     const TLevelItem* it = LevelItems[size_t(i)];
@@ -244,7 +240,7 @@ int32_t CountBombsLeft() {
 int32_t CloudInterval = 0, CrossingPlatformInterval = 0, MonsterInterval = 0, BonusInterval = 0, FuseInterval = 0,
         BonusLifetime = 0;
 int32_t CloudTimer = 0, CrossingPlatformTimer = 0, MonsterTimer = 0, BonusTimer = 0, FuseTimer = 0;
-std::array<bool, 8> MonsterKindEnabled{};
+std::array<bool, kMonsterKinds + 1> MonsterKindEnabled{};
 
 // ---- layout
 
@@ -280,13 +276,15 @@ const std::array<std::array<int32_t, 6>, 4> BombCountTable = {{
     {0, 1, 2, 3, 4, 5},    // dynamite
 }};
 
-const std::array<int32_t, 7> LevelNewMonsterKind = {0, 0, 2, 3, 6, 5, 7};
-const std::array<int32_t, 8> MaxMonstersOfKind = {0, 1, 2, 2, 1, 2, 3, 2};
+const std::array<TMonsterKind, 7> LevelNewMonsterKind = {
+    TMonsterKind::None, TMonsterKind::None, TMonsterKind::Pod,  TMonsterKind::Shark,
+    TMonsterKind::Toad, TMonsterKind::Drone, TMonsterKind::Bomber};
+const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind = {0, 1, 2, 2, 1, 2, 3, 2};
 
-void ItemFootprint(int32_t kind, int32_t& w, int32_t& h) {
+void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
   switch (kind) {
     case ItemBomb: w = 24; h = 45; break;
-    case ItemMine: w = 291; h = 21; break;
+    case ItemMine: w = 291; h = 21; break;  // 291, not 29: a mine keeps a wide berth, on purpose
     case ItemDynamit: w = 55; h = 40; break;
     default: w = 80; h = 80; break;
   }
@@ -296,12 +294,14 @@ void ItemFootprint(int32_t kind, int32_t& w, int32_t& h) {
 
 std::array<TCaption*, 9> GroundTiles{};
 std::array<uint8_t, 9> GroundKinds{};
-double FieldLeft = 0, FieldRight = 800, FieldTop = 0, FieldBottom = 585;
+double FieldLeft = kFieldLeft, FieldRight = kFieldRight, FieldTop = kFieldTop, FieldBottom = kFieldBottom;
 
 // ---- level-wide operations
 
+int32_t Interval() { return MForm->MDXTimer.Interval(); }
+
 void ComputeRowY() {
-  RowY[1] = 600 - RowGap[1];
+  RowY[1] = kScreenHeight - RowGap[1];
   for (int32_t r = 2; r <= kRows; ++r) RowY[size_t(r)] = RowY[size_t(r - 1)] - RowGap[size_t(r)];
 }
 
@@ -335,7 +335,7 @@ void CreateGroundTiles() {
   // One below the hero's Z, so the hero is drawn over the ground.
   for (int32_t i = 1; i <= 8; ++i) {
     TCaption* tile = new TCaption("Green", (i - 1) * 100, kGroundTop);
-    tile->SetZ(4);
+    tile->SetZ(kZPlatforms);
     GroundTiles[size_t(i)] = tile;
   }
 }
@@ -369,7 +369,7 @@ int32_t ItemColumnX(int32_t column) { return column * 58 + 40; }
 // lanes: random draws as long as the level has room, then every column and
 // lane in turn. Centred places stand on the column and lane with their
 // middle. False when no place is free; a full level then gets nothing.
-bool FindPlace(int32_t kind, bool centred, double& x, double& y) {
+bool FindPlace(TItemKind kind, bool centred, double& x, double& y) {
   int32_t w, h;
   ItemFootprint(kind, w, h);
   const int32_t dx = centred ? w / 2 : 0, dy = centred ? h / 2 : 0;
@@ -405,7 +405,7 @@ void BuildLevel() {
     if (GroundTiles[size_t(i)]) GroundTiles[size_t(i)]->SetImage(GroundKinds[size_t(i)] == 0 ? "Water" : "Green");
 
   for (int32_t r = 1; r <= kRows; ++r) {
-    const int32_t step = 800 / RowCellCount[size_t(r)];
+    const int32_t step = kScreenWidth / RowCellCount[size_t(r)];
     for (int32_t j = 1; j <= RowCellCount[size_t(r)]; ++j) {
       const double x = (j - 1) * step;
       switch (LevelGrid[size_t(r)][size_t(j)]) {
@@ -416,6 +416,7 @@ void BuildLevel() {
           // cell before and where its right edge reaches the cell after.
           AddPlatform("Platform2", Shuttle, x, RowY[size_t(r)], (j - 2) * step, j * step, Random(100) - 100);
           break;
+        // Layout clouds stand at row 9's height, whatever their grid row.
         case CellCloud: AddCloud("Cloud", x, RowY[9], Random(50) - 25); break;
         default: break;
       }
@@ -423,17 +424,17 @@ void BuildLevel() {
   }
 
   const int32_t band = Level < 5 ? Level : 5;
-  for (int32_t k = ItemBomb; k <= ItemDynamit; ++k) {
+  for (const TItemKind k : {ItemBomb, ItemMine, ItemDynamit}) {
     const int32_t count = Random(BombCountTable[size_t(k)][size_t(band)]) + 1;
     for (int32_t n = 0; n < count; ++n) {
       double x, y;
-      if (FindPlace(k, true, x, y)) AddLevelItem(uint8_t(k), x, y);
+      if (FindPlace(k, true, x, y)) AddLevelItem(k, x, y);
     }
   }
 
-  // The two resident walkers: a kind 4 on platform 1, a kind 1 on platform 2.
-  AddMonster(4, 100, 100);
-  AddMonster(1, 100, 100);
+  // The two resident walkers: the gun robot on platform 1, the slime on platform 2.
+  AddMonster(TMonsterKind::GunRobot, 100, 100);
+  AddMonster(TMonsterKind::Slime, 100, 100);
   if (MonsterUsed[1]) Monsters[1]->PlaceOnPlatform(1, 10, 10);
   if (MonsterUsed[2]) Monsters[2]->PlaceOnPlatform(2, 10, 10);
 }
@@ -459,7 +460,7 @@ void StartLevel(int32_t level) {
     FuseInterval = 10000;
     BonusLifetime = 5000;
     MonsterKindEnabled.fill(false);
-    MonsterKindEnabled[1] = MonsterKindEnabled[4] = true;
+    MonsterKindEnabled[size_t(TMonsterKind::Slime)] = MonsterKindEnabled[size_t(TMonsterKind::GunRobot)] = true;
   } else {
     FuseInterval = NextFuseInterval(FuseInterval);
     if (level <= 6) MonsterKindEnabled[size_t(LevelNewMonsterKind[size_t(level)])] = true;
@@ -481,7 +482,7 @@ namespace {
 // starts again from its interval.
 bool CountDown(int32_t& timer, int32_t interval) {
   if (timer > 0) {
-    timer -= MForm->MDXTimer.Interval();
+    timer -= Interval();
     return false;
   }
   timer = interval;
@@ -490,27 +491,28 @@ bool CountDown(int32_t& timer, int32_t interval) {
 
 // Bonus draw: money 10, 20, 50, gun, engine, energy, mega bomb, life; 8 to
 // 20 give nothing.
-constexpr uint8_t kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50, ItemGun,
+constexpr TItemKind kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50, ItemGun,
                                    ItemEngine,  ItemEnergo,  ItemMegaBomb, ItemLife};
 }  // namespace
 
 void UpdateSpawns() {
   if (CountDown(CloudTimer, CloudInterval)) {
     if (Random(2) == 0) AddCloud("Cloud", -191, RowY[9], Random(80));
-    else AddCloud("Cloud", 800, RowY[9], -Random(80));
+    else AddCloud("Cloud", kScreenWidth, RowY[9], -Random(80));
   }
   if (CountDown(CrossingPlatformTimer, CrossingPlatformInterval)) {
     if (Random(2) == 0) AddPlatform("Platform2", Crossing, -171, RowY[7], 0, 0, 50);
-    else AddPlatform("Platform2", Crossing, 800, RowY[7], 0, 0, -50);
+    else AddPlatform("Platform2", Crossing, kScreenWidth, RowY[7], 0, 0, -50);
   }
   if (CountDown(MonsterTimer, MonsterInterval)) {
     bool any = false;
-    for (int32_t k = 1; k <= 7; ++k) any = any || MonsterKindEnabled[size_t(k)];
+    for (int32_t k = 1; k <= kMonsterKinds; ++k) any = any || MonsterKindEnabled[size_t(k)];
     if (any) {
       int32_t kind;
-      do kind = Random(7) + 1;
+      do kind = Random(kMonsterKinds) + 1;
       while (!MonsterKindEnabled[size_t(kind)]);
-      if (CountMonstersOfKind(kind) < MaxMonstersOfKind[size_t(kind)]) SpawnMonster(kind);
+      // A draw of a walker kind adds nothing; the timer restarts all the same.
+      if (CountMonstersOfKind(TMonsterKind(kind)) < MaxMonstersOfKind[size_t(kind)]) SpawnMonster(TMonsterKind(kind));
     }
   }
   if (CountDown(FuseTimer, FuseInterval)) {
@@ -520,19 +522,22 @@ void UpdateSpawns() {
   }
   if (CountDown(BonusTimer, BonusInterval)) {
     const int32_t r = Random(21);
-    const uint8_t kind = r < 8 ? kBonusDraw[r] : uint8_t(ItemNone);
+    const TItemKind kind = r < 8 ? kBonusDraw[r] : ItemNone;
     double x, y;
+    // Bonuses stand with their top-left corner on the column and lane (bombs
+    // are centred); kind 0 searches too, and so draws its randoms.
     if (FindPlace(kind, false, x, y)) AddLevelItem(kind, x, y);
   }
 }
 
-void SpawnMonster(int32_t kind) {
+void SpawnMonster(TMonsterKind kind) {
+  // Entry points just off the screen's left or right edge.
   switch (kind) {
-    case 2: AddMonster(2, -44, RowY[8]); break;
-    case 3: AddMonster(3, -98, RowY[9]); break;
-    case 5: AddMonster(5, 898, RowY[8]); break;
-    case 6: AddMonster(6, -45, RowY[9]); break;
-    case 7: AddMonster(7, 898, RowY[9]); break;
+    case TMonsterKind::Pod: AddMonster(kind, -44, RowY[8]); break;
+    case TMonsterKind::Shark: AddMonster(kind, -98, RowY[9]); break;
+    case TMonsterKind::Drone: AddMonster(kind, 898, RowY[8]); break;
+    case TMonsterKind::Toad: AddMonster(kind, -45, RowY[9]); break;
+    case TMonsterKind::Bomber: AddMonster(kind, 898, RowY[9]); break;
     default: break;  // the walkers only come with the level
   }
 }
@@ -549,10 +554,6 @@ void LightFuse(int32_t n) {
   }
 }
 
-namespace {
-bool IsFlyingKind(int32_t kind) { return kind != 1 && kind != 4; }
-}  // namespace
-
 void RemoveFlyingMonsters() {
   for (int32_t i = 1; i <= kMonsterSlots; ++i)
     if (MonsterUsed[size_t(i)] && IsFlyingKind(Monsters[size_t(i)]->Kind)) RemoveMonster(i);
@@ -568,7 +569,9 @@ bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by
   return ax <= bx + bw && bx <= ax + aw && ay <= by + bh && by <= ay + ah;
 }
 
-bool PlaceIsFree(int32_t kind, double x, double y) {
+// Clouds, monsters, bullets and the hero are not in the way: items may
+// appear over them.
+bool PlaceIsFree(TItemKind kind, double x, double y) {
   int32_t w, h;
   ItemFootprint(kind, w, h);
   auto touches = [&](const TSprite* s) { return RectsTouch(x, y, w, h, s->X, s->Y, s->Width, s->Height); };
@@ -603,10 +606,10 @@ void ResetLevelState() {
   RowY.fill(0);
   GroundTiles.fill(nullptr);
   GroundKinds.fill(0);
-  FieldLeft = 0;
-  FieldRight = 800;
-  FieldTop = 0;
-  FieldBottom = 585;
+  FieldLeft = kFieldLeft;
+  FieldRight = kFieldRight;
+  FieldTop = kFieldTop;
+  FieldBottom = kFieldBottom;
 }
 
 }  // namespace fusewick

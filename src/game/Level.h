@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Types.h"
+#include "game/Kinds.h"
+
 namespace fusewick {
 
 class TPlatform;
@@ -57,15 +60,14 @@ TWall* WallAt(const TSlotRef& ref);
 
 // Add operations take the first free slot and answer it; a full array adds
 // nothing and answers 0.
-int32_t AddPlatform(const std::string& image, uint8_t kind, double x, double y, double minX, double rightX,
+int32_t AddPlatform(const std::string& image, TPlatformKind kind, double x, double y, double minX, double rightX,
                     double speed);
 int32_t AddCloud(const std::string& image, double x, double y, double speed);
 int32_t AddWall(const std::string& image, double x, double y);
 // Kind 0 adds nothing.
-int32_t AddLevelItem(uint8_t kind, double x, double y);
-int32_t AddMonster(int32_t kind, double x, double y);
-// owner: 0 the player, 1 a monster.
-int32_t AddBullet(uint8_t kind, uint8_t owner, int32_t damage, double x, double y, double velX, double velY);
+int32_t AddLevelItem(TItemKind kind, double x, double y);
+int32_t AddMonster(TMonsterKind kind, double x, double y);
+int32_t AddBullet(const TBulletShot& shot);
 
 // Remove operations free the slot and kill the object with the sprites it
 // owns. A slot that is not in use is left alone.
@@ -83,10 +85,10 @@ int32_t CountWalls();
 int32_t CountLevelItems();
 int32_t CountMonsters();
 int32_t CountBullets();
-int32_t CountMonstersOfKind(int32_t kind);
+int32_t CountMonstersOfKind(TMonsterKind kind);
 // Bombs (kinds 1 to 3) waiting to be lit; waiting items of one kind.
 int32_t CountWaitingBombs();
-int32_t CountWaitingOfKind(int32_t kind);
+int32_t CountWaitingOfKind(TItemKind kind);
 // Bombs in any state: the level is complete when none is left.
 int32_t CountBombsLeft();
 
@@ -96,7 +98,7 @@ extern int32_t CloudInterval, CrossingPlatformInterval, MonsterInterval, BonusIn
     BonusLifetime;
 extern int32_t CloudTimer, CrossingPlatformTimer, MonsterTimer, BonusTimer, FuseTimer;
 // The monster kinds 1..7 that the monster timer may choose.
-extern std::array<bool, 8> MonsterKindEnabled;
+extern std::array<bool, kMonsterKinds + 1> MonsterKindEnabled;
 
 // ---- layout
 
@@ -118,17 +120,20 @@ extern const std::array<int32_t, 6> ItemLaneY;
 extern const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates;
 // BombCountTable[kind 1..3][band 1..5]: items of the kind are Random(entry) + 1.
 extern const std::array<std::array<int32_t, 6>, 4> BombCountTable;
-extern const std::array<int32_t, 7> LevelNewMonsterKind;  // levels 2..6
-extern const std::array<int32_t, 8> MaxMonstersOfKind;
+extern const std::array<TMonsterKind, 7> LevelNewMonsterKind;  // levels 2..6
+extern const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind;
 
 // Placement footprint of an item kind.
-void ItemFootprint(int32_t kind, int32_t& w, int32_t& h);
+void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h);
 
 // ---- ground strip and play-field bounds
 
 extern std::array<TCaption*, 9> GroundTiles;  // 1..8, 100 px each at Y 566
 extern std::array<uint8_t, 9> GroundKinds;    // 0 water, 1 grass
 constexpr int32_t kGroundTop = 566;
+// The play field: the screen down to the floor line, on which the hero
+// stands and bombs explode (the ground strip's grass reaches above it).
+constexpr double kFieldLeft = 0, kFieldRight = kScreenWidth, kFieldTop = 0, kFieldBottom = 585;
 extern double FieldLeft, FieldRight, FieldTop, FieldBottom;
 
 // ---- level-wide operations
@@ -146,17 +151,21 @@ void BuildLevel();
 void StartLevel(int32_t level);
 // The five spawn countdowns, once per tick while play runs.
 void UpdateSpawns();
-void SpawnMonster(int32_t kind);
+void SpawnMonster(TMonsterKind kind);
 // Lights the n-th waiting bomb in slot order.
 void LightFuse(int32_t n);
 // Removes, or blows up, every monster but the two walker kinds.
 void RemoveFlyingMonsters();
 void BlowUpFlyingMonsters();
 
+// The frame timer's interval, ms: game timers count down by it once a tick
+// (nominal time, not the time measured).
+int32_t Interval();
+
 // Closed rectangles sharing at least one point (touching edges count).
 bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by, double bw, double bh);
 // No platform, wall or item touches the kind's footprint at (x, y).
-bool PlaceIsFree(int32_t kind, double x, double y);
+bool PlaceIsFree(TItemKind kind, double x, double y);
 
 // A crowded level may have no free place: a placement search gives up
 // after this many random draws and a scan of every column and lane.

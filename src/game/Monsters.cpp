@@ -15,8 +15,6 @@
 namespace fusewick {
 
 namespace {
-int32_t Interval() { return MForm->MDXTimer.Interval(); }
-
 // Image names, made once: GameImage remembers its lookups by the name.
 const std::string kMonster1Right = "Monster1Right", kMonster1Left = "Monster1Left";
 const std::string kMonster2 = "Monster2";
@@ -28,59 +26,73 @@ const std::string kEngineFire = "EngineFire", kEngineFireLeft = "EngineFireLeft"
 const std::string kExplosion = "MonsterExplode";
 const std::string kExplosionSound = effect::MonsterExplosion;
 
-enum TMovement : uint8_t { Walker, Drifter, Crosser, Homing };
+enum class TMovement : uint8_t { Walker, Drifter, Crosser, Homing };
 
 struct TWeapon {
-  uint8_t Bullet;          // bullet kind
-  int32_t First, Reload;   // ms to the first trigger, and between triggers
+  TBulletKind Bullet = TBulletKind::None;
+  int32_t First = 0, Reload = 0;  // ms to the first trigger, and between triggers
 };
 
-struct TMonsterKind {
-  const std::string* Right;  // the look moving right, or the only one
-  const std::string* Left;   // the look moving left
-  bool Animated;             // walks through its patterns, 10 frames/s
-  int32_t Z;
-  double VelX, VelY;  // start velocity, px/s
-  TMovement Movement;
-  int32_t DriftRoll, DriftMin, DriftMax;  // drifters: 1 in DriftRoll, per speed
-  int32_t HitPoints, ScoreValue, BulletDamage;
-  int32_t FlameCount;
-  bool DirectionalFlames;
-  double FlameX[2], FlameY;  // offsets from X, Y
-  int32_t WeaponCount;
-  TWeapon Weapons[2];
-  bool MuzzleFromLeft;
-  double MuzzleX, MuzzleY;
+// What a kind is made of. A field left out of a row is 0, false or none.
+struct TKindTraits {
+  const std::string* Right = nullptr;  // the look moving right, or the only one
+  const std::string* Left = nullptr;   // the look moving left
+  bool Animated = false;               // walks through its patterns, 10 frames/s
+  int32_t Z = 0;
+  double VelX = 0, VelY = 0;  // start velocity, px/s
+  TMovement Movement = TMovement::Walker;
+  int32_t DriftRoll = 0, DriftMin = 0, DriftMax = 0;  // drifters: 1 in DriftRoll, per speed
+  int32_t HitPoints = 0, ScoreValue = 0, BulletDamage = 0;
+  int32_t FlameCount = 0;
+  bool DirectionalFlames = false;
+  double FlameX[2] = {}, FlameY = 0;  // offsets from X, Y
+  int32_t WeaponCount = 0;
+  TWeapon Weapons[2] = {};
+  bool MuzzleFromLeft = false;
+  double MuzzleX = 0, MuzzleY = 0;
 };
 
-const TMonsterKind kKinds[8] = {
-    // 0: not a kind; stands still and does nothing.
-    {&kMonster1Right, &kMonster1Right, false, 5, 0, 0, Walker, 0, 0, 0, 1, 0, 0, 0, false, {0, 0}, 0, 0, {}, false,
-     0, 0},
-    // 1: the slime walker.
-    {&kMonster1Right, &kMonster1Left, true, 5, 0, 0, Walker, 0, 0, 0, 1, 10, 0, 0, false, {0, 0}, 0, 0, {}, false,
-     0, 0},
-    // 2: the drifting pod.
-    {&kMonster2, &kMonster2, false, 6, 20, 20, Drifter, 100, 50, 100, 1, 10, 0, 2, false, {-4, 30}, 42, 0, {},
-     true, 0, 0},
-    // 3: the crossing shark.
-    {&kMonster3Right, &kMonster3Left, false, 6, 200, 0, Crosser, 0, 0, 0, 2, 20, 0, 1, true, {-11, 0}, 0, 0, {},
-     false, 0, 0},
-    // 4: the gun robot, shooting along its walk.
-    {&kMonster4Right, &kMonster4Left, true, 5, 0, 0, Walker, 0, 0, 0, 2, 20, 1, 0, false, {0, 0}, 0, 1,
-     {{1, 1000, 1000}, {}}, false, 20, 8},
-    // 5: the homing drone.
-    {&kMonster5, &kMonster5, false, 6, -100, -100, Homing, 0, 0, 0, 1, 20, 1, 2, false, {-4, 30}, 44, 0, {}, true,
-     0, 0},
-    // 6: the spitting toad: freezing spittle, burning spittle.
-    {&kMonster6, &kMonster6, false, 6, 100, 100, Drifter, 200, 50, 80, 2, 30, 2, 2, false, {-4, 30}, 41, 2,
-     {{2, 1500, 1500}, {3, 1000, 1000}}, true, 13, 7},
-    // 7: the bomber: plain bombs, ice bombs.
-    {&kMonster7, &kMonster7, false, 6, -50, 0, Crosser, 0, 0, 0, 2, 30, 5, 1, true, {78, 0}, 0, 2,
-     {{4, 2000, 2000}, {5, 3000, 3000}}, true, 20, 40},
+// By kind; row 0 is not a kind and stands still.
+const TKindTraits kKinds[kMonsterKinds + 1] = {
+    {.Right = &kMonster1Right, .Left = &kMonster1Right, .Z = kZHero, .HitPoints = 1},
+    // The slime walker.
+    {.Right = &kMonster1Right, .Left = &kMonster1Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
+     .HitPoints = 1, .ScoreValue = 10},
+    // The drifting pod.
+    {.Right = &kMonster2, .Left = &kMonster2, .Z = kZFliers, .VelX = 20, .VelY = 20, .Movement = TMovement::Drifter,
+     .DriftRoll = 100, .DriftMin = 50, .DriftMax = 100, .HitPoints = 1, .ScoreValue = 10, .FlameCount = 2,
+     .FlameX = {-4, 30}, .FlameY = 42, .MuzzleFromLeft = true},
+    // The crossing shark.
+    {.Right = &kMonster3Right, .Left = &kMonster3Left, .Z = kZFliers, .VelX = 200, .Movement = TMovement::Crosser,
+     .HitPoints = 2, .ScoreValue = 20, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {-11, 0}},
+    // The gun robot, shooting along its walk.
+    {.Right = &kMonster4Right, .Left = &kMonster4Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
+     .HitPoints = 2, .ScoreValue = 20, .BulletDamage = 1, .WeaponCount = 1,
+     .Weapons = {{.Bullet = TBulletKind::Shot, .First = 1000, .Reload = 1000}}, .MuzzleX = 20, .MuzzleY = 8},
+    // The homing drone.
+    {.Right = &kMonster5, .Left = &kMonster5, .Z = kZFliers, .VelX = -100, .VelY = -100, .Movement = TMovement::Homing,
+     .HitPoints = 1, .ScoreValue = 20, .BulletDamage = 1, .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 44,
+     .MuzzleFromLeft = true},
+    // The spitting toad.
+    {.Right = &kMonster6, .Left = &kMonster6, .Z = kZFliers, .VelX = 100, .VelY = 100, .Movement = TMovement::Drifter,
+     .DriftRoll = 200, .DriftMin = 50, .DriftMax = 80, .HitPoints = 2, .ScoreValue = 30, .BulletDamage = 2,
+     .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 41, .WeaponCount = 2,
+     .Weapons = {{.Bullet = TBulletKind::FreezingSpittle, .First = 1500, .Reload = 1500},
+                 {.Bullet = TBulletKind::BurningSpittle, .First = 1000, .Reload = 1000}},
+     .MuzzleFromLeft = true, .MuzzleX = 13, .MuzzleY = 7},
+    // The bomber.
+    {.Right = &kMonster7, .Left = &kMonster7, .Z = kZFliers, .VelX = -50, .Movement = TMovement::Crosser, .HitPoints = 2,
+     .ScoreValue = 30, .BulletDamage = 5, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {78, 0},
+     .WeaponCount = 2,
+     .Weapons = {{.Bullet = TBulletKind::Bomb, .First = 2000, .Reload = 2000},
+                 {.Bullet = TBulletKind::IceBomb, .First = 3000, .Reload = 3000}},
+     .MuzzleFromLeft = true, .MuzzleX = 20, .MuzzleY = 40},
 };
 
-const TMonsterKind& KindOf(int32_t kind) { return kKinds[kind >= 1 && kind <= 7 ? kind : 0]; }
+const TKindTraits& KindOf(TMonsterKind kind) {
+  const auto k = int32_t(kind);
+  return kKinds[k >= 1 && k <= kMonsterKinds ? k : 0];
+}
 
 constexpr double kShotSpeed = 200;    // px/s of a monster's bullets and spittle
 constexpr double kPi = 3.14159;       // as the aim has always been computed
@@ -89,8 +101,8 @@ constexpr double kBlastRate = 20;     // explosion frames per second
 constexpr int32_t kBlastWidth = 44, kBlastHeight = 57;  // the explosion is centred on the monster
 }  // namespace
 
-TMonster::TMonster(int32_t kind, int32_t slot, double x, double y) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
-  const TMonsterKind& k = KindOf(kind);
+TMonster::TMonster(TMonsterKind kind, int32_t slot, double x, double y) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+  const TKindTraits& k = KindOf(kind);
   Slot = slot;
   Kind = kind;
   VelX = VelY = WalkSpeed = 0;
@@ -151,8 +163,8 @@ void TMonster::PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed) 
 void TMonster::UpdateImage() {
   // Walkers face their walk, the crossing shark its flight.
   double heading = 0;
-  if (Kind == 1 || Kind == 4) heading = WalkSpeed;
-  else if (Kind == 3) heading = VelX;
+  if (Kind == TMonsterKind::Slime || Kind == TMonsterKind::GunRobot) heading = WalkSpeed;
+  else if (Kind == TMonsterKind::Shark) heading = VelX;
   Image = heading >= 0 ? right_ : left_;
   Width = Image->PatternWidth();
   Height = Image->PatternHeight();
@@ -173,7 +185,8 @@ void TMonster::ScanWalls() {
 void TMonster::Collide(TSprite* other, bool&) {
   auto* w = dynamic_cast<TWall*>(other);
   if (!w) return;
-  const uint8_t side = ContactSide(X, X + Width, Y, Y + Height, w->X, w->X + w->Width, w->Y, w->Y + w->Height,
+  // The walking speed counts towards both axes' travel, as it always has.
+  const TContactSide side = ContactSide(X, X + Width, Y, Y + Height, w->X, w->X + w->Width, w->Y, w->Y + w->Height,
                                    VelX + WalkSpeed, VelY + WalkSpeed);
   switch (side) {
     case LeftSide:
@@ -193,7 +206,7 @@ void TMonster::Collide(TSprite* other, bool&) {
 }
 
 void TMonster::PlaceFlames() {
-  const TMonsterKind& k = KindOf(Kind);
+  const TKindTraits& k = KindOf(Kind);
   for (int32_t i = 1; i <= FlameCount; ++i) {
     Flames[size_t(i)]->X = X + k.FlameX[i - 1];
     Flames[size_t(i)]->Y = Y + k.FlameY;
@@ -216,17 +229,23 @@ void TMonster::Burst() {
 
 void TMonster::FireWeapon(int32_t n) {
   if (State != Alive || n < 1 || n > WeaponCount) return;
-  const TMonsterKind& k = KindOf(Kind);
+  const TKindTraits& k = KindOf(Kind);
   // A quarter turn of spread around the walking direction; fliers, which do
   // not walk, aim to the right.
   double a = (Random(1000) / 2000.0 - 0.25) * kPi;
   if (WalkSpeed < 0) a += kPi;
-  const uint8_t bullet = WeaponBullet[size_t(n)];
-  const bool dropped = bullet == 4 || bullet == 5;  // bombs fall from rest
+  const TBulletKind bullet = WeaponBullet[size_t(n)];
+  const bool dropped = bullet == TBulletKind::Bomb || bullet == TBulletKind::IceBomb;  // bombs fall from rest
   const double vx = dropped ? 0 : kShotSpeed * std::cos(a);
   const double vy = dropped ? 0 : kShotSpeed * std::sin(a);
   const double x = MuzzleFromLeft ? X + k.MuzzleX : X + Width / 2.0 + (WalkSpeed >= 0 ? 1 : -1) * k.MuzzleX;
-  AddBullet(bullet, 1, BulletDamage, x, Y + k.MuzzleY, vx, vy);
+  AddBullet({.Kind = bullet,
+             .Owner = TBulletOwner::Monster,
+             .Damage = BulletDamage,
+             .X = x,
+             .Y = Y + k.MuzzleY,
+             .VelX = vx,
+             .VelY = vy});
 }
 
 void TMonster::Step(int32_t moveCount) {
@@ -241,26 +260,29 @@ void TMonster::Step(int32_t moveCount) {
     return;
   }
 
-  const TMonsterKind& k = KindOf(Kind);
+  const TKindTraits& k = KindOf(Kind);
   switch (k.Movement) {
-    case Walker:
+    case TMovement::Walker:
       // Turns at either end of its platform and rides along with it.
       if (TPlatform* p = PlatformAt(PlatformIndex)) {
         if (X >= p->X + p->Width - Width || X <= p->X) WalkSpeed = -WalkSpeed;
         X += (p->Speed + WalkSpeed) / FrameRate;
       }
       break;
-    case Drifter:
+    case TMovement::Drifter:
       X += VelX / FrameRate;
       Y += VelY / FrameRate;
       // Flies in from outside freely; bounces off the edges once inside.
       if (Entered) {
+        // One axis a tick: a bounce off a side skips the top and bottom test.
         if (X + Width >= FieldRight || X <= FieldLeft) {
           VelX = -VelX;
         } else if (Y + Height >= FieldBottom || Y <= FieldTop) {
           VelY = -VelY;
         } else {
           const int32_t span = DriftMax - DriftMin;
+          // The leftward and upward draws give -DriftMin .. span - DriftMin - 1
+          // (-50 .. -1 for the pod), not the mirror of the others: on purpose.
           switch (Random(k.DriftRoll)) {
             case 1: VelX = DriftMin + Random(span); break;
             case 2: VelX = Random(span) - DriftMin; break;
@@ -271,16 +293,17 @@ void TMonster::Step(int32_t moveCount) {
         }
       }
       break;
-    case Crosser:
+    case TMovement::Crosser:
       X += VelX / FrameRate;
       // Gone once it has left the screen on the side it is heading for (it
-      // enters from beyond the other side).
+      // enters from beyond the other side); leftward it must go a further
+      // width past the edge, as it always has.
       if ((VelX > 0 && X >= FieldRight + Width + 1) || (VelX < 0 && X + Width <= FieldLeft - Width - 1)) {
         if (OwnsSlot()) RemoveMonster(Slot);
         return;
       }
       break;
-    case Homing:
+    case TMovement::Homing:
       // Closes a quarter of the remaining distance to the hero per second.
       X += VelX / FrameRate;
       Y += VelY / FrameRate;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/Sprite.h"
+#include "game/Kinds.h"
 #include "game/Level.h"
 #include "game/Recycle.h"
 
@@ -14,11 +15,12 @@ namespace fusewick {
 class TFire;
 class TPictureCollectionItem;
 
-enum TMonsterState : uint8_t { Alive = 1, Bursting = 2 };
+enum class TMonsterState : uint8_t { Alive = 1, Bursting = 2 };
+using enum TMonsterState;
 
 class TMonster : public TImageSprite, public TRecycled<TMonster> {
  public:
-  TMonster(int32_t kind, int32_t slot, double x, double y);
+  TMonster(TMonsterKind kind, int32_t slot, double x, double y);
   // Stands a walker on the platform of that slot, offsetX from its left.
   void PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed);
   void Step(int32_t moveCount) override;
@@ -35,12 +37,12 @@ class TMonster : public TImageSprite, public TRecycled<TMonster> {
   void PlaceFlames();
 
   int32_t Slot = 0;
-  int32_t Kind = 0;
-  uint8_t State = Alive;
+  TMonsterKind Kind = TMonsterKind::None;
+  TMonsterState State = Alive;
   int32_t BulletDamage = 0;  // carried by the bullets it fires
   int32_t HitPoints = 1;     // player bullets still needed
   int32_t ScoreValue = 0;    // points for shooting it down
-  std::array<uint8_t, 3> WeaponBullet{};  // 1..WeaponCount: bullet kind fired
+  std::array<TBulletKind, 3> WeaponBullet{};  // 1..WeaponCount: bullet kind fired
   std::array<int32_t, 3> WeaponTimer{};   // ms until the weapon next triggers
   int32_t WeaponCount = 0;
   TSlotRef PlatformIndex;  // the platform a walker paces

@@ -46,11 +46,11 @@ void BuildGameScreen() {
   RightPanel = new TCaption("RightPanel", 588, 0);
   Player = new TPlayer("PlayerLeft");
   BonusPanel = new TCaption("None", 700, 20);
-  BonusPanel->SetZ(7);
-  FieldLeft = 0;
-  FieldRight = 800;
-  FieldTop = 0;
-  FieldBottom = 585;
+  BonusPanel->SetZ(kZFront);
+  FieldLeft = kFieldLeft;
+  FieldRight = kFieldRight;
+  FieldTop = kFieldTop;
+  FieldBottom = kFieldBottom;
   CreateGroundTiles();
   StartLevel(1);
 }
@@ -101,7 +101,7 @@ void LeaveGame() {
 // closed) on the first tick that finds it run out.
 bool WindowTimeUp() {
   if (WindowTimer > 0) {
-    WindowTimer -= MForm->MDXTimer.Interval();
+    WindowTimer -= Interval();
     return false;
   }
   CloseMessageWindow();

@@ -19,8 +19,6 @@ namespace fusewick {
 TPlayerGlobals PlayerGlobals;
 
 namespace {
-int32_t Interval() { return MForm->MDXTimer.Interval(); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
 
 constexpr double kScale = 0.8;            // the hero is drawn at 80 % of its pictures
 constexpr double kStartX = 500, kStartY = 100;
@@ -35,6 +33,16 @@ constexpr double kGravity = 400;          // px/s²
 constexpr double kBulletSpeed = 500;      // px/s
 constexpr int32_t kWaterInset = 17;       // the body must be this far inside a water tile to sink
 constexpr double kWalkAnimRate = 15;      // walk cycle, frames per second
+constexpr int32_t kBlinkPhase = 100;      // ms: spawning and dying heroes blink in phases this long
+constexpr int32_t kGunTime = 20000;       // ms the gun bonus lasts
+constexpr int32_t kEngineTime = 10000;    // ms the engine bonus lasts
+constexpr int32_t kEnergyTime = 10000;    // ms the energy shield lasts
+constexpr int32_t kJumpPuffTime = 100;    // ms the puff under a jump shows
+constexpr int32_t kHighJumpPuffTime = 200;
+constexpr int32_t kSlowFallPuffTime = 70;
+// ms: a held first jump that has not become a high jump starts this count
+// again once it runs out.
+constexpr int32_t kHighJumpRearm = 500;
 
 // The six looks of the hero: facing left or right, without a bonus, with
 // the gun, with the engine.
@@ -63,11 +71,11 @@ class THeroCaption : public TCaption, public TRecycled<THeroCaption> {
 };
 }  // namespace
 
-uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
+TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
                     double otherRight, double otherTop, double otherBottom, double velX, double velY) {
   // The distance moved in one tick.
   const double dx = std::fabs(velX) / FrameRate, dy = std::fabs(velY) / FrameRate;
-  uint8_t side = NoSide;
+  TContactSide side = NoSide;
   if (otherBottom - dy <= selfTop && selfTop <= otherBottom) side = BottomSide;
   if (otherTop <= selfBottom && selfBottom <= otherTop + dy) side = TopSide;
   if (otherLeft <= selfRight && selfRight <= otherLeft + dx) side = LeftSide;
@@ -81,8 +89,8 @@ TPlayer::TPlayer(const std::string&) : TImageSprite(MForm->MDXSpriteEngine.Engin
   TRecycled<THeroCaption>::Reserve(2);
   X = kStartX;
   Y = kStartY;
-  SetZ(5);
-  JumpFlame = new TFire("PlayerJump", int32_t(std::floor(X + 12)), int32_t(std::floor(Y + 68)), 5);
+  SetZ(kZHero);
+  JumpFlame = new TFire("PlayerJump", int32_t(std::floor(X + 12)), int32_t(std::floor(Y + 68)), kZHero);
   JumpFlame->Visible = false;
   UpdateLook();
   SetBoxes();
@@ -139,27 +147,27 @@ void TPlayer::ControlStep() {
 
   if (!EngineOn) {
     const bool gesture = UpGesture == 1 || UpGesture == 2;
-    if (JumpStage == 1) {
+    if (JumpStage == TJumpStage::KeyHeld) {
       if (HighJumpTimer > 0) HighJumpTimer -= Interval();
-      else HighJumpTimer = 500;
+      else HighJumpTimer = kHighJumpRearm;
     }
-    if (gesture && JumpReleased && JumpStage == 2 && VelY < 0) CheckJumpKey();
-    if (!UpHeld && JumpStage == 1) JumpStage = 2;
+    if (gesture && JumpReleased && JumpStage == TJumpStage::Done && VelY < 0) CheckJumpKey();
+    if (!UpHeld && JumpStage == TJumpStage::KeyHeld) JumpStage = TJumpStage::Done;
     if (!Airborne) {
-      JumpStage = 0;
+      JumpStage = TJumpStage::NotJumping;
       JumpReleased = false;
     }
-    if (UpHeld && JumpStage == 0 && !Airborne) {
+    if (UpHeld && JumpStage == TJumpStage::NotJumping && !Airborne) {
       Jump();
-      JumpStage = 1;
+      JumpStage = TJumpStage::KeyHeld;
       HighJumpTimer = kHighJumpDelay;
     }
-    if (UpHeld && JumpStage == 1 && HighJumpTimer <= 0) {
+    if (UpHeld && JumpStage == TJumpStage::KeyHeld && HighJumpTimer <= 0) {
       HighJump();
-      JumpStage = 2;
+      JumpStage = TJumpStage::Done;
     }
     if (gesture && Airborne && VelY > 0) CheckJumpKey();
-    if (!UpHeld && JumpStage >= 1) JumpReleased = true;
+    if (!UpHeld && JumpStage != TJumpStage::NotJumping) JumpReleased = true;
   } else if (UpHeld) {
     Thrust();
   }
@@ -175,7 +183,7 @@ void TPlayer::Jump() {
   Airborne = true;
   JumpFlame->SetFlameImage("PlayerJump");
   JumpFlame->Visible = true;
-  JumpFlameTimer = 100;
+  JumpFlameTimer = kJumpPuffTime;
 }
 
 void TPlayer::HighJump() {
@@ -183,7 +191,7 @@ void TPlayer::HighJump() {
   Airborne = true;
   JumpFlame->SetFlameImage("PlayerHighJump");
   JumpFlame->Visible = true;
-  JumpFlameTimer = 200;
+  JumpFlameTimer = kHighJumpPuffTime;
 }
 
 void TPlayer::CheckJumpKey() {
@@ -192,7 +200,7 @@ void TPlayer::CheckJumpKey() {
     VelY = VelY / 4;
     JumpFlame->SetFlameImage("PlayerHighJump");
     JumpFlame->Visible = true;
-    JumpFlameTimer = 70;
+    JumpFlameTimer = kSlowFallPuffTime;
   }
   if (VelY < 0) VelY = 0;  // ... and while rising ends the rise
 }
@@ -222,17 +230,23 @@ void TPlayer::Shoot() {
     GunFlash->AnimFrame = 0;
   }
   // Facing 0 fires a bullet that does not move sideways.
-  AddBullet(1, 0, 0, Facing == 1 ? X + 42 : X + 8, Y + 25.6, Facing * kBulletSpeed, 0);
+  AddBullet({.Kind = TBulletKind::Shot,
+             .Owner = TBulletOwner::Player,
+             .Damage = 0,
+             .X = Facing == 1 ? X + 42 : X + 8,
+             .Y = Y + 25.6,
+             .VelX = Facing * kBulletSpeed,
+             .VelY = 0});
 }
 
 // ---- bonuses
 
-void TPlayer::TakeBonus(uint8_t kind) {
+void TPlayer::TakeBonus(TBonus kind) {
   DropBonus();
   const std::string* panel = &kPanelNone;
   switch (kind) {
     case GunBonus:
-      BonusTimeLeft = 20000;
+      BonusTimeLeft = kGunTime;
       panel = &kPanelGun;
       flash_ = Facing == 1 ? &kFlashRight : &kFlashLeft;
       GunFlash = new TFire(*flash_, int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
@@ -240,13 +254,13 @@ void TPlayer::TakeBonus(uint8_t kind) {
       GunFlash->Visible = false;
       break;
     case EngineBonus:
-      BonusTimeLeft = 10000;
+      BonusTimeLeft = kEngineTime;
       panel = &kPanelEngine;
       EngineOn = true;
       EngineFlame = new TFire("EngineFire", int32_t(std::floor(X)), int32_t(std::floor(Y)), Z());
       break;
     case EnergyBonus:
-      BonusTimeLeft = 10000;
+      BonusTimeLeft = kEnergyTime;
       panel = &kPanelEnergy;
       EnergyCaption = new THeroCaption(kEnergyLook, X, Y);
       EnergyCaption->SetZ(Z());
@@ -363,7 +377,7 @@ void TPlayer::Step(int32_t moveCount) {
   switch (State) {
     case Spawning:
       StateTimer -= Interval();
-      Visible = (StateTimer / 100) % 2 != 0;  // blinks in 100 ms phases
+      Visible = (StateTimer / kBlinkPhase) % 2 != 0;
       if (StateTimer <= 0) {
         Visible = true;
         State = Playing;
@@ -371,7 +385,7 @@ void TPlayer::Step(int32_t moveCount) {
       break;
     case Dying:
       StateTimer -= Interval();
-      Visible = (StateTimer / 100) % 2 != 0;
+      Visible = (StateTimer / kBlinkPhase) % 2 != 0;
       if (StateTimer <= 0) {
         if (!GameOver) {
           Visible = true;
@@ -410,7 +424,7 @@ void TPlayer::Step(int32_t moveCount) {
   }
   if (InWater && (State == Playing || State == Frozen)) {
     PlaySound(effect::Water);
-    Y = 600;
+    Y = kScreenHeight;  // sinks out of sight
     Die();
   }
   if (Y <= FieldTop) {
@@ -451,7 +465,7 @@ void TPlayer::ScanContacts() {
 
 namespace {
 // Points and sound of a collected item; bonuses start or act.
-void Collect(TPlayer& player, uint8_t kind) {
+void Collect(TPlayer& player, TItemKind kind) {
   switch (kind) {
     case ItemBomb: Score += 2; break;
     case ItemMine: Score += 5; break;
@@ -474,7 +488,7 @@ void TPlayer::Collide(TSprite* other, bool&) {
   const double bodyL = X + BodyLeft, bodyR = X + BodyRight, top = Y, bottom = Y + Height;
   if (auto* p = dynamic_cast<TPlatform*>(other)) {
     // Platforms hold only from above, while falling.
-    const uint8_t side =
+    const TContactSide side =
         ContactSide(bodyL, bodyR, top, bottom, p->X, p->X + p->Width, p->Y, p->Y + p->Height, VelX, VelY);
     if (side == TopSide && VelY > 0) {
       Airborne = false;
@@ -503,7 +517,7 @@ void TPlayer::Collide(TSprite* other, bool&) {
     }
   } else if (auto* it = dynamic_cast<TLevelItem*>(other)) {
     if (State == Playing && it->ItemState != Exploding) {
-      const uint8_t kind = it->Kind;
+      const TItemKind kind = it->Kind;
       RemoveLevelItem(it->Slot);
       Collect(*this, kind);
     }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "engine/Sprite.h"
+#include "game/Kinds.h"
 #include "game/Level.h"
 
 namespace fusewick {
@@ -12,17 +13,25 @@ namespace fusewick {
 class TFire;
 class TCaption;
 
-enum TPlayerState : uint8_t { Created = 0, Spawning = 1, Playing = 2, Frozen = 3, Dying = 4 };
+// The trace prints it as its number.
+enum class TPlayerState : uint8_t { Created = 0, Spawning = 1, Playing = 2, Frozen = 3, Dying = 4 };
+using enum TPlayerState;
 
 // Which side of another box a box met (ContactSide).
-enum TContactSide : uint8_t { NoSide = 0, LeftSide = 1, RightSide = 2, TopSide = 3, BottomSide = 4 };
+enum class TContactSide : uint8_t { NoSide = 0, LeftSide = 1, RightSide = 2, TopSide = 3, BottomSide = 4 };
+using enum TContactSide;
 
-// Running bonus.
-enum TBonus : uint8_t { NoBonus = 0, GunBonus = 1, EngineBonus = 2, EnergyBonus = 3 };
+// Running bonus; the trace prints it as its number.
+enum class TBonus : uint8_t { NoBonus = 0, GunBonus = 1, EngineBonus = 2, EnergyBonus = 3 };
+using enum TBonus;
+
+// Where a jump is: not jumping, first jump with the key still held, key
+// released or high jump done.
+enum class TJumpStage : int32_t { NotJumping = 0, KeyHeld = 1, Done = 2 };
 
 // The side of Other that Self reached within one tick's travel (dx, dy in
 // px/s): the bands are tested bottom, top, left, right, a later match winning.
-uint8_t ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
+TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
                     double otherRight, double otherTop, double otherBottom, double velX, double velY);
 
 class TPlayer : public TImageSprite {
@@ -41,7 +50,7 @@ class TPlayer : public TImageSprite {
   void Freeze();
   void Die();
   void DropBonus();
-  void TakeBonus(uint8_t kind);
+  void TakeBonus(TBonus kind);
 
   void Jump();
   void HighJump();
@@ -67,13 +76,13 @@ class TPlayer : public TImageSprite {
   double WalkSpeed = 0;  // -150, 0 or +150 px/s
   int32_t HealthBlinkTimer = 0;  // ms; the HUD's energy-bar blink phase
   int32_t HighJumpTimer = 0;     // ms until a held jump becomes a high jump
-  int32_t JumpStage = 0;  // 0 none, 1 first jump with the key held, 2 released or high jump done
+  TJumpStage JumpStage = TJumpStage::NotJumping;
   bool JumpReleased = false;
   bool Airborne = false;
   bool InWater = false;
   TSlotRef PlatformIndex;  // the platform stood on
   TSlotRef WallIndex;      // the wall stood on
-  uint8_t State = Created;
+  TPlayerState State = Created;
   int32_t StateTimer = 0;     // ms left in Spawning, Frozen, Dying
   int32_t BonusTimeLeft = 0;  // ms left of the running bonus
   int32_t Facing = 0;         // -1 left, +1 right, 0 not yet chosen
@@ -96,8 +105,8 @@ class TPlayer : public TImageSprite {
 struct TPlayerGlobals {
   // The one hero while a game runs; null otherwise.
   TPlayer* Player = nullptr;
-  // The running bonus: 0 none, 1 gun, 2 engine, 3 energy.
-  uint8_t ActiveBonus = NoBonus;
+  // The running bonus.
+  TBonus ActiveBonus = NoBonus;
   // The bonus slot of the right panel, and the captions over the hero.
   TCaption* BonusPanel = nullptr;
   TCaption* FreezeCaption = nullptr;

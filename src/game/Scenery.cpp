@@ -13,8 +13,6 @@ namespace fusewick {
 
 namespace {
 TSprite* Root() { return MForm->MDXSpriteEngine.Engine(); }
-double Interval() { return double(MForm->MDXTimer.Interval()); }
-int32_t RoundEven(double v) { return int32_t(std::nearbyint(v)); }
 
 // Draws pattern Floor(AnimFrame) stretched into the sprite's rounded rectangle.
 void StretchRender(TImageSprite& s) {
@@ -98,7 +96,7 @@ constexpr double kFlameDropY = 31;    // engine flames hang this far below the p
 constexpr double kRightFlameX = 152;  // the right flame's offset from the platform's left
 }  // namespace
 
-TPlatform::TPlatform(const std::string& imageName, uint8_t kind, double x, double y, double minX, double rightX,
+TPlatform::TPlatform(const std::string& imageName, TPlatformKind kind, double x, double y, double minX, double rightX,
                      double speed, int32_t slot)
     : TImageSprite(Root()) {
   Image = FindImage(imageName);
@@ -108,11 +106,11 @@ TPlatform::TPlatform(const std::string& imageName, uint8_t kind, double x, doubl
   Kind = kind;
   X = x;
   Y = y;
-  SetZ(4);
+  SetZ(kZPlatforms);
   HasEngines = false;
   Speed = 0;
   MinX = 0;
-  MaxX = 800;
+  MaxX = kScreenWidth;
   if (Kind == Shuttle) {
     Speed = speed;
     MinX = minX;
@@ -137,6 +135,7 @@ void TPlatform::Step(int32_t moveCount) {
     if (X > MaxX || X < MinX) Speed = -Speed;
   } else if (Kind == Crossing) {
     X += Speed / FrameRate;
+    // Strictly past the right edge: one entering at X = 800 stays until it moves.
     if ((X > FieldRight || X < FieldLeft - Width) && PlatformUsed[size_t(Slot)] && Platforms[size_t(Slot)] == this)
       RemovePlatform(Slot);
   }
@@ -157,7 +156,7 @@ TCloud::TCloud(const std::string& imageName, double x, double y, double speed, i
   Slot = slot;
   X = x;
   Y = y;
-  SetZ(3);
+  SetZ(kZScenery);
   Speed = speed;
 }
 
@@ -177,7 +176,7 @@ TWall::TWall(const std::string& imageName, double x, double y, int32_t slot) : T
   Slot = slot;
   X = x;
   Y = y;
-  SetZ(3);
+  SetZ(kZScenery);
 }
 
 }  // namespace fusewick

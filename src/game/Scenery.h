@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/Sprite.h"
+#include "game/Kinds.h"
 #include "game/Recycle.h"
 
 namespace fusewick {
@@ -36,23 +37,21 @@ class TFire : public TImageSprite, public TRecycled<TFire> {
   double Scale = 1.0;    // size factor of the pattern size
 };
 
-enum TPlatformKind : uint8_t { Shuttle = 0, Fixed = 1, Crossing = 3 };
-
 class TPlatform : public TImageSprite, public TRecycled<TPlatform> {
  public:
   // rightX: a shuttle's right limit (its right edge turns there).
-  TPlatform(const std::string& imageName, uint8_t kind, double x, double y, double minX, double rightX, double speed,
+  TPlatform(const std::string& imageName, TPlatformKind kind, double x, double y, double minX, double rightX, double speed,
             int32_t slot);
   void Step(int32_t moveCount) override;
 
   int32_t Slot = 0;
-  uint8_t Kind = Fixed;
+  TPlatformKind Kind = Fixed;
   bool HasEngines = false;  // owns LeftFlame and RightFlame
   TFire* LeftFlame = nullptr;
   TFire* RightFlame = nullptr;
   double Speed = 0;  // px/s, negative to the left
   double MinX = 0;   // a shuttle's left turning point
-  double MaxX = 800; // a shuttle's right turning point (right limit less width)
+  double MaxX = kScreenWidth;  // a shuttle's right turning point (right limit less width)
 };
 
 // Drifts sideways and removes itself once it has left the screen.

@@ -18,7 +18,7 @@ TBackground::TBackground(const std::string& imageName, int list) : TBackgroundSp
   SetImage(imageName, list);
   SetMapSize(1, 1);  // its one cell holds pattern 0
   Tile = true;
-  SetZ(2);
+  SetZ(kZBackground);
 }
 
 void TBackground::SetImage(const std::string& imageName, int list) {
@@ -33,23 +33,26 @@ TCaption::TCaption(const std::string& imageName, double x, double y) : TImageSpr
   SetImage(imageName);
   X = x;
   Y = y;
-  SetZ(6);
+  SetZ(kZFliers);
 }
 
 void TCaption::SetImage(const std::string& imageName) {
   Image = FindImage(imageName);
-  Width = int32_t(std::nearbyint(Image->PatternWidth() * Scale));
-  Height = int32_t(std::nearbyint(Image->PatternHeight() * Scale));
+  Width = RoundEven(Image->PatternWidth() * Scale);
+  Height = RoundEven(Image->PatternHeight() * Scale);
 }
 
 void TCaption::Render() {
   if (!Visible || !Image) return;
-  const TRect r{int32_t(std::nearbyint(X)), int32_t(std::nearbyint(Y)), int32_t(std::nearbyint(X + Width)),
-                int32_t(std::nearbyint(Y + Height))};
+  const TRect r{RoundEven(X), RoundEven(Y), RoundEven(X + Width), RoundEven(Y + Height)};
   Image->StretchDraw(Engine()->Surface(), r, int32_t(std::floor(AnimFrame)));
 }
 
 // ---- TCursorCaption
+
+namespace {
+constexpr int32_t kCursorBlinkTime = 500;  // ms the text cursor stays shown, then hidden
+}  // namespace
 
 void TCursorCaption::Step(int32_t moveCount) {
   TCaption::Step(moveCount);
@@ -57,7 +60,7 @@ void TCursorCaption::Step(int32_t moveCount) {
     BlinkTime -= MForm->MDXTimer.Interval();
     if (BlinkTime <= 0) {
       Visible = !Visible;
-      BlinkTime = 500;
+      BlinkTime = kCursorBlinkTime;
     }
   } else {
     Visible = false;
@@ -82,7 +85,7 @@ TMenuButton::TMenuButton(const std::string& highlightImage, const std::string& n
   AnimFrame = NormalPattern;
   X = x;
   Y = y;
-  SetZ(7);
+  SetZ(kZFront);
   Highlighted = false;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/Timer.h"
 #include "services/Records.h"
 
 namespace fusewick {
@@ -16,9 +17,13 @@ class TCursorCaption;
 class TMenuButton;
 class TBackground;
 
-enum TGameScreen : uint8_t { NoScreen = 0, Game = 1, MainMenu = 2, Options = 3, HighScoreScreen = 4, Help = 5 };
+// The screen shown; the trace prints it as its number.
+enum class TGameScreen : uint8_t { NoScreen = 0, Game = 1, MainMenu = 2, Options = 3, HighScoreScreen = 4, Help = 5 };
+using enum TGameScreen;
 
-enum TPlayState : uint8_t {
+// The play state of a game: Running, or the message window that is open.
+// The trace prints it as its number.
+enum class TPlayState : uint8_t {
   Running = 0,
   LevelIntro = 1,
   Paused = 2,
@@ -28,6 +33,7 @@ enum TPlayState : uint8_t {
   NameEntry = 6,
   SubmitPrompt = 7,
 };
+using enum TPlayState;
 
 // Input flags, computed once per tick (the Ctrl pair by the key handlers).
 struct TInputFlags {
@@ -42,8 +48,8 @@ struct TInputFlags {
 };
 
 struct TShellState {
-  uint8_t GameScreen = NoScreen;
-  uint8_t PlayState = Running;
+  TGameScreen GameScreen = NoScreen;
+  TPlayState PlayState = Running;
   bool PlayfieldActive = false;
   TCaption* MessageWindow = nullptr;
   int32_t WindowTimer = 0;  // ms left for LevelIntro, LevelComplete, GameLost
@@ -70,7 +76,7 @@ struct TShellState {
   int32_t LeftPanelY = 0;
   bool SubmitConfirmed = false;
   bool MenuModeActive = false;
-  double FrameRate = 1000.0 / 30.0;
+  double FrameRate = 1000.0 / kTimerInterval;
 
   TInputFlags Input;
 };

@@ -1,9 +1,11 @@
 #include "services/Text.h"
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 #include "engine/ImageList.h"
+#include "engine/Types.h"
 #include "services/GameGlobals.h"
 #include "services/Captions.h"
 #include "services/Globals.h"
@@ -112,19 +114,23 @@ void DrawHighScoreTable() {
 
 // ---- message windows
 
-void OpenMessageWindow(uint8_t state) {
+namespace {
+constexpr int32_t kWindowTime = 2000;  // ms a timed window (level intro, level completed, game over) stays
+}  // namespace
+
+void OpenMessageWindow(TPlayState state) {
   if (PlayState != Running) CloseMessageWindow();
-  if (state >= 1 && state <= 7) {
-    const MessageWindowRow& row = kMessageWindows[state];
+  if (state != Running && size_t(state) < std::size(kMessageWindows)) {
+    const MessageWindowRow& row = kMessageWindows[size_t(state)];
     if (row.Sound) PlaySound(row.Sound);
     MessageWindow = new TCaption(row.Image, row.X, row.Y);
-    if (row.Timed) WindowTimer = 2000;
+    if (row.Timed) WindowTimer = kWindowTime;
     if (state == NameEntry) {
       TextCursor = new TCursorCaption("Cursor", 290, 300);
-      TextCursor->SetZ(7);
+      TextCursor->SetZ(kZFront);
       TextCursor->Active = true;
     }
-    MessageWindow->SetZ(7);
+    MessageWindow->SetZ(kZFront);
   }
   PlayState = state;
   PlayfieldActive = false;

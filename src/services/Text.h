@@ -9,6 +9,8 @@
 
 namespace fusewick {
 
+enum class TPlayState : uint8_t;
+
 // Text state, written by every text drawing; `TextState = {}` puts it
 // back to its start.
 struct TTextState {
@@ -52,7 +54,7 @@ void DrawHighScoreTable();
 
 // Opens the window of a play state (closing an open one first) and stops
 // the playfield; CloseMessageWindow resumes it.
-void OpenMessageWindow(uint8_t state);
+void OpenMessageWindow(TPlayState state);
 void CloseMessageWindow();
 
 // Puts the text state back to its start (tests start clean).

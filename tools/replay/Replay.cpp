@@ -155,7 +155,9 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (a == "--start") {
       const std::string& v = value();
       o.StartGame = v == "game";
-      o.StartButton = v == "options" ? 2 : v == "highscores" ? 3 : v == "help" ? 4 : 0;
+      if (v == "options") o.StartButton = TMainMenuButton::Options;
+      else if (v == "highscores") o.StartButton = TMainMenuButton::HighScores;
+      else if (v == "help") o.StartButton = TMainMenuButton::Help;
       if (!o.StartGame && !o.StartButton && v != "menu")
         throw TReplayError("--start takes game, menu, options, highscores or help, not '" + v + "'");
     } else if (a == "--level") {
@@ -238,8 +240,8 @@ std::string TraceLine(int32_t tick) {
     Append(s, v);
   };
   num("tick", tick);
-  num("GameScreen", GameScreen);
-  num("PlayState", PlayState);
+  num("GameScreen", int64_t(GameScreen));
+  num("PlayState", int64_t(PlayState));
   num("Level", Level);
   num("Score", Score);
   num("Lives", Lives);
@@ -260,7 +262,7 @@ std::string TraceLine(int32_t tick) {
     real("Y", Player->Y);
     real("VelX", Player->VelX);
     real("VelY", Player->VelY);
-    num("State", Player->State);
+    num("State", int64_t(Player->State));
     num("Energy", Player->Energy);
     Field(s, "Airborne");
     s += Player->Airborne ? "true" : "false";
@@ -271,7 +273,7 @@ std::string TraceLine(int32_t tick) {
       s += "null";
     }
   }
-  num("ActiveBonus", ActiveBonus);
+  num("ActiveBonus", int64_t(ActiveBonus));
   s += '}';
   return s;
 }
@@ -384,7 +386,7 @@ void Apply(TMForm& form, platform::NullPlatform& null, const TInputChange& c) {
 // The first button of the main menu, as a click activates it; then the
 // levels before the wanted one are played through at once.
 void StartGameAt(TMForm& form, int32_t level) {
-  MenuSelection = 1;
+  MenuSelection = Button(TMainMenuButton::NewGame);
   form.MDXDrawClick();
   for (int32_t l = 2; l <= level; ++l) StartLevel(l);
 }
@@ -455,7 +457,7 @@ class TRandomPlayer {
         break;
       case HighScoreScreen:
         wait_ = 20;
-        MenuSelection = 3;  // back to the main menu
+        MenuSelection = Button(THighScoreButton::Back);
         Tap(form, null, "Enter");
         break;
       case MainMenu:
@@ -464,7 +466,7 @@ class TRandomPlayer {
         return true;
       default:
         // Options or help: back to the main menu.
-        MenuSelection = GameScreen == Options ? 5 : 3;
+        MenuSelection = GameScreen == Options ? Button(TOptionsButton::Back) : Button(THelpButton::Back);
         Tap(form, null, "Enter");
         break;
     }
@@ -545,7 +547,7 @@ TTimedemo TRunner::Run() {
     m.Audio = std::make_unique<platform::SdlAudio>();
     platform::SetCurrentAudio(m.Audio.get());
   }
-  m.Null.OpenWindow(kFormCaption, 800, 600);
+  m.Null.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
   m.Form = std::make_unique<TMForm>();
   TMForm& form = *m.Form;
   if (BeforeCreate) BeforeCreate(form);
@@ -559,7 +561,7 @@ TTimedemo TRunner::Run() {
     StartGameAt(form, o.Level);
     ++fig.GamesStarted;
   } else if (o.StartButton) {
-    MenuSelection = o.StartButton;
+    MenuSelection = Button(*o.StartButton);
     form.MDXDrawClick();
   }
   std::optional<TRandomPlayer> randomPlayer;

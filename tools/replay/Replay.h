@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "form/Screens.h"
+
 namespace fusewick {
 class TMForm;
 class TDirectDrawSurface;
@@ -54,7 +56,8 @@ constexpr double kMinFrameRate = 1, kMaxFrameRate = 1000;
 struct TOptions {
   std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
   bool StartGame = false;         // --start game
-  int32_t StartButton = 0;        // --start options|highscores|help: the main menu's button (2, 3, 4)
+  // --start options|highscores|help: the main menu's button that opens it.
+  std::optional<TMainMenuButton> StartButton;
   int32_t Level = 1;              // with StartGame: play StartLevel 2..Level first
   int32_t Ticks = 0;
   std::vector<TInputChange> Script;
