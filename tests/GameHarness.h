@@ -3,12 +3,12 @@
 // data, started as the program starts, with helpers to begin a seeded game.
 #include "Harness.h"
 #include "engine/Random.h"
+#include "form/MainForm.h"
+#include "form/Screens.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "services/Globals.h"
-#include "form/MainForm.h"
-#include "form/Screens.h"
 
 namespace fusewick::testing {
 

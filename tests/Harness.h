@@ -9,17 +9,15 @@
 #include <vector>
 
 #include "engine/Picture.h"
+#include "form/MainForm.h"
 #include "game/PlayFlow.h"
-#include "services/GameGlobals.h"
-#include "services/Records.h"
-#include "services/GameGlobals.h"
-#include "services/Records.h"
-#include "services/TestSeams.h"
 #include "platform/NullAudio.h"
 #include "platform/NullPlatform.h"
+#include "services/GameGlobals.h"
 #include "services/Globals.h"
-#include "form/MainForm.h"
+#include "services/Records.h"
 #include "services/Sound.h"
+#include "services/TestSeams.h"
 #include "services/Text.h"
 
 namespace fusewick::testing {

@@ -19,7 +19,8 @@ namespace {
 
 std::string WriteTemp(const std::string& name, const Bytes& bytes) {
   const std::string path = ::testing::TempDir() + "fusewick_" + name;
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 

@@ -57,11 +57,10 @@ TEST(ArchiveContainer, HeaderChecks) {
     const char* error;
   };
   // Resource name "ARCHIVE" is 7 bytes, so the signature starts at 3 + 8 + 6.
-  for (const Case& c : {Case{"first byte", 0, 0xFE, "Invalid stream format"},
-                        Case{"resource type", 1, 11, "Invalid stream format"},
-                        Case{"signature", 17 + 3, '1', "Invalid stream format"},
-                        Case{"memory flags are skipped", 11, 0x55, ""},
-                        Case{"data size is skipped", 13, 0x55, ""}}) {
+  for (const Case& c :
+       {Case{"first byte", 0, 0xFE, "Invalid stream format"}, Case{"resource type", 1, 11, "Invalid stream format"},
+        Case{"signature", 17 + 3, '1', "Invalid stream format"}, Case{"memory flags are skipped", 11, 0x55, ""},
+        Case{"data size is skipped", 13, 0x55, ""}}) {
     Bytes b = good;
     b[c.offset] = c.value;
     EXPECT_EQ(ImageError(b), c.error) << c.what;
@@ -133,7 +132,8 @@ TEST(ArchiveStream, UnexpectedPropertiesAndValueTypesAreRefused) {
            Case{"unknown property", [](TObjectWriter& w) { w.Property("Colour"), w.Integer(1); }},
            Case{"string for an integer", [](TObjectWriter& w) { w.Property("PatternWidth"), w.String("8"); }},
            Case{"integer for a flag", [](TObjectWriter& w) { w.Property("Transparent"), w.Integer(1); }},
-           Case{"unknown colour identifier", [](TObjectWriter& w) { w.Property("TransparentColor"), w.Ident("clPink"); }},
+           Case{"unknown colour identifier",
+                [](TObjectWriter& w) { w.Property("TransparentColor"), w.Ident("clPink"); }},
            Case{"unknown value type", [](TObjectWriter& w) { w.Property("SkipWidth"), w.Byte(20); }},
        }) {
     EXPECT_EQ(ImageError(MakeArchive([&](TObjectWriter& w) { List(w, {c.item}); })), "Invalid stream format") << c.what;
@@ -239,7 +239,9 @@ TEST(ArchiveImages, AFailingLoadKeepsTheItemsReadBeforeTheError) {
   EXPECT_EQ(kept.Items[1].Name, "Second");
 
   // Cut inside the second item's picture: a read error, the first item stays.
-  const Bytes good = MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib())}); });
+  const Bytes good = MakeArchive([&](TObjectWriter& w) {
+    List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib())});
+  });
   EXPECT_EQ(ImageError(Bytes(good.begin(), good.end() - 10), &kept), "Stream read error");
   ASSERT_EQ(kept.Items.size(), 1u);
   EXPECT_EQ(kept.Items[0].Name, "First");
@@ -329,7 +331,9 @@ TEST(ArchiveWriter, WritesWhatItReads) {
 }
 
 TEST(ArchiveStream, AnArchiveCutAnywhereIsAReadErrorKeepingTheWholeItemsBeforeIt) {
-  const Bytes images = MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib())}); });
+  const Bytes images = MakeArchive([&](TObjectWriter& w) {
+    List(w, {WithPicture("First", TinyDib()), WithPicture("Second", TinyDib())});
+  });
   const Bytes riff = Riff({{"fmt ", PcmFormat(1, 8000, 8)}, {"data", {1, 2, 3}}});
   auto sound = [&](const std::string& name) {
     return [name, riff](TObjectWriter& w) {
@@ -337,7 +341,11 @@ TEST(ArchiveStream, AnArchiveCutAnywhereIsAReadErrorKeepingTheWholeItemsBeforeIt
       w.Property("Wave.WAVE"), w.Binary(riff.data(), riff.size());
     };
   };
-  const Bytes sounds = MakeArchive([&](TObjectWriter& w) { List(w, {sound("One"), sound("Two")}); }, "TWaveCollectionComponent");
+  const Bytes sounds = MakeArchive(
+      [&](TObjectWriter& w) {
+        List(w, {sound("One"), sound("Two")});
+      },
+      "TWaveCollectionComponent");
   size_t imagesKept = 0, soundsKept = 0;
   for (size_t n = 0; n < images.size(); ++n) {
     TImageArchive kept;
@@ -365,7 +373,8 @@ TEST(ArchiveStream, AnArchiveCutAnywhereIsAReadErrorKeepingTheWholeItemsBeforeIt
 TEST(ArchiveStream, APayloadCutShortInsideItsValueIsAReadError) {
   // The binary value is whole, the bitmap or RIFF image inside it is not.
   const Bytes dib = TinyDib();
-  const Bytes images = MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("Cut", Bytes(dib.begin(), dib.end() - 1))}); });
+  const Bytes images =
+      MakeArchive([&](TObjectWriter& w) { List(w, {WithPicture("Cut", Bytes(dib.begin(), dib.end() - 1))}); });
   EXPECT_EQ(ImageError(images), "Stream read error");
   const Bytes riff = Riff({{"fmt ", PcmFormat(1, 8000, 8)}, {"data", {1, 2, 3}}});
   const Bytes sounds = MakeArchive(
@@ -404,8 +413,13 @@ TEST(ArchiveImages, PicturesBeyondThePixelBoundAreRefused) {
   // is; the archive's pictures together may hold kMaxArchivePixels.
   const int32_t side = 4096;
   ASSERT_EQ(int64_t(side) * side, kMaxDibPixels);
-  const Bytes huge = MakeDib({.Width = side, .Height = side, .Bits = 8, .Compression = 1, .ColorsUsed = 1,
-                              .Table = Bytes(4), .Pixels = {0, 1}});
+  const Bytes huge = MakeDib({.Width = side,
+                              .Height = side,
+                              .Bits = 8,
+                              .Compression = 1,
+                              .ColorsUsed = 1,
+                              .Table = Bytes(4),
+                              .Pixels = {0, 1}});
   const size_t fit = size_t(kMaxArchivePixels / kMaxDibPixels);
   const Bytes b = MakeArchive([&](TObjectWriter& w) {
     w.Property("List");

@@ -105,8 +105,8 @@ TEST(ArtCatalogue, FontGlyphsSitInsideTheirAdvanceWidths) {
   struct Font {
     const char* name;
     bool wide;
-  } fonts[] = {{"Font_small", false}, {"Font_medium_inactive", false}, {"Font_medium_active", false},
-               {"Font_big", true}};
+  } fonts[] = {
+      {"Font_small", false}, {"Font_medium_inactive", false}, {"Font_medium_active", false}, {"Font_big", true}};
   for (const Font& font : fonts) {
     const ImageEntry& s = Entry(font.name);
     EXPECT_EQ(s.PatternWidth, font.wide ? kWideCell : kNarrowCell);
@@ -230,8 +230,8 @@ TEST(ArtCatalogue, HeroFramesFitTheGameBoxes) {
   const ImageEntry& right = Entry("PlayerRight");
   EXPECT_EQ(std::lround(right.PatternWidth * 0.8), 72);
   EXPECT_EQ(std::lround(right.PatternHeight * 0.8), 68);
-  for (const char* name : {"PlayerRight", "PlayerLeft", "PlayerRightGun", "PlayerLeftGun", "PlayerRightEngine",
-                           "PlayerLeftEngine"}) {
+  for (const char* name :
+       {"PlayerRight", "PlayerLeft", "PlayerRightGun", "PlayerLeftGun", "PlayerRightEngine", "PlayerLeftEngine"}) {
     const ImageEntry& s = Entry(name);
     EXPECT_EQ(s.PatternWidth, right.PatternWidth);
     EXPECT_EQ(s.PatternHeight, right.PatternHeight);

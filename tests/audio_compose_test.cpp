@@ -26,8 +26,8 @@ TEST(Compose, ParsesChordsAndPitches) {
     const char* text;
     int midi;
   };
-  for (auto [text, midi] : {PitchCase{"c4", 60}, PitchCase{"a4", 69}, PitchCase{"f#5", 78},
-                            PitchCase{"cb4", 59}, PitchCase{"b#3", 60}, PitchCase{"a1", 33}})
+  for (auto [text, midi] : {PitchCase{"c4", 60}, PitchCase{"a4", 69}, PitchCase{"f#5", 78}, PitchCase{"cb4", 59},
+                            PitchCase{"b#3", 60}, PitchCase{"a1", 33}})
     EXPECT_EQ(ParsePitch(text), midi) << text;
   for (const char* bad : {"c", "x4", "c#", "c44"}) EXPECT_THROW(ParsePitch(bad), EXmError) << bad;
 }
@@ -38,11 +38,11 @@ TEST(Compose, StepsAlongTheScale) {
     bool minor;
     int want;
   };
-  for (const Case& c : {Case{76, -2, 9, true, 72},    // E5 -> C5 in A minor
-                        Case{68, -2, 9, true, 64},    // G#4 (raised) -> E4
-                        Case{78, -2, 2, false, 74},   // F#5 -> D5 in D major
-                        Case{73, -2, 2, false, 69},   // C#5 -> A4
-                        Case{60, 2, 0, false, 64}})   // C4 -> E4 upward
+  for (const Case& c : {Case{76, -2, 9, true, 72},   // E5 -> C5 in A minor
+                        Case{68, -2, 9, true, 64},   // G#4 (raised) -> E4
+                        Case{78, -2, 2, false, 74},  // F#5 -> D5 in D major
+                        Case{73, -2, 2, false, 69},  // C#5 -> A4
+                        Case{60, 2, 0, false, 64}})  // C4 -> E4 upward
     EXPECT_EQ(ScaleStep(c.midi, c.steps, c.tonic, c.minor), c.want) << c.midi << " " << c.steps;
 }
 

@@ -54,8 +54,8 @@ TEST(SoundEffects, ArePcmWavesThatFitTheirEvents) {
     EXPECT_EQ(Le(w, 4, 4), w.size() - 8);
     EXPECT_EQ(std::string(w.begin() + 8, w.begin() + 16), "WAVEfmt ");
     EXPECT_EQ(Le(w, 16, 4), 18u);
-    EXPECT_EQ(Le(w, 20, 2), 1u);       // PCM
-    EXPECT_EQ(Le(w, 22, 2), 1u);       // mono
+    EXPECT_EQ(Le(w, 20, 2), 1u);  // PCM
+    EXPECT_EQ(Le(w, 22, 2), 1u);  // mono
     EXPECT_EQ(Le(w, 24, 4), kEffectRate);
     EXPECT_EQ(Le(w, 28, 4), kEffectRate * 2);
     EXPECT_EQ(Le(w, 32, 2), 2u);

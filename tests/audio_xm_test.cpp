@@ -56,7 +56,7 @@ XmModule SmallModule() {
   }
   m.patterns[0].cells[0] = {49, 1, 0x50, 0x0C, 0x20};  // every field
   m.patterns[0].cells[3] = {kXmKeyOff, 0, 0, 0, 0};
-  m.patterns[1].cells[5] = {0, 0, 0, 0x0F, 0};        // effect without parameter
+  m.patterns[1].cells[5] = {0, 0, 0, 0x0F, 0};  // effect without parameter
   m.patterns[1].cells[9] = {61, 1, 0x30, 0, 0};
   XmInstrument ins;
   ins.name = "Beep";
@@ -159,12 +159,9 @@ TEST(XmWriter, PacksEachCellInItsShortestForm) {
     XmCell cell;
     std::vector<uint8_t> bytes;
   };
-  for (const Case& c : {Case{{}, {0x80}},
-                        Case{{49, 2, 0x40, 1, 5}, {49, 2, 0x40, 1, 5}},
-                        Case{{kXmKeyOff, 0, 0, 0, 0}, {0x81, kXmKeyOff}},
-                        Case{{0, 3, 0x20, 0, 0}, {0x86, 3, 0x20}},
-                        Case{{0, 0, 0, 0x0F, 0}, {0x88, 0x0F}},
-                        Case{{60, 1, 0, 0, 0x10}, {0x93, 60, 1, 0x10}}}) {
+  for (const Case& c : {Case{{}, {0x80}}, Case{{49, 2, 0x40, 1, 5}, {49, 2, 0x40, 1, 5}},
+                        Case{{kXmKeyOff, 0, 0, 0, 0}, {0x81, kXmKeyOff}}, Case{{0, 3, 0x20, 0, 0}, {0x86, 3, 0x20}},
+                        Case{{0, 0, 0, 0x0F, 0}, {0x88, 0x0F}}, Case{{60, 1, 0, 0, 0x10}, {0x93, 60, 1, 0x10}}}) {
     XmPattern p;
     p.rows = 1;
     p.cells = {c.cell};

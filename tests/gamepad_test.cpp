@@ -178,10 +178,14 @@ TEST_F(PadTest, ControllerButtonsArriveAsPadEvents) {
   Pump();
   SDL_Joystick* j = Handle(pad);
   const std::pair<int, int> buttons[] = {
-      {SDL_CONTROLLER_BUTTON_DPAD_UP, PadUp}, {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadDown},
-      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadLeft}, {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadRight},
-      {SDL_CONTROLLER_BUTTON_A, PadA}, {SDL_CONTROLLER_BUTTON_B, PadB},
-      {SDL_CONTROLLER_BUTTON_START, PadStart}, {SDL_CONTROLLER_BUTTON_BACK, PadBack},
+      {SDL_CONTROLLER_BUTTON_DPAD_UP, PadUp},
+      {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadDown},
+      {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadLeft},
+      {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadRight},
+      {SDL_CONTROLLER_BUTTON_A, PadA},
+      {SDL_CONTROLLER_BUTTON_B, PadB},
+      {SDL_CONTROLLER_BUTTON_START, PadStart},
+      {SDL_CONTROLLER_BUTTON_BACK, PadBack},
   };
   for (auto [button, code] : buttons) {
     SDL_JoystickSetVirtualButton(j, button, 1);
@@ -258,8 +262,8 @@ TEST_F(PadMenuTest, DPadMovesTheMainMenuSelectionAndAActivatesIt) {
   Press(SDL_CONTROLLER_BUTTON_DPAD_UP);
   EXPECT_EQ(MenuSelection, 3);
   // B, X, Y, Start and Back are no menu keys.
-  for (auto b : {SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y,
-                 SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_BACK})
+  for (auto b : {SDL_CONTROLLER_BUTTON_B, SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y, SDL_CONTROLLER_BUTTON_START,
+                 SDL_CONTROLLER_BUTTON_BACK})
     Press(b);
   EXPECT_EQ(GameScreen, MainMenu);
   EXPECT_EQ(MenuSelection, 3);

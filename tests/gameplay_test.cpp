@@ -18,8 +18,8 @@ using namespace fusewick::testing;
 
 namespace {
 
-constexpr int kFirstPlayTick = 68;     // the level intro closes on its 68th tick
-constexpr double kFloorY = 585 - 68;   // the hero (68 px high) standing on the floor line
+constexpr int kFirstPlayTick = 68;    // the level intro closes on its 68th tick
+constexpr double kFloorY = 585 - 68;  // the hero (68 px high) standing on the floor line
 constexpr int kNever = 1 << 30;
 
 class GameplayTest : public ::testing::Test {
@@ -208,10 +208,9 @@ TEST_P(LevelCompletionTest, WaitsForTheJumpPuff) {
 
 // Taken by a jump into it, just over the hero's head: the puff shows for
 // 100 ms more. Walked into: the window opens on the next tick.
-INSTANTIATE_TEST_SUITE_P(
-    Pickups, LevelCompletionTest,
-    ::testing::Values(CompletionCase{"jump", "150 +Up\n151 -Up\n", 500 + 14, kFloorY - 45 - 5, 4},
-                      CompletionCase{"walk", "150 +Left\n", 400, kFloorY + 10, 1}),
-    [](const auto& info) { return std::string(info.param.how); });
+INSTANTIATE_TEST_SUITE_P(Pickups, LevelCompletionTest,
+                         ::testing::Values(CompletionCase{"jump", "150 +Up\n151 -Up\n", 500 + 14, kFloorY - 45 - 5, 4},
+                                           CompletionCase{"walk", "150 +Left\n", 400, kFloorY + 10, 1}),
+                         [](const auto& info) { return std::string(info.param.how); });
 
 }  // namespace

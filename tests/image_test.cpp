@@ -116,7 +116,7 @@ TEST_F(ImageTest, DrawClipsAtEveryEdge) {
     int sx, sy;  // ...this picture pixel (sx < 0: must stay 0)
   };
   const Case cases[] = {
-      {-10, 0, 0, 0, 10, 0},    {-10, 0, 21, 31, 31, 31}, {-10, 0, 22, 0, -1, -1},
+      {-10, 0, 0, 0, 10, 0},      {-10, 0, 21, 31, 31, 31}, {-10, 0, 22, 0, -1, -1},
       {790, 590, 799, 599, 9, 9}, {0, -31, 0, 0, 0, 31},
   };
   for (const Case& c : cases) {
@@ -185,7 +185,7 @@ TEST_F(ImageTest, StretchDrawScalesKeysAndClips) {
   item->Restore();  // black is the key by default
   dest->Fill(3);
   item->StretchDraw(dest, {-4, 10, 8, 13}, 0);  // 2 x 1 to 12 x 3, cut at x 0
-  EXPECT_EQ(dest->Pixel(0, 10), 3);   // left half transparent
+  EXPECT_EQ(dest->Pixel(0, 10), 3);             // left half transparent
   EXPECT_EQ(dest->Pixel(1, 12), 3);
   EXPECT_EQ(dest->Pixel(2, 11), RGB565(0, 0, 255));
   EXPECT_EQ(dest->Pixel(7, 12), RGB565(0, 0, 255));

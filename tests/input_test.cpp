@@ -15,8 +15,8 @@ TEST(ScaleAxis, MultimediaRangeWithHalfDeadZone) {
     int32_t pos, want;
   };
   // Limits 0 .. 65535, dead zone 50, range 1000: half = 32767, dz = 16383.
-  for (auto [pos, want] : {Case{65535, 1000}, Case{0, -1000}, Case{16384, 0}, Case{49150, 0},
-                           Case{32767, 0}, Case{49200, 3}, Case{16300, -5}})
+  for (auto [pos, want] : {Case{65535, 1000}, Case{0, -1000}, Case{16384, 0}, Case{49150, 0}, Case{32767, 0},
+                           Case{49200, 3}, Case{16300, -5}})
     EXPECT_EQ(ScaleAxis(pos, 65535, 0, 1000, 50), want) << pos;
   EXPECT_EQ(ScaleAxis(5, 0, 0, 1000, 50), 0);  // no travel at all
 }
@@ -68,8 +68,8 @@ TEST_F(InputTest, StatesChangeOnlyWhereTheDevicesChanged) {
 TEST_F(InputTest, JoystickAxesAndButtons) {
   null.JoystickPresent = true;
   null.Joystick.ButtonCount = 32;
-  null.Joystick.X = 0;       // full left
-  null.Joystick.Y = 32767;   // centred
+  null.Joystick.X = 0;      // full left
+  null.Joystick.Y = 32767;  // centred
   null.Joystick.Buttons = (1u << 0) | (1u << 31);
   input->Update();
   EXPECT_TRUE(input->States.Has(isLeft));

@@ -11,15 +11,15 @@
 #include <thread>
 
 #include "GameHarness.h"
-#include "online_helpers.h"
-#include "services/GameGlobals.h"
+#include "form/Screens.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/PlayFlow.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "form/Screens.h"
+#include "online_helpers.h"
+#include "services/GameGlobals.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -75,17 +75,12 @@ TEST(RectsTouchTest, ClosedRectanglesTouchAtTheirEdges) {
     double bx, by;
     bool touch;
   } cases[] = {
-      {10, 0, true},    // left edge on the other's right edge
-      {10.01, 0, false},
-      {0, 20, true},    // top edge on the other's bottom
-      {0, 20.01, false},
-      {10, 20, true},   // corners meet
-      {-10, -20, true},
-      {-10.01, 0, false},
-      {2, 2, true},     // inside
+      {10, 0, true},                                        // left edge on the other's right edge
+      {10.01, 0, false}, {0, 20, true},                     // top edge on the other's bottom
+      {0, 20.01, false}, {10, 20, true},                    // corners meet
+      {-10, -20, true},  {-10.01, 0, false}, {2, 2, true},  // inside
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(RectsTouch(0, 0, 10, 20, c.bx, c.by, 10, 20), c.touch) << c.bx << ", " << c.by;
+  for (const Case& c : cases) EXPECT_EQ(RectsTouch(0, 0, 10, 20, c.bx, c.by, 10, 20), c.touch) << c.bx << ", " << c.by;
   EXPECT_TRUE(RectsTouch(0, 0, 100, 100, 40, -50, 5, 300));  // one spans the other
 }
 
@@ -100,13 +95,15 @@ TEST_F(LevelTest, CrowdedLevelsAreBuiltWithoutEndlessSearches) {
   for (int level = 1; level <= 5; ++level) StartLevel(level);
   int count[4] = {};
   for (int i = 1; i <= kLevelItemSlots; ++i)
-    if (LevelItemUsed[size_t(i)] && LevelItems[size_t(i)]->Kind <= ItemDynamit) ++count[size_t(LevelItems[size_t(i)]->Kind)];
+    if (LevelItemUsed[size_t(i)] && LevelItems[size_t(i)]->Kind <= ItemDynamit)
+      ++count[size_t(LevelItems[size_t(i)]->Kind)];
   EXPECT_EQ(count[size_t(ItemBomb)], 15);
   EXPECT_EQ(count[size_t(ItemMine)], 0);
   EXPECT_GE(count[size_t(ItemDynamit)], 1);  // the level goes on with its other bombs
   for (int lane = 1; lane <= 5; ++lane)
     for (int column = 1; column <= 12; ++column)
-      EXPECT_FALSE(PlaceIsFree(ItemMine, column * 58 + 40 - 145, ItemLaneY[size_t(lane)] - 10)) << column << "," << lane;
+      EXPECT_FALSE(PlaceIsFree(ItemMine, column * 58 + 40 - 145, ItemLaneY[size_t(lane)] - 10))
+          << column << "," << lane;
 }
 
 TEST_F(LevelTest, BonusSearchGivesUpOnlyWhenNoPlaceIsFree) {
@@ -115,7 +112,8 @@ TEST_F(LevelTest, BonusSearchGivesUpOnlyWhenNoPlaceIsFree) {
   // A wall on every item column and lane: no place for a bonus.
   int walls[13][6] = {};
   for (int lane = 1; lane <= 5; ++lane)
-    for (int column = 1; column <= 12; ++column) walls[column][lane] = AddWall("Wall", column * 58 + 40, ItemLaneY[size_t(lane)]);
+    for (int column = 1; column <= 12; ++column)
+      walls[column][lane] = AddWall("Wall", column * 58 + 40, ItemLaneY[size_t(lane)]);
   {
     Watchdog guard("a bonus search on a full level");
     for (int i = 0; i < 30; ++i) {
@@ -263,10 +261,10 @@ INSTANTIATE_TEST_SUITE_P(Edges, WaterTest,
 
 struct PickupCase {
   TItemKind kind;
-  int score;       // points gained
-  TBonus bonus;    // the running bonus afterwards
-  int bonusTime;   // its ms
-  int lives;       // lives afterwards
+  int score;      // points gained
+  TBonus bonus;   // the running bonus afterwards
+  int bonusTime;  // its ms
+  int lives;      // lives afterwards
 };
 
 class PickupTest : public LevelTest, public ::testing::WithParamInterface<PickupCase> {};
@@ -336,7 +334,7 @@ TEST_F(LevelTest, LastLifeLostEndsTheGame) {
   struct Case {
     int score;
     TGameScreen screen;
-    TPlayState state;  // after the game-over window
+    TPlayState state;                            // after the game-over window
   } cases[] = {{100, HighScoreScreen, Running},  // equal to the lowest entry: not good enough
                {101, Game, NameEntry}};
   for (const Case& c : cases) {
@@ -390,7 +388,8 @@ TEST_F(LevelTest, NameEntryThenHoldingYSubmitsOnce) {
   EXPECT_EQ(GameScreen, HighScoreScreen);
   EXPECT_EQ(Player, nullptr);
   bool listed = false;
-  for (int i = 1; i <= 10; ++i) listed = listed || (HighScores[size_t(i)].Name == "AB" && HighScores[size_t(i)].Score == 150);
+  for (int i = 1; i <= 10; ++i)
+    listed = listed || (HighScores[size_t(i)].Name == "AB" && HighScores[size_t(i)].Score == 150);
   EXPECT_TRUE(listed);
   ResetTestSeams();
 }
@@ -420,8 +419,7 @@ TEST_F(LevelTest, EndGameLeavesNoGameSpriteNorReferenceBehind) {
   EXPECT_EQ(RightPanel, nullptr);
   EXPECT_EQ(MessageWindow, nullptr);
   for (TCaption* tile : GroundTiles) EXPECT_EQ(tile, nullptr);
-  EXPECT_EQ(CountPlatforms() + CountClouds() + CountWalls() + CountLevelItems() + CountMonsters() + CountBullets(),
-            0);
+  EXPECT_EQ(CountPlatforms() + CountClouds() + CountWalls() + CountLevelItems() + CountMonsters() + CountBullets(), 0);
   for (TPlatform* p : Platforms) EXPECT_EQ(p, nullptr);
   for (TLevelItem* it : LevelItems) EXPECT_EQ(it, nullptr);
   // Leaving the high-score screen leaves an empty tree: nothing of the game

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "Harness.h"
-#include "services/SaveFiles.h"
 #include "form/Screens.h"
+#include "services/SaveFiles.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -30,7 +30,7 @@ TEST_F(MainFormTest, StartUpShowsTheMainMenuInAWindow) {
   // An 800 x 600 window centred on the 1920 x 1080 desktop.
   EXPECT_EQ(null.Placement.X, 560);
   EXPECT_EQ(null.Placement.Y, 240);
-  EXPECT_GE(null.CursorCount, 1);  // the menus show the mouse cursor
+  EXPECT_GE(null.CursorCount, 1);              // the menus show the mouse cursor
   EXPECT_EQ(HighScores[1].Name, "ANONYMOUS");  // no save files: the default table
   Tick();
   EXPECT_EQ(null.PresentCount, 1);
@@ -73,7 +73,7 @@ TEST_F(MainFormTest, CtrlAutoRepeatReportsOncePerPress) {
   Create();
   Key(VK_CONTROL, true);
   EXPECT_TRUE(CtrlPressed);
-  CtrlPressed = false;  // used by the game
+  CtrlPressed = false;    // used by the game
   Key(VK_CONTROL, true);  // auto-repeat
   EXPECT_FALSE(CtrlPressed);
   Key(VK_CONTROL, false);
@@ -110,10 +110,14 @@ TEST_F(MainFormTest, MenuKeysMoveTheSelectionWithinEachScreen) {
   const Case cases[] = {
       {[] { ShowMainMenu(TMainMenuButton::Exit); }, 6, VK_DOWN, 6},
       {[] { ShowMainMenu(TMainMenuButton::NewGame); }, 1, VK_UP, 1},
-      {[] { ShowMainMenu(TMainMenuButton::NewGame); }, 3, VK_DOWN, 4}, {ShowHighScores, 3, VK_UP, 1},
-      {ShowHighScores, 2, VK_DOWN, 3},          {ShowHighScores, 2, VK_LEFT, 1},
-      {ShowHighScores, 1, VK_RIGHT, 2},         {ShowHighScores, 3, VK_LEFT, 3},
-      {ShowHelp, 3, VK_UP, 1},                  {ShowHelp, 3, VK_RIGHT, 3},
+      {[] { ShowMainMenu(TMainMenuButton::NewGame); }, 3, VK_DOWN, 4},
+      {ShowHighScores, 3, VK_UP, 1},
+      {ShowHighScores, 2, VK_DOWN, 3},
+      {ShowHighScores, 2, VK_LEFT, 1},
+      {ShowHighScores, 1, VK_RIGHT, 2},
+      {ShowHighScores, 3, VK_LEFT, 3},
+      {ShowHelp, 3, VK_UP, 1},
+      {ShowHelp, 3, VK_RIGHT, 3},
   };
   for (const Case& c : cases) {
     c.show();
@@ -145,8 +149,8 @@ TEST_F(MainFormTest, MenuTransitions) {
     int selection;
   };
   // Options, back; high scores, back; help, back.
-  const Step steps[] = {{2, Options, 5}, {5, MainMenu, 2}, {3, HighScoreScreen, 3},
-                        {3, MainMenu, 3}, {4, Help, 2},    {3, MainMenu, 4}};
+  const Step steps[] = {{2, Options, 5},  {5, MainMenu, 2}, {3, HighScoreScreen, 3},
+                        {3, MainMenu, 3}, {4, Help, 2},     {3, MainMenu, 4}};
   for (const Step& s : steps) {
     MenuSelection = s.select;
     form->MDXDrawClick();

@@ -10,12 +10,12 @@
 
 #include "GameHarness.h"
 #include "game/Bullets.h"
-#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
+#include "services/GameGlobals.h"
 #include "services/Globals.h"
 #include "services/Sound.h"
 
@@ -47,8 +47,8 @@ class MonstersTest : public GameHarness {
     return slot ? Monsters[size_t(slot)] : nullptr;
   }
   TBullet* Shot(int kind, TBulletOwner owner, int damage, double x, double y, double vx = 0, double vy = 0) {
-    const int slot =
-        AddBullet({.Kind = TBulletKind(kind), .Owner = owner, .Damage = damage, .X = x, .Y = y, .VelX = vx, .VelY = vy});
+    const int slot = AddBullet(
+        {.Kind = TBulletKind(kind), .Owner = owner, .Damage = damage, .X = x, .Y = y, .VelX = vx, .VelY = vy});
     return slot ? Bullets[size_t(slot)] : nullptr;
   }
 };
@@ -231,7 +231,7 @@ struct HitCase {
   int32_t damage;
   TBonus bonus;
   bool frozen;
-  int32_t energy;       // afterwards
+  int32_t energy;      // afterwards
   TPlayerState state;  // afterwards
 };
 
@@ -248,21 +248,22 @@ TEST_P(BulletOnHeroTest, HurtsFreezesOrOnlyVanishes) {
   Tick();
   EXPECT_EQ(Player->Energy, c.energy);
   EXPECT_EQ(Player->State, c.state);
-  if (!b->IsBomb) EXPECT_FALSE(BulletUsed[size_t(slot)]);
-  else EXPECT_TRUE(b->Exploded);
+  if (!b->IsBomb)
+    EXPECT_FALSE(BulletUsed[size_t(slot)]);
+  else
+    EXPECT_TRUE(b->Exploded);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hits, BulletOnHeroTest,
-    ::testing::Values(HitCase{"RobotPellet", 1, 1, NoBonus, false, 4, Playing},
-                      HitCase{"BurningSpittle", 3, 2, NoBonus, false, 3, Playing},
-                      HitCase{"FreezingSpittle", 2, 2, NoBonus, false, 5, Frozen},
-                      HitCase{"IceBomb", 5, 5, NoBonus, false, 5, Frozen},
-                      HitCase{"BombTakesTheLastEnergy", 4, 5, NoBonus, false, 0, Dying},
-                      HitCase{"ShieldedFromPellet", 1, 1, EnergyBonus, false, 5, Playing},
-                      HitCase{"ShieldedFromBomb", 4, 5, EnergyBonus, false, 5, Playing},
-                      HitCase{"FrozenHeroUntouched", 3, 2, NoBonus, true, 5, Frozen}),
-    [](const ::testing::TestParamInfo<HitCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Hits, BulletOnHeroTest,
+                         ::testing::Values(HitCase{"RobotPellet", 1, 1, NoBonus, false, 4, Playing},
+                                           HitCase{"BurningSpittle", 3, 2, NoBonus, false, 3, Playing},
+                                           HitCase{"FreezingSpittle", 2, 2, NoBonus, false, 5, Frozen},
+                                           HitCase{"IceBomb", 5, 5, NoBonus, false, 5, Frozen},
+                                           HitCase{"BombTakesTheLastEnergy", 4, 5, NoBonus, false, 0, Dying},
+                                           HitCase{"ShieldedFromPellet", 1, 1, EnergyBonus, false, 5, Playing},
+                                           HitCase{"ShieldedFromBomb", 4, 5, EnergyBonus, false, 5, Playing},
+                                           HitCase{"FrozenHeroUntouched", 3, 2, NoBonus, true, 5, Frozen}),
+                         [](const ::testing::TestParamInfo<HitCase>& i) { return std::string(i.param.name); });
 
 TEST_F(MonstersTest, EnergyBonusDoesNotShieldFromALitBombsBlast) {
   OpenField(500);
@@ -285,8 +286,8 @@ class WalkerTest : public MonstersTest, public ::testing::WithParamInterface<Wal
 TEST_P(WalkerTest, TurnsAtItsPlatformsEnds) {
   const WalkCase& c = GetParam();
   OpenField();
-  const int p = AddPlatform(c.platformKind == Fixed ? "Platform1" : "Platform2", c.platformKind, 300, 400, 150,
-                            650, c.platformSpeed);
+  const int p = AddPlatform(c.platformKind == Fixed ? "Platform1" : "Platform2", c.platformKind, 300, 400, 150, 650,
+                            c.platformSpeed);
   TPlatform* platform = Platforms[size_t(p)];
   TMonster* slime = Monster(1, 0, 0);
   slime->PlaceOnPlatform(p, 10, 60);
@@ -417,7 +418,7 @@ TEST_F(MonstersTest, WeaponsFireFromTheirMuzzles) {
     int kind;
     double walk;  // the robot's walking direction
     uint8_t bullet;
-    double x, y;         // muzzle
+    double x, y;          // muzzle
     double minVx, maxVx;  // the spread
   } cases[] = {
       {4, 10, 1, 300 + 24 + 20, 308, 141, 200},     // shoots ahead, rightward

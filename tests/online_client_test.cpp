@@ -69,15 +69,23 @@ TEST(EncodeResult, DecodesBackByteForByte) {
 }
 
 TEST(EchoValue, IsTheFifthTerminatedField) {
-  struct Case { const char* reply; const char* echo; };
-  for (auto [reply, echo] : {Case{"OK", ""}, Case{"OK|a|b|c|d|", "d"}, Case{"OK|a|b|c|d|e|f|", "d"},
-                             Case{"OK|a|b|c|d", ""}, Case{"OK|a|b|", ""}, Case{"OK||||tok|", "tok"},
-                             Case{"OK|Fusewick|2.0|300|0123abcd|", "0123abcd"}})
+  struct Case {
+    const char* reply;
+    const char* echo;
+  };
+  for (auto [reply, echo] :
+       {Case{"OK", ""}, Case{"OK|a|b|c|d|", "d"}, Case{"OK|a|b|c|d|e|f|", "d"}, Case{"OK|a|b|c|d", ""},
+        Case{"OK|a|b|", ""}, Case{"OK||||tok|", "tok"}, Case{"OK|Fusewick|2.0|300|0123abcd|", "0123abcd"}})
     EXPECT_EQ(EchoValue(reply), echo) << reply;
 }
 
 TEST(ServerAddress, ReadsHostAndPort) {
-  struct Case { const char* text; bool ok; const char* host; uint16_t port; };
+  struct Case {
+    const char* text;
+    bool ok;
+    const char* host;
+    uint16_t port;
+  };
   for (auto [text, ok, host, port] :
        {Case{"localhost:8080", true, "localhost", 8080}, Case{"scores.example.org", true, "scores.example.org", 80},
         Case{"[::1]:9000", true, "::1", 9000}, Case{"127.0.0.1:65535", true, "127.0.0.1", 65535},
@@ -93,10 +101,14 @@ TEST(ServerAddress, ReadsHostAndPort) {
 }
 
 TEST(HttpClient, HostHeaderCarriesThePortUnlessItIs80) {
-  struct Case { const char* host; uint16_t port; const char* line; };
-  for (auto [host, port, line] : {Case{"scores.example.org", 80, "\r\nHost: scores.example.org\r\n"},
-                                  Case{"localhost", 8080, "\r\nHost: localhost:8080\r\n"},
-                                  Case{"::1", 8080, "\r\nHost: [::1]:8080\r\n"}}) {
+  struct Case {
+    const char* host;
+    uint16_t port;
+    const char* line;
+  };
+  for (auto [host, port, line] :
+       {Case{"scores.example.org", 80, "\r\nHost: scores.example.org\r\n"},
+        Case{"localhost", 8080, "\r\nHost: localhost:8080\r\n"}, Case{"::1", 8080, "\r\nHost: [::1]:8080\r\n"}}) {
     THttpClient http;
     http.Host = host;
     http.Port = port;
@@ -105,7 +117,8 @@ TEST(HttpClient, HostHeaderCarriesThePortUnlessItIs80) {
 }
 
 TEST_F(OnlineTest, SubmitScoreSendsExactlyTheseBytes) {
-  ScriptedServer server({Answer(Ok("OK|Fusewick|2.0|300|0123456789abcdef0123456789abcdef|")), Answer(Ok("OK|stored|1|"))});
+  ScriptedServer server(
+      {Answer(Ok("OK|Fusewick|2.0|300|0123456789abcdef0123456789abcdef|")), Answer(Ok("OK|stored|1|"))});
   // By name, as the game's setting names it; the server listens on IPv4 only.
   SetServerForTests("localhost", server.Port(), 5s);
   SubmitScore("AB", 5, "");
@@ -153,8 +166,8 @@ TEST_F(OnlineTest, MisbehavingServersEndInTheMessageBoxOrSilence) {
   struct Case {
     const char* name;
     ScriptedServer::Script version;
-    bool box;             // "Can't connect to server!" shown
-    const char* echo;     // the echo value sent when there is a submission
+    bool box;          // "Can't connect to server!" shown
+    const char* echo;  // the echo value sent when there is a submission
   };
   const Case cases[] = {
       {"accepts and never answers", silent, true, nullptr},
@@ -172,8 +185,9 @@ TEST_F(OnlineTest, MisbehavingServersEndInTheMessageBoxOrSilence) {
       {"endless drip", drip, true, nullptr},
       {"exactly OK", Answer(Ok("OK")), false, ""},
       {"body until close", Answer("HTTP/1.1 200 OK\r\n\r\nOK|a|b|c|d|"), false, "d"},
-      {"chunked", Answer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nOK|\r\n9\r\na|b|c|dd|\r\n0\r\n\r\n"),
-       false, "dd"},
+      {"chunked",
+       Answer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nOK|\r\n9\r\na|b|c|dd|\r\n0\r\n\r\n"), false,
+       "dd"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -192,8 +206,7 @@ TEST_F(OnlineTest, MisbehavingServersEndInTheMessageBoxOrSilence) {
     } else {
       EXPECT_TRUE(platform.Boxes.empty());
       ASSERT_EQ(requests.size(), 2u);
-      EXPECT_EQ(SubmittedRecord(requests[1]),
-                PadResult(ResultText("", 0, c.echo, "")));
+      EXPECT_EQ(SubmittedRecord(requests[1]), PadResult(ResultText("", 0, c.echo, "")));
     }
   }
 }
@@ -263,7 +276,8 @@ TEST_F(OnlineTest, UrlsPointAtTheServer) {
   SetServerForTests("scores.example.org", 80);
   EXPECT_EQ(HomePageUrl(), "http://scores.example.org/");
   OpenUrl(WorldHighScoresUrl());
-  EXPECT_EQ(platform.Opened, std::vector<std::string>{"http://scores.example.org/cgi/version.pl?prg=Fusewick&type=0&show"});
+  EXPECT_EQ(platform.Opened,
+            std::vector<std::string>{"http://scores.example.org/cgi/version.pl?prg=Fusewick&type=0&show"});
 }
 
 TEST_F(OnlineTest, PlayLinkOpensOnlyWhenTheFileExists) {

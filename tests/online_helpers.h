@@ -25,15 +25,12 @@
 #include <vector>
 
 #include "game/PlayFlow.h"
+#include "platform/NullPlatform.h"
 #include "services/GameGlobals.h"
-#include "services/Online.h"
-#include "services/Records.h"
-#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Online.h"
 #include "services/Records.h"
 #include "services/TestSeams.h"
-#include "platform/NullPlatform.h"
-#include "services/Globals.h"
 
 namespace fusewick::testing {
 
@@ -166,8 +163,8 @@ inline ScriptedServer::Script Answer(std::string bytes) {
 }
 
 inline std::string Ok(const std::string& body) {
-  return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
-         "\r\n\r\n" + body;
+  return "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+         body;
 }
 
 // The record carried by a submission's request head, decoded.

@@ -75,8 +75,9 @@ TEST_F(ReplayTest, BadScriptLinesNameTheirLine) {
 }
 
 TEST_F(ReplayTest, Arguments) {
-  const replay::TOptions o = Parse("--seed 42 --start game --level 3 --ticks 10 --frame-rate 30.5 --shot 4:a.png "
-                                   "--shot 9:b.png --trace t.jsonl --timedemo --random-input 7 --armed");
+  const replay::TOptions o = Parse(
+      "--seed 42 --start game --level 3 --ticks 10 --frame-rate 30.5 --shot 4:a.png "
+      "--shot 9:b.png --trace t.jsonl --timedemo --random-input 7 --armed");
   EXPECT_EQ(o.Seed, 42u);
   EXPECT_TRUE(o.StartGame);
   EXPECT_EQ(o.Level, 3);

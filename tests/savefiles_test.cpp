@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "game/PlayFlow.h"
+#include "platform/NullPlatform.h"
 #include "services/GameGlobals.h"
 #include "services/Records.h"
 #include "services/SaveFiles.h"
-#include "platform/NullPlatform.h"
 
 using namespace fusewick;
 namespace fs = std::filesystem;
@@ -82,7 +82,11 @@ TEST(CheckString, DefaultTableGivesTheNineKnownBytes) {
 }
 
 TEST(CheckString, ScoreTextsLongerThanNamesExtendTheString) {
-  struct Case { const char* name; int32_t score; std::string want; };
+  struct Case {
+    const char* name;
+    int32_t score;
+    std::string want;
+  };
   for (const auto& c : {Case{"", 0, "\xA0"}, Case{"AB", 12345, "\xF4\x28\xBE\xC8\xD2"}}) {
     ResetRecords();
     for (int i = 1; i <= 10; ++i) HighScores[i] = {c.name, c.score};
@@ -94,7 +98,11 @@ TEST(CheckString, ScoreTextsLongerThanNamesExtendTheString) {
 TEST(CheckString, EveryNameByteAndScoreDigitCounts) {
   ResetRecords();
   ResetHighScores();
-  struct Edit { int entry; const char* name; int32_t score; };
+  struct Edit {
+    int entry;
+    const char* name;
+    int32_t score;
+  };
   for (auto [entry, name, score] : {Edit{1, "ANONYMOUT", 1000}, Edit{10, "ANONYMOUS", 101}, Edit{5, "ANONYMOUS", -600},
                                     Edit{7, "ANONYMOUS ", 400}}) {
     THighScore kept = HighScores[entry];
@@ -106,11 +114,14 @@ TEST(CheckString, EveryNameByteAndScoreDigitCounts) {
 }
 
 TEST(SaveNumber, ReadsADecimalOrZero) {
-  struct Case { const char* line; int32_t want; };
-  for (auto [line, want] : {Case{"1", 1}, Case{"  7 junk", 7}, Case{"\t-12", -12}, Case{"+5", 5}, Case{"0", 0},
-                            Case{"", 0}, Case{"   ", 0}, Case{"yes", 0}, Case{"1x", 0}, Case{"0x1F", 0},
-                            Case{"+-5", 0}, Case{"-", 0}, Case{"2147483647", INT32_MAX},
-                            Case{"-2147483648", INT32_MIN}, Case{"2147483648", 0}, Case{"99999999999", 0}})
+  struct Case {
+    const char* line;
+    int32_t want;
+  };
+  for (auto [line, want] :
+       {Case{"1", 1}, Case{"  7 junk", 7}, Case{"\t-12", -12}, Case{"+5", 5}, Case{"0", 0}, Case{"", 0}, Case{"   ", 0},
+        Case{"yes", 0}, Case{"1x", 0}, Case{"0x1F", 0}, Case{"+-5", 0}, Case{"-", 0}, Case{"2147483647", INT32_MAX},
+        Case{"-2147483648", INT32_MIN}, Case{"2147483648", 0}, Case{"99999999999", 0}})
     EXPECT_EQ(ParseSaveNumber(line), want) << "'" << line << "'";
 }
 
@@ -157,7 +168,14 @@ TEST_F(SaveFilesTest, StartUpKeepsOnlyATableThatMatchesItsCheck) {
     return s;
   }();
   const std::string goodOptions = "1\r\n1\r\n0\r\nTEXT\r\n" + DefaultCheck + "\r\n";
-  struct Case { const char* what; const char* hs; std::string hsBytes; const char* options; std::string optBytes; bool kept; };
+  struct Case {
+    const char* what;
+    const char* hs;
+    std::string hsBytes;
+    const char* options;
+    std::string optBytes;
+    bool kept;
+  };
   const Case cases[] = {
       {"intact", "hs", DefaultHsFile(), "options", goodOptions, true},
       {"hs edited by hand", "hs", edited, "options", goodOptions, false},
@@ -190,7 +208,11 @@ TEST_F(SaveFilesTest, StartUpKeepsOnlyATableThatMatchesItsCheck) {
 }
 
 TEST_F(SaveFilesTest, ShortMissingOrGarbageHsFileReadsAsEmptyNamesAndZeros) {
-  struct Case { const char* what; const char* bytes; std::vector<THighScore> first; };
+  struct Case {
+    const char* what;
+    const char* bytes;
+    std::vector<THighScore> first;
+  };
   const Case cases[] = {
       {"missing", nullptr, {}},
       {"short", "BOB\r\n500\r\nAL\r\n", {{"BOB", 500}, {"AL", 0}}},
@@ -210,7 +232,12 @@ TEST_F(SaveFilesTest, ShortMissingOrGarbageHsFileReadsAsEmptyNamesAndZeros) {
 }
 
 TEST_F(SaveFilesTest, ShortMissingOrGarbageOptionsFileReadsAsOffAndEmpty) {
-  struct Case { const char* what; const char* bytes; TGameOptions want; const char* check; };
+  struct Case {
+    const char* what;
+    const char* bytes;
+    TGameOptions want;
+    const char* check;
+  };
   const Case cases[] = {
       {"missing", nullptr, {false, false, false, ""}, ""},
       {"short", "1\r\n", {true, false, false, ""}, ""},
@@ -233,7 +260,11 @@ TEST_F(SaveFilesTest, ShortMissingOrGarbageOptionsFileReadsAsOffAndEmpty) {
 }
 
 TEST(HighScoreTable, ScoreQualifiesOnlyAboveSomeEntry) {
-  struct Case { int32_t tenth; int32_t score; bool want; };
+  struct Case {
+    int32_t tenth;
+    int32_t score;
+    bool want;
+  };
   for (auto [tenth, score, want] : {Case{100, 100, false}, Case{100, 101, true}, Case{100, 0, false},
                                     Case{100, 5000, true}, Case{-50, -50, false}, Case{-50, -49, true}}) {
     ResetRecords();
@@ -247,7 +278,10 @@ TEST(HighScoreTable, ScoreQualifiesOnlyAboveSomeEntry) {
 
 TEST(HighScoreTable, NewResultGoesBelowEqualScores) {
   // Entry 11 takes the new result; after the sort it holds the lowest.
-  struct Case { int32_t score; std::vector<const char*> order; };
+  struct Case {
+    int32_t score;
+    std::vector<const char*> order;
+  };
   const Case cases[] = {
       {1001, {"NEW", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J"}},
       {900, {"A", "B", "C", "NEW", "D", "E", "F", "G", "H", "I", "J"}},
@@ -273,7 +307,7 @@ TEST(HighScoreTable, SortOfAnUnorderedTableIsStable) {
   const int32_t scores[] = {5, 7, 5, -1, 7, 9, 5, 0, 7, -1, 9};
   for (int i = 1; i <= 11; ++i) HighScores[i] = {std::to_string(i), scores[i - 1]};
   SortHighScores();
-  const std::vector<THighScore> want = {{"6", 9}, {"11", 9}, {"2", 7}, {"5", 7},  {"9", 7}, {"1", 5},
+  const std::vector<THighScore> want = {{"6", 9}, {"11", 9}, {"2", 7}, {"5", 7},  {"9", 7},  {"1", 5},
                                         {"3", 5}, {"7", 5},  {"8", 0}, {"4", -1}, {"10", -1}};
   EXPECT_EQ(Table(11), want);
   ResetRecords();
@@ -416,9 +450,24 @@ TEST_F(SaveFilesTest, UnreadableFilesAreToldAndNeverWritten) {
   };
   const Kind kinds[] = {
       {"no permission", [](const fs::path& p) { fs::permissions(p, fs::perms::none); }, true},
-      {"a folder", [](const fs::path& p) { fs::remove(p); fs::create_directories(p / "inside"); }, false},
-      {"a FIFO", [](const fs::path& p) { fs::remove(p); ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0); }, false},
-      {"a link to /dev/zero", [](const fs::path& p) { fs::remove(p); fs::create_symlink("/dev/zero", p); }, false},
+      {"a folder",
+       [](const fs::path& p) {
+         fs::remove(p);
+         fs::create_directories(p / "inside");
+       },
+       false},
+      {"a FIFO",
+       [](const fs::path& p) {
+         fs::remove(p);
+         ASSERT_EQ(::mkfifo(p.c_str(), 0666), 0);
+       },
+       false},
+      {"a link to /dev/zero",
+       [](const fs::path& p) {
+         fs::remove(p);
+         fs::create_symlink("/dev/zero", p);
+       },
+       false},
   };
   for (const char* file : {HighScoresPath, OptionsPath}) {
     for (const Kind& kind : kinds) {
@@ -491,9 +540,12 @@ TEST_F(SaveFilesTest, LongNamesAndTextAreCutOnRead) {
   EXPECT_EQ(Table(), largest);
   EXPECT_EQ(GameOptions.AddText, std::string(kMaxTextBytes, 'T'));
 
-  struct Case { size_t length; size_t kept; };
-  for (auto [length, kept] : {Case{kMaxNameBytes, kMaxNameBytes}, Case{kMaxNameBytes + 1, kMaxNameBytes},
-                              Case{10'000'000, kMaxNameBytes}}) {
+  struct Case {
+    size_t length;
+    size_t kept;
+  };
+  for (auto [length, kept] :
+       {Case{kMaxNameBytes, kMaxNameBytes}, Case{kMaxNameBytes + 1, kMaxNameBytes}, Case{10'000'000, kMaxNameBytes}}) {
     WriteBytes(HighScoresPath, "A" + std::string(length - 1, ' ') + "\r\n7\r\n");
     WriteBytes(OptionsPath, "1\r\n1\r\n1\r\n" + std::string(length, 'T') + "\r\n");
     ResetRecords();

@@ -9,10 +9,10 @@
 
 #include "Harness.h"
 #include "engine/ImageList.h"
+#include "form/Screens.h"
+#include "services/Captions.h"
 #include "services/Online.h"
 #include "services/SaveFiles.h"
-#include "services/Captions.h"
-#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -124,7 +124,9 @@ TEST_F(ScreensTest, EveryScreenHasItsButtonsAndCaptionsInPlace) {
   };
   // The main menu's normal look is "_Active", the others' "_Inactive".
   const Screen screens[] = {
-      {0, MainMenu, 1,
+      {0,
+       MainMenu,
+       1,
        {{"MainMenuButtons_Active", "MainMenuButtons_Inactive", 0, 270, 190},
         {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 1, 270, 238},
         {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 2, 270, 286},
@@ -132,19 +134,25 @@ TEST_F(ScreensTest, EveryScreenHasItsButtonsAndCaptionsInPlace) {
         {"MainMenuButtons_Active", "MainMenuButtons_Inactive", 4, 270, 382},
         {"MainMenu_Exit_Active", "MainMenu_Exit_Inactive", 0, 270, 429}},
        {{&MenuPointer, "BombPointer", 224, 191, 6}}},
-      {2, Options, 5,
+      {2,
+       Options,
+       5,
        {{"Options_Button_Inactive", "Options_Button_Active", 1, 31, 221},
         {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 269},
         {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 317},
         {"Options_Button_Inactive", "Options_Button_Active", 1, 31, 365},
         {"Options_BackButton_Inactive", "Options_BackButton_Active", 1, 57, 460}},
        {{&OptionsCaption, "OptionsTable", 26, 126, 6}}},
-      {3, HighScoreScreen, 3,
+      {3,
+       HighScoreScreen,
+       3,
        {{"ClearButton_Inactive", "ClearButton_Active", 1, 47, 470},
         {"ViewButton_Inactive", "ViewButton_Active", 1, 354, 471},
         {"BackButton_Inactive", "BackButton_Active", 1, 237, 515}},
        {{&HighScoreCaption, "HighScoreTable", 26, 126, 6}}},
-      {4, Help, 2,
+      {4,
+       Help,
+       2,
        {{"Help_PreviousButton_Inactive", "Help_PreviousButton_Active", 1, 48, 448},
         {"Help_NextButton_Inactive", "Help_NextButton_Active", 1, 486, 447},
         {"Help_BackButton_Inactive", "Help_BackButton_Active", 1, 237, 495}},
@@ -226,7 +234,7 @@ TEST_F(ScreensTest, HelpPagesTurnBothWays) {
   const std::pair<int, const char*> steps[] = {
       {VK_RIGHT, "Help2"}, {VK_RIGHT, "Help3"}, {VK_RIGHT, "Help1"},  // button 2: next
       {VK_LEFT, "Help1"},                                             // selects button 1
-      {VK_LEFT, "Help3"}, {VK_LEFT, "Help2"},                         // button 1: previous
+      {VK_LEFT, "Help3"},  {VK_LEFT, "Help2"},                        // button 1: previous
   };
   for (auto [key, page] : steps) {
     Press(key);
@@ -457,12 +465,12 @@ TEST_F(NameEntryTest, Rules) {
       {"", 0, 'a', "A"},
       {"A", 0, 'b', "AB"},
       {"AB", 0, ' ', "AB "},
-      {"AB", 0, '7', "AB"},   // digits and the rest are ignored
+      {"AB", 0, '7', "AB"},  // digits and the rest are ignored
       {"AB", 0, '@', "AB"},
-      {"AB", 0, 8, "A"},      // Backspace
+      {"AB", 0, 8, "A"},  // Backspace
       {"", 0, 8, ""},
       {"AB", 503 - W, 'c', "ABC"},
-      {"AB", 504 - W, 'c', "AB"},  // the pen has reached the limit
+      {"AB", 504 - W, 'c', "AB"},   // the pen has reached the limit
       {"AB", 504 - W, ' ', "AB "},  // spaces are still taken
       {"", 9999, 'z', "Z"},         // the first letter always is
   };

@@ -72,10 +72,10 @@ TEST(TypedChar, TextHeldWithAShortcutModifierIsDropped) {
     uint16_t mod;
     bool typed;
   };
-  for (auto [mod, typed] : {Case{KMOD_NONE, true}, Case{KMOD_LSHIFT, true}, Case{KMOD_CAPS, true},
-                            Case{KMOD_RALT, true},  // AltGr
-                            Case{KMOD_MODE, true}, Case{KMOD_LALT, false}, Case{KMOD_LCTRL, false},
-                            Case{KMOD_RCTRL | KMOD_RALT, false}, Case{KMOD_LGUI, false}})
+  for (auto [mod, typed] :
+       {Case{KMOD_NONE, true}, Case{KMOD_LSHIFT, true}, Case{KMOD_CAPS, true}, Case{KMOD_RALT, true},  // AltGr
+        Case{KMOD_MODE, true}, Case{KMOD_LALT, false}, Case{KMOD_LCTRL, false}, Case{KMOD_RCTRL | KMOD_RALT, false},
+        Case{KMOD_LGUI, false}})
     EXPECT_EQ(TypesText(mod), typed) << "mod " << mod;
 }
 
@@ -170,13 +170,16 @@ TEST_F(SdlEventsTest, MinimisedOrHiddenWindowsAreInactiveWhetherOrNotTheyKeepThe
     std::vector<W> away, back;
   };
   const Case cases[] = {
-      {"openbox, iconify", {SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
+      {"openbox, iconify",
+       {SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
        {SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_FOCUS_GAINED}},
-      {"openbox, show desktop", {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED},
+      {"openbox, show desktop",
+       {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_HIDDEN, SDL_WINDOWEVENT_MINIMIZED},
        {SDL_WINDOWEVENT_RESTORED, SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_FOCUS_GAINED}},
       {"minimised, focus kept", {SDL_WINDOWEVENT_MINIMIZED}, {SDL_WINDOWEVENT_RESTORED}},
       {"hidden, focus kept", {SDL_WINDOWEVENT_HIDDEN}, {SDL_WINDOWEVENT_SHOWN}},
-      {"focus back before the window", {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
+      {"focus back before the window",
+       {SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_FOCUS_LOST},
        {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_RESTORED}},
       {"another window focused", {SDL_WINDOWEVENT_FOCUS_LOST}, {SDL_WINDOWEVENT_FOCUS_GAINED}},
   };

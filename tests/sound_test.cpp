@@ -15,9 +15,9 @@
 #include "engine/ArchiveFormat.h"
 #include "engine/Errors.h"
 #include "engine/SoundDevice.h"
+#include "form/Screens.h"
 #include "platform/Limiter.h"
 #include "platform/SdlAudio.h"
-#include "form/Screens.h"
 #include "services/Sound.h"
 
 namespace fusewick {
@@ -29,9 +29,7 @@ using testing::FormHarness;
 using testing::TempDir;
 
 // A 16-bit mono 44.1 kHz PCM format block (WAVEFORMATEX, 18 bytes).
-std::vector<uint8_t> PcmFormat() {
-  return {1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0, 0, 0};
-}
+std::vector<uint8_t> PcmFormat() { return {1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0, 0, 0}; }
 
 // `ms` milliseconds of a quiet 440 Hz tone in that format.
 std::vector<uint8_t> Tone(int ms) {
@@ -219,7 +217,8 @@ TEST_F(SoundDeviceTest, LoadingAnArchiveOnAnInitializedDeviceMakesItsItemsReady)
   archive.Items.push_back(shot);
   {
     const std::vector<uint8_t> bytes = WriteWaveArchive(archive);
-    std::ofstream("Sounds.dxw", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream("Sounds.dxw", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   list.Items.LoadFromFile("Sounds.dxw");
   EXPECT_TRUE(na.audio.Buffers.empty()) << "the replaced items freed their buffers";
@@ -500,8 +499,7 @@ TEST(SdlAudioOutput, EffectsOverTheSongNeverReachFullScale) {
       square.push_back(uint8_t(v >> 8));
     }
     const platform::WaveData wave{fmt.data(), fmt.size(), square.data(), square.size()};
-    const platform::SongId song =
-        audio.SongLoadFromFile(std::string(FUSEWICK_BINARY_DIR) + "/Data/Music/Game.xm");
+    const platform::SongId song = audio.SongLoadFromFile(std::string(FUSEWICK_BINARY_DIR) + "/Data/Music/Game.xm");
     if (song) audio.SongPlay(song);
     std::vector<BufferId> buffers;
     for (int i = 0; i < 13; ++i) {

@@ -160,13 +160,11 @@ TEST(Animation, AdvancesWrapsAndStops) {
     double wantFrame, wantRate;
   };
   const Case cases[] = {
-      {false, 4, 3.75, 0.25, 1, 3, 0},    // one-shot ends on its last frame
-      {false, 4, 0.25, -0.5, 1, 0, 0},    // backwards ends at 0
-      {false, 4, 1.0, 0.25, 2, 1.5, 0.25},
-      {true, 4, 3.5, 1, 1, 0.5, 1},
-      {true, 4, 0.25, -0.5, 1, 3.75, -0.5},
-      {true, 4, 1, 1, 9, 2, 1},           // lag count 9: wraps twice
-      {true, 0, 2.5, 1, 1, 0, 1},         // no frames: stays at 0
+      {false, 4, 3.75, 0.25, 1, 3, 0},  // one-shot ends on its last frame
+      {false, 4, 0.25, -0.5, 1, 0, 0},  // backwards ends at 0
+      {false, 4, 1.0, 0.25, 2, 1.5, 0.25},  {true, 4, 3.5, 1, 1, 0.5, 1},
+      {true, 4, 0.25, -0.5, 1, 3.75, -0.5}, {true, 4, 1, 1, 9, 2, 1},  // lag count 9: wraps twice
+      {true, 0, 2.5, 1, 1, 0, 1},                                      // no frames: stays at 0
   };
   TSpriteEngine engine;
   for (const Case& c : cases) {
@@ -287,7 +285,8 @@ TEST_F(BackgroundTest, TiledMapReachesPastEveryEdgeAtAnyOffset) {
     bg->X = c.x;
     bg->Y = c.y;
     engine.Draw();
-    for (const Probe& p : c.probes) EXPECT_EQ(shown(p.x, p.y), p.pattern) << c.x << "," << c.y << ": " << p.x << "," << p.y;
+    for (const Probe& p : c.probes)
+      EXPECT_EQ(shown(p.x, p.y), p.pattern) << c.x << "," << c.y << ": " << p.x << "," << p.y;
     int bare = 0;
     for (int y = 0; y < 600; ++y)
       for (int x = 0; x < 800; ++x) bare += At(x, y) == 7;

@@ -8,10 +8,10 @@
 
 #include "Harness.h"
 #include "engine/ImageList.h"
+#include "form/Screens.h"
 #include "game/Hud.h"
 #include "game/Player.h"
 #include "services/Captions.h"
-#include "form/Screens.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -155,8 +155,8 @@ TEST_F(TextTest, RightAlignedNumbersAndTheIntroText) {
 }
 
 TEST_F(TextTest, ExtraDigitsCountsTheThresholds) {
-  const std::pair<int, int> cases[] = {{-5, 0}, {0, 0}, {9, 0}, {10, 1}, {99, 1}, {100, 2},
-                                       {99999, 4}, {100000, 5}, {2000000000, 5}};
+  const std::pair<int, int> cases[] = {{-5, 0},  {0, 0},     {9, 0},      {10, 1},        {99, 1},
+                                       {100, 2}, {99999, 4}, {100000, 5}, {2000000000, 5}};
   for (auto [n, want] : cases) EXPECT_EQ(ExtraDigits(n), want) << n;
 }
 
@@ -184,8 +184,8 @@ TEST_F(TextTest, EnergyBarBlinksAtTwoPointsOrFewer) {
     const int partly = 54 - int(energy / 5.0 * 54);  // 44 or 33
     // The 400 ms cycle counts down 30 ms a frame: the cover is full while
     // the timer's hundreds are even.
-    const std::vector<int> want = {54,     partly, partly, partly, 54,     54,     54,     partly,
-                                   partly, partly, partly, 54,     54,     54,     54,     54};
+    const std::vector<int> want = {54,     partly, partly, partly, 54, 54, 54, partly,
+                                   partly, partly, partly, 54,     54, 54, 54, 54};
     std::vector<int> seen;
     for (size_t i = 0; i < want.size(); ++i) {
       Surface().Fill(0);
@@ -212,8 +212,11 @@ TEST_F(TextTest, WindowTextsByPlayState) {
     TPlayState state;
     int y, x;
   };
-  const Case cases[] = {{Paused, 284, 343}, {QuitConfirm, 274, 276}, {QuitConfirm, 313, 371},
-                        {LevelComplete, 286, 273}, {GameLost, 287, 290}};
+  const Case cases[] = {{Paused, 284, 343},
+                        {QuitConfirm, 274, 276},
+                        {QuitConfirm, 313, 371},
+                        {LevelComplete, 286, 273},
+                        {GameLost, 287, 290}};
   for (const Case& c : cases) {
     Surface().Fill(0);
     PlayState = c.state;
@@ -238,12 +241,12 @@ TEST_F(TextTest, OptionsWordsShowTheChosenValueActive) {
   Surface().Fill(0);
   DrawOptionsText();
   auto active = [&](int y) { return Columns(y + 5, 280, 600, kBar); };
-  EXPECT_EQ(active(226).front(), 292);  // WINDOW
-  EXPECT_EQ(active(274).front(), 292);  // ON
-  EXPECT_EQ(active(322).front(), 339);  // OFF
+  EXPECT_EQ(active(226).front(), 292);      // WINDOW
+  EXPECT_EQ(active(274).front(), 292);      // ON
+  EXPECT_EQ(active(322).front(), 339);      // OFF
   EXPECT_EQ(FirstLit(231, 380, 600), 394);  // "/" inactive, then FULL SCREEN inactive
   EXPECT_EQ(FirstLit(372, 280, 600), 294);  // the text row, big font
-  EXPECT_EQ(TextEndX, 318);  // the text row is drawn last: Trunc(312 + 8 - 1.5)
+  EXPECT_EQ(TextEndX, 318);                 // the text row is drawn last: Trunc(312 + 8 - 1.5)
 }
 
 TEST_F(TextTest, HighScoreTableRows) {
@@ -252,8 +255,8 @@ TEST_F(TextTest, HighScoreTableRows) {
   DrawHighScoreTable();
   EXPECT_EQ(Columns(200 + 24 * 3 + 5, 0, 800, kLit).front(), 55);
   const std::vector<int> row3 = Columns(200 + 24 * 3 + 5, 150, 800, kLit);
-  EXPECT_EQ(row3.front(), 190);  // B
-  EXPECT_EQ(row3[3], 466);       // the score's first glyph; '-' has none
+  EXPECT_EQ(row3.front(), 190);                        // B
+  EXPECT_EQ(row3[3], 466);                             // the score's first glyph; '-' has none
   EXPECT_EQ(FirstLit(200 + 24 * 10 + 5, 0, 100), 55);  // "10"
 }
 

@@ -6,7 +6,9 @@
 using namespace fusewick;
 
 TEST(MulDiv, RoundsHalfAwayFromZero) {
-  struct Case { int a, b, c, want; };
+  struct Case {
+    int a, b, c, want;
+  };
   for (auto [a, b, c, want] : {Case{32768 - 16383, 1000, 16384, 1000}, Case{1, 1, 2, 1}, Case{-1, 1, 2, -1},
                                Case{1, 1, 3, 0}, Case{5, 3, 0, -1}, Case{2000000000, 2, 4, 1000000000}})
     EXPECT_EQ(MulDiv(a, b, c), want) << a << "*" << b << "/" << c;

@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <exception>
 
+#include "form/MainForm.h"
 #include "platform/SdlAudio.h"
 #include "platform/SdlPlatform.h"
-#include "form/MainForm.h"
 
 int main() {
   try {

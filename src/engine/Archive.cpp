@@ -29,9 +29,9 @@ std::vector<uint8_t> ReadWholeFile(const std::string& fileName, size_t maxBytes)
   if (S_ISDIR(st.st_mode)) throw EInOutError("Cannot read file " + name + ": it is a folder");
   if (!S_ISREG(st.st_mode)) throw EInOutError("Cannot read file " + name + ": it is not a plain file");
   if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes)
-    throw EInOutError("Cannot read file " + name + ": it is larger than " +
-                      (maxBytes % (1 << 20) == 0 ? std::to_string(maxBytes >> 20) + " MB"
-                                                 : std::to_string(maxBytes) + " bytes"));
+    throw EInOutError(
+        "Cannot read file " + name + ": it is larger than " +
+        (maxBytes % (1 << 20) == 0 ? std::to_string(maxBytes >> 20) + " MB" : std::to_string(maxBytes) + " bytes"));
   // The bytes that were there when it was opened; a file cut shorter
   // meanwhile gives what is left.
   std::vector<uint8_t> bytes(size_t(st.st_size));
@@ -79,8 +79,8 @@ void AddWaves(TWaveCollection& into, TWaveArchive& model) {
 // Decodes into the model, then hands the items over, also those read
 // before an error.
 template <typename Collection, typename Model>
-void ReadInto(Collection& into, const std::vector<uint8_t>& bytes,
-              void (*read)(const uint8_t*, size_t, Model&), void (*add)(Collection&, Model&)) {
+void ReadInto(Collection& into, const std::vector<uint8_t>& bytes, void (*read)(const uint8_t*, size_t, Model&),
+              void (*add)(Collection&, Model&)) {
   into.Clear();
   Model model;
   try {

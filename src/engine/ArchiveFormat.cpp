@@ -26,23 +26,59 @@ struct ColorName {
 };
 
 constexpr ColorName kColorNames[] = {
-    {"clBlack", 0x000000}, {"clMaroon", 0x000080}, {"clGreen", 0x008000}, {"clOlive", 0x008080},
-    {"clNavy", 0x800000}, {"clPurple", 0x800080}, {"clTeal", 0x808000}, {"clGray", 0x808080},
-    {"clSilver", 0xC0C0C0}, {"clRed", 0x0000FF}, {"clLime", 0x00FF00}, {"clYellow", 0x00FFFF},
-    {"clBlue", 0xFF0000}, {"clFuchsia", 0xFF00FF}, {"clAqua", 0xFFFF00}, {"clWhite", 0xFFFFFF},
-    {"clMoneyGreen", 0xC0DCC0}, {"clSkyBlue", 0xF0CAA6}, {"clCream", 0xF0FBFF}, {"clMedGray", 0xA4A0A0},
-    {"clNone", 0x1FFFFFFF}, {"clDefault", 0x20000000},
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clNone", 0x1FFFFFFF},
+    {"clDefault", 0x20000000},
     // The desktop's system colours, 0xFF000000 + their number.
-    {"clScrollBar", 0xFF000000}, {"clBackground", 0xFF000001}, {"clActiveCaption", 0xFF000002},
-    {"clInactiveCaption", 0xFF000003}, {"clMenu", 0xFF000004}, {"clWindow", 0xFF000005},
-    {"clWindowFrame", 0xFF000006}, {"clMenuText", 0xFF000007}, {"clWindowText", 0xFF000008},
-    {"clCaptionText", 0xFF000009}, {"clActiveBorder", 0xFF00000A}, {"clInactiveBorder", 0xFF00000B},
-    {"clAppWorkSpace", 0xFF00000C}, {"clHighlight", 0xFF00000D}, {"clHighlightText", 0xFF00000E},
-    {"clBtnFace", 0xFF00000F}, {"clBtnShadow", 0xFF000010}, {"clGrayText", 0xFF000011},
-    {"clBtnText", 0xFF000012}, {"clInactiveCaptionText", 0xFF000013}, {"clBtnHighlight", 0xFF000014},
-    {"cl3DDkShadow", 0xFF000015}, {"cl3DLight", 0xFF000016}, {"clInfoText", 0xFF000017},
-    {"clInfoBk", 0xFF000018}, {"clHotLight", 0xFF00001A}, {"clGradientActiveCaption", 0xFF00001B},
-    {"clGradientInactiveCaption", 0xFF00001C}, {"clMenuHighlight", 0xFF00001D}, {"clMenuBar", 0xFF00001E},
+    {"clScrollBar", 0xFF000000},
+    {"clBackground", 0xFF000001},
+    {"clActiveCaption", 0xFF000002},
+    {"clInactiveCaption", 0xFF000003},
+    {"clMenu", 0xFF000004},
+    {"clWindow", 0xFF000005},
+    {"clWindowFrame", 0xFF000006},
+    {"clMenuText", 0xFF000007},
+    {"clWindowText", 0xFF000008},
+    {"clCaptionText", 0xFF000009},
+    {"clActiveBorder", 0xFF00000A},
+    {"clInactiveBorder", 0xFF00000B},
+    {"clAppWorkSpace", 0xFF00000C},
+    {"clHighlight", 0xFF00000D},
+    {"clHighlightText", 0xFF00000E},
+    {"clBtnFace", 0xFF00000F},
+    {"clBtnShadow", 0xFF000010},
+    {"clGrayText", 0xFF000011},
+    {"clBtnText", 0xFF000012},
+    {"clInactiveCaptionText", 0xFF000013},
+    {"clBtnHighlight", 0xFF000014},
+    {"cl3DDkShadow", 0xFF000015},
+    {"cl3DLight", 0xFF000016},
+    {"clInfoText", 0xFF000017},
+    {"clInfoBk", 0xFF000018},
+    {"clHotLight", 0xFF00001A},
+    {"clGradientActiveCaption", 0xFF00001B},
+    {"clGradientInactiveCaption", 0xFF00001C},
+    {"clMenuHighlight", 0xFF00001D},
+    {"clMenuBar", 0xFF00001E},
 };
 
 // Nesting deeper than this in skipped values or child objects is refused
@@ -137,17 +173,22 @@ class TObjectReader {
       case vaList:
         for (uint8_t t; (t = Byte()) != vaNull;) SkipValue(t, depth + 1);
         break;
-      case vaInt8: case vaInt16: case vaInt32: IntegerOf(type); break;
+      case vaInt8:
+      case vaInt16:
+      case vaInt32: IntegerOf(type); break;
       case vaExtended: Take(10); break;
-      case vaString: case vaIdent: ShortString(); break;
-      case vaFalse: case vaTrue: case vaNil: break;
-      case vaBinary: case vaLString: Take(U32()); break;
+      case vaString:
+      case vaIdent: ShortString(); break;
+      case vaFalse:
+      case vaTrue:
+      case vaNil: break;
+      case vaBinary:
+      case vaLString: Take(U32()); break;
       case vaSet:
-        while (!ShortString().empty()) {}
+        while (!ShortString().empty()) {
+        }
         break;
-      case vaCollection:
-        ReadCollection([&] { SkipProperties(depth + 1); });
-        break;
+      case vaCollection: ReadCollection([&] { SkipProperties(depth + 1); }); break;
       default: InvalidFormat();
     }
   }
@@ -207,9 +248,10 @@ class TObjectReader {
 std::string ReadContainerHead(TObjectReader& r) {
   if (r.Byte() != 0xFF) InvalidFormat();
   if (r.U16() != 10) InvalidFormat();
-  while (r.Byte() != 0) {}  // resource name, not tested
-  r.U16();                  // memory flags
-  r.U32();                  // data size
+  while (r.Byte() != 0) {
+  }         // resource name, not tested
+  r.U16();  // memory flags
+  r.U32();  // data size
   if (r.Chars(4) != "TPF0") InvalidFormat();
   return r.ObjectHeader();
 }
@@ -238,16 +280,26 @@ void ReadPictureData(TObjectReader& r, TImageArchiveItem& item, TPictureBudget& 
 
 void ReadImageItem(TObjectReader& r, TImageArchiveItem& item, TPictureBudget& budget) {
   for (std::string name; !(name = r.ShortString()).empty();) {
-    if (SameText(name, "Name")) item.Name = r.String();
-    else if (SameText(name, "PatternHeight")) item.PatternHeight = r.Integer();
-    else if (SameText(name, "PatternWidth")) item.PatternWidth = r.Integer();
-    else if (SameText(name, "Picture.Data")) ReadPictureData(r, item, budget);
-    else if (SameText(name, "SkipHeight")) item.SkipHeight = r.Integer();
-    else if (SameText(name, "SkipWidth")) item.SkipWidth = r.Integer();
-    else if (SameText(name, "SystemMemory")) item.SystemMemory = r.Bool();
-    else if (SameText(name, "Transparent")) item.Transparent = r.Bool();
-    else if (SameText(name, "TransparentColor")) item.TransparentColor = r.Color(item.TransparentColorIdent);
-    else InvalidFormat();
+    if (SameText(name, "Name"))
+      item.Name = r.String();
+    else if (SameText(name, "PatternHeight"))
+      item.PatternHeight = r.Integer();
+    else if (SameText(name, "PatternWidth"))
+      item.PatternWidth = r.Integer();
+    else if (SameText(name, "Picture.Data"))
+      ReadPictureData(r, item, budget);
+    else if (SameText(name, "SkipHeight"))
+      item.SkipHeight = r.Integer();
+    else if (SameText(name, "SkipWidth"))
+      item.SkipWidth = r.Integer();
+    else if (SameText(name, "SystemMemory"))
+      item.SystemMemory = r.Bool();
+    else if (SameText(name, "Transparent"))
+      item.Transparent = r.Bool();
+    else if (SameText(name, "TransparentColor"))
+      item.TransparentColor = r.Color(item.TransparentColorIdent);
+    else
+      InvalidFormat();
   }
 }
 
@@ -336,8 +388,8 @@ void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into) {
       std::memcpy(t.data(), table, n);
       into.ColorTable = t;
     } else if (SameText(name, "List")) {
-      ReadItems<TImageArchiveItem>(r, into.Items,
-                                   [&](TObjectReader& in, TImageArchiveItem& item) { ReadImageItem(in, item, budget); });
+      ReadItems<TImageArchiveItem>(
+          r, into.Items, [&](TObjectReader& in, TImageArchiveItem& item) { ReadImageItem(in, item, budget); });
     } else {
       InvalidFormat();
     }
@@ -349,8 +401,10 @@ void ReadWaveArchive(const uint8_t* data, size_t size, TWaveArchive& into) {
   TObjectReader r(data, size);
   ReadContainerHead(r);
   for (std::string name; !(name = r.ShortString()).empty();) {
-    if (SameText(name, "List")) ReadItems<TWaveArchiveItem>(r, into.Items, ReadWaveItem);
-    else InvalidFormat();
+    if (SameText(name, "List"))
+      ReadItems<TWaveArchiveItem>(r, into.Items, ReadWaveItem);
+    else
+      InvalidFormat();
   }
   r.SkipChildren(0);
 }

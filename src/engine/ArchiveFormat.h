@@ -21,9 +21,21 @@ namespace fusewick {
 
 // Value type bytes of the object stream.
 enum TValueType : uint8_t {
-  vaNull = 0, vaList = 1, vaInt8 = 2, vaInt16 = 3, vaInt32 = 4, vaExtended = 5,
-  vaString = 6, vaIdent = 7, vaFalse = 8, vaTrue = 9, vaBinary = 10, vaSet = 11,
-  vaLString = 12, vaNil = 13, vaCollection = 14,
+  vaNull = 0,
+  vaList = 1,
+  vaInt8 = 2,
+  vaInt16 = 3,
+  vaInt32 = 4,
+  vaExtended = 5,
+  vaString = 6,
+  vaIdent = 7,
+  vaFalse = 8,
+  vaTrue = 9,
+  vaBinary = 10,
+  vaSet = 11,
+  vaLString = 12,
+  vaNil = 13,
+  vaCollection = 14,
 };
 
 // Colour identifiers ("clFuchsia", "clBtnFace") and their values.
@@ -107,7 +119,7 @@ class TObjectWriter {
   void U32(uint32_t v);
   void ShortString(const std::string& s);  // length byte, then the bytes
   // Values, each with its type byte.
-  void Integer(int32_t v);  // smallest of vaInt8, vaInt16, vaInt32
+  void Integer(int32_t v);            // smallest of vaInt8, vaInt16, vaInt32
   void String(const std::string& s);  // vaString, or vaLString past 255 bytes
   void Ident(const std::string& s);
   void Bool(bool v);

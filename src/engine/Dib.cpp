@@ -15,7 +15,9 @@ namespace {
 [[noreturn]] void CutShort() { throw EReadError("Stream read error"); }
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 void Put16(std::vector<uint8_t>& out, uint32_t v) {
   out.push_back(uint8_t(v));
@@ -91,13 +93,24 @@ TDibLayout ReadDibLayout(const uint8_t* data, size_t size) {
   // no picture larger than the game could hold.
   switch (l.Compression) {
     case 0: break;
-    case 1: if (l.BitCount != 8 || l.Height < 0) Invalid(); break;   // RLE8, bottom-up only
-    case 2: if (l.BitCount != 4 || l.Height < 0) Invalid(); break;   // RLE4, bottom-up only
-    case 3: if (l.BitCount != 16 && l.BitCount != 32) Invalid(); break;
+    case 1:
+      if (l.BitCount != 8 || l.Height < 0) Invalid();
+      break;  // RLE8, bottom-up only
+    case 2:
+      if (l.BitCount != 4 || l.Height < 0) Invalid();
+      break;  // RLE4, bottom-up only
+    case 3:
+      if (l.BitCount != 16 && l.BitCount != 32) Invalid();
+      break;
     default: Invalid();
   }
   switch (l.BitCount) {
-    case 1: case 4: case 8: case 16: case 24: case 32: break;
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32: break;
     default: Invalid();
   }
   const int64_t rows = l.Height < 0 ? -int64_t(l.Height) : int64_t(l.Height);

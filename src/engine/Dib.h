@@ -26,16 +26,16 @@ TDIB DecodeDib(const uint8_t* data, size_t size);
 // Layout facts of a bitmap header that the archive tool and the .bmp
 // importer need; raises like DecodeDib.
 struct TDibLayout {
-  uint32_t HeaderSize = 0;   // 12 (core) or 40 (info)
+  uint32_t HeaderSize = 0;  // 12 (core) or 40 (info)
   int32_t Width = 0;
-  int32_t Height = 0;        // negative: rows stored top-down
+  int32_t Height = 0;  // negative: rows stored top-down
   uint16_t BitCount = 0;
   uint32_t Compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
   uint32_t ImageSize = 0;
-  uint32_t ColorCount = 0;   // colour table entries
-  size_t MaskBytes = 0;      // 12 with bit fields, else 0
-  size_t TableBytes = 0;     // ColorCount x 3 (core) or x 4
-  size_t PixelBytes = 0;     // bytes of pixel data the reader takes
+  uint32_t ColorCount = 0;  // colour table entries
+  size_t MaskBytes = 0;     // 12 with bit fields, else 0
+  size_t TableBytes = 0;    // ColorCount x 3 (core) or x 4
+  size_t PixelBytes = 0;    // bytes of pixel data the reader takes
 };
 TDibLayout ReadDibLayout(const uint8_t* data, size_t size);
 

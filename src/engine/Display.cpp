@@ -21,9 +21,7 @@ TDXDrawOptions EffectiveOptionsOf(TDXDrawOptions o) {
 
 // ---- TDXForm
 
-void TDXForm::SaveWindowPlacement() {
-  placementSaved_ = platform::Current().GetWindowPlacement(placement_);
-}
+void TDXForm::SaveWindowPlacement() { placementSaved_ = platform::Current().GetWindowPlacement(placement_); }
 
 void TDXForm::RestoreWindowPlacement() {
   if (!placementSaved_) return;
@@ -72,7 +70,8 @@ void TDXDraw::RegisterNotifyEvent(const void* component, TDXDrawNotifyEvent call
 }
 
 void TDXDraw::UnRegisterNotifyEvent(const void* component) {
-  auto it = std::find_if(listeners_.begin(), listeners_.end(), [&](const Listener& l) { return l.Component == component; });
+  auto it =
+      std::find_if(listeners_.begin(), listeners_.end(), [&](const Listener& l) { return l.Component == component; });
   if (it == listeners_.end()) return;
   TDXDrawNotifyEvent cb = it->Callback;
   listeners_.erase(it);
@@ -166,8 +165,7 @@ void TDXDraw::Flip() {
   platform::Platform& p = platform::Current();
   // A flipped full screen is presented only while the form is active.
   if (presenter_ == Presenter::Flip && !p.IsForeground()) return;
-  p.Present(surface_->Pixels(), surface_->Width(), surface_->Height(), surface_->Width(),
-            effective_.Has(doWaitVBlank));
+  p.Present(surface_->Pixels(), surface_->Width(), surface_->Height(), surface_->Width(), effective_.Has(doWaitVBlank));
 }
 
 void TDXDraw::WindowShown() {

@@ -14,8 +14,21 @@
 namespace fusewick {
 
 enum TDXDrawOption : uint32_t {
-  doFullScreen, doNoWindowChange, doAllowReboot, doWaitVBlank, doAllowPalette256, doSystemMemory, doStretch,
-  doCenter, doFlip, do3D, doDirectX7Mode, doRetainedMode, doHardware, doSelectDriver, doZBuffer,
+  doFullScreen,
+  doNoWindowChange,
+  doAllowReboot,
+  doWaitVBlank,
+  doAllowPalette256,
+  doSystemMemory,
+  doStretch,
+  doCenter,
+  doFlip,
+  do3D,
+  doDirectX7Mode,
+  doRetainedMode,
+  doHardware,
+  doSelectDriver,
+  doZBuffer,
 };
 
 // A set of display options, one bit per option.
@@ -38,7 +51,13 @@ class TDXDrawOptions {
 TDXDrawOptions EffectiveOptionsOf(TDXDrawOptions options);
 
 enum TDXDrawNotifyType : int {
-  dnDestroying, dnInitializing, dnInitialize, dnInitializeSurface, dnFinalize, dnFinalizeSurface, dnRestore,
+  dnDestroying,
+  dnInitializing,
+  dnInitialize,
+  dnInitializeSurface,
+  dnFinalize,
+  dnFinalizeSurface,
+  dnRestore,
   dnSurfaceSize,
 };
 

@@ -22,8 +22,7 @@ uint8_t NameHash(const std::string& name) {
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
            return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
          });
 }
@@ -51,8 +50,10 @@ void THashCollection::Link(THashCollectionItem* item) {
 }
 
 void THashCollection::Unlink(THashCollectionItem* item) {
-  if (item->prev_) item->prev_->next_ = item->next_;
-  else if (buckets_[item->bucket_] == item) buckets_[item->bucket_] = item->next_;
+  if (item->prev_)
+    item->prev_->next_ = item->next_;
+  else if (buckets_[item->bucket_] == item)
+    buckets_[item->bucket_] = item->next_;
   if (item->next_) item->next_->prev_ = item->prev_;
   item->prev_ = item->next_ = nullptr;
 }
@@ -268,7 +269,8 @@ void TDXImageList::SetDXDraw(TDXDraw* d) {
   if (d == dxDraw_) return;
   if (dxDraw_) dxDraw_->UnRegisterNotifyEvent(this);
   dxDraw_ = d;
-  if (dxDraw_) dxDraw_->RegisterNotifyEvent(this, [this](TDXDraw* sender, TDXDrawNotifyType code) { Notify(sender, code); });
+  if (dxDraw_)
+    dxDraw_->RegisterNotifyEvent(this, [this](TDXDraw* sender, TDXDrawNotifyType code) { Notify(sender, code); });
 }
 
 void TDXImageList::Notify(TDXDraw* sender, TDXDrawNotifyType code) {

@@ -11,11 +11,42 @@ class TDXForm;
 class TDXInput;
 
 enum TDXInputState : uint8_t {
-  isUp, isDown, isLeft, isRight,
-  isButton1, isButton2, isButton3, isButton4, isButton5, isButton6, isButton7, isButton8,
-  isButton9, isButton10, isButton11, isButton12, isButton13, isButton14, isButton15, isButton16,
-  isButton17, isButton18, isButton19, isButton20, isButton21, isButton22, isButton23, isButton24,
-  isButton25, isButton26, isButton27, isButton28, isButton29, isButton30, isButton31, isButton32,
+  isUp,
+  isDown,
+  isLeft,
+  isRight,
+  isButton1,
+  isButton2,
+  isButton3,
+  isButton4,
+  isButton5,
+  isButton6,
+  isButton7,
+  isButton8,
+  isButton9,
+  isButton10,
+  isButton11,
+  isButton12,
+  isButton13,
+  isButton14,
+  isButton15,
+  isButton16,
+  isButton17,
+  isButton18,
+  isButton19,
+  isButton20,
+  isButton21,
+  isButton22,
+  isButton23,
+  isButton24,
+  isButton25,
+  isButton26,
+  isButton27,
+  isButton28,
+  isButton29,
+  isButton30,
+  isButton31,
+  isButton32,
 };
 constexpr int kInputStateCount = 36;
 
@@ -63,7 +94,7 @@ class TKeyboard : public TCustomInput {
   void Initialize() override;
   void Update() override;
 
-  std::array<uint8_t, 256> KeyStates{};  // by virtual-key code, bit 7 = down
+  std::array<uint8_t, 256> KeyStates{};                 // by virtual-key code, bit 7 = down
   std::array<int32_t, kInputStateCount * 3> Assigns{};  // state s: keys s*3 .. s*3+2, 0 = none
 };
 

@@ -13,7 +13,9 @@ namespace {
 [[noreturn]] void CutShort() { throw EReadError("Stream read error"); }
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 // Smallest format block that says what the samples are (a PCMWAVEFORMAT).
 constexpr size_t kMinFormatBytes = 16;

@@ -46,8 +46,10 @@ void TSprite::InsertByZ(TSprite* child) {
   int32_t lo = 0, hi = int32_t(drawOrder_.size()) - 1;
   while (lo <= hi) {
     const int32_t mid = (lo + hi) / 2;
-    if (drawOrder_[size_t(mid)]->z_ < child->z_) lo = mid + 1;
-    else hi = mid - 1;
+    if (drawOrder_[size_t(mid)]->z_ < child->z_)
+      lo = mid + 1;
+    else
+      hi = mid - 1;
   }
   drawOrder_.insert(drawOrder_.begin() + lo, child);
 }
@@ -215,8 +217,14 @@ void TBackgroundSprite::Render() {
   const int32_t x = Trunc(WorldX()), y = Trunc(WorldY());
   const int32_t ox = x % cw, oy = y % ch;
   int32_t cx = x / cw, cy = y / ch, sx = 0, sy = 0;
-  if (cx < 0) { sx = -cx; cx = 0; }
-  if (cy < 0) { sy = -cy; cy = 0; }
+  if (cx < 0) {
+    sx = -cx;
+    cx = 0;
+  }
+  if (cy < 0) {
+    sy = -cy;
+    cy = 0;
+  }
   auto wrap = [](int32_t v, int32_t size) {
     v %= size;
     return v < 0 ? v + size : v;
@@ -276,7 +284,8 @@ void TDXSpriteEngine::SetDXDraw(TDXDraw* d) {
   if (d == dxDraw_) return;
   if (dxDraw_) dxDraw_->UnRegisterNotifyEvent(this);
   dxDraw_ = d;
-  if (dxDraw_) dxDraw_->RegisterNotifyEvent(this, [this](TDXDraw* sender, TDXDrawNotifyType code) { Notify(sender, code); });
+  if (dxDraw_)
+    dxDraw_->RegisterNotifyEvent(this, [this](TDXDraw* sender, TDXDrawNotifyType code) { Notify(sender, code); });
 }
 
 void TDXSpriteEngine::Notify(TDXDraw* sender, TDXDrawNotifyType code) {

@@ -128,8 +128,7 @@ void TDirectDrawSurface::BuildSpans() const {
       int32_t start = x;
       while (x < width_ && row[x] != colorKey_) ++x;
       // Runs are split at 65535 pixels so that they fit the span fields.
-      for (int32_t s = start; s < x; s += 65535)
-        spans_.push_back({uint16_t(s), uint16_t(std::min(x - s, 65535))});
+      for (int32_t s = start; s < x; s += 65535) spans_.push_back({uint16_t(s), uint16_t(std::min(x - s, 65535))});
     }
   }
   rowSpans_[size_t(height_)] = uint32_t(spans_.size());
@@ -142,14 +141,38 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSu
   const int32_t askedLeft = s.Left, askedRight = s.Right;
   TRect d{x, y, x + s.Width(), y + s.Height()};
   // Clip destination and source together.
-  if (d.Left < 0) { s.Left -= d.Left; d.Left = 0; }
-  if (d.Top < 0) { s.Top -= d.Top; d.Top = 0; }
-  if (s.Left < 0) { d.Left -= s.Left; s.Left = 0; }
-  if (s.Top < 0) { d.Top -= s.Top; s.Top = 0; }
-  if (d.Right > width_) { s.Right -= d.Right - width_; d.Right = width_; }
-  if (d.Bottom > height_) { s.Bottom -= d.Bottom - height_; d.Bottom = height_; }
-  if (s.Right > source->width_) { d.Right -= s.Right - source->width_; s.Right = source->width_; }
-  if (s.Bottom > source->height_) { d.Bottom -= s.Bottom - source->height_; s.Bottom = source->height_; }
+  if (d.Left < 0) {
+    s.Left -= d.Left;
+    d.Left = 0;
+  }
+  if (d.Top < 0) {
+    s.Top -= d.Top;
+    d.Top = 0;
+  }
+  if (s.Left < 0) {
+    d.Left -= s.Left;
+    s.Left = 0;
+  }
+  if (s.Top < 0) {
+    d.Top -= s.Top;
+    s.Top = 0;
+  }
+  if (d.Right > width_) {
+    s.Right -= d.Right - width_;
+    d.Right = width_;
+  }
+  if (d.Bottom > height_) {
+    s.Bottom -= d.Bottom - height_;
+    d.Bottom = height_;
+  }
+  if (s.Right > source->width_) {
+    d.Right -= s.Right - source->width_;
+    s.Right = source->width_;
+  }
+  if (s.Bottom > source->height_) {
+    d.Bottom -= s.Bottom - source->height_;
+    s.Bottom = source->height_;
+  }
   if (d.Empty() || s.Empty()) return;
   // The copy lands at D's top-left corner with the smaller of the two sizes.
   const int32_t w = std::min(d.Width(), s.Width()), h = std::min(d.Height(), s.Height());

@@ -14,9 +14,7 @@ constexpr uint16_t RGB565(uint32_t r, uint32_t g, uint32_t b) {
   return uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 // The 0x00RRGGBB pixel of a decoded picture as RGB565.
-constexpr uint16_t PixelToRGB565(uint32_t rgb) {
-  return RGB565((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
+constexpr uint16_t PixelToRGB565(uint32_t rgb) { return RGB565((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 // A colour value (0x00BBGGRR, or a system colour 0xFF0000nn) as 0x00RRGGBB.
 uint32_t ColorToRGB(TColor c);
 

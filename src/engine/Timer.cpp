@@ -9,8 +9,10 @@ namespace fusewick {
 
 void TDXTimer::SetEnabled(bool on) {
   enabled_ = on;
-  if (on) Start();
-  else Stop();
+  if (on)
+    Start();
+  else
+    Stop();
 }
 
 void TDXTimer::SetActiveOnly(bool on) {

@@ -1,7 +1,7 @@
 #pragma once
 // Small value types shared by the engine and the game.
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 
 namespace fusewick {
 
@@ -28,9 +28,7 @@ using TColor = uint32_t;
 constexpr uint8_t ColorRed(TColor c) { return c & 0xFF; }
 constexpr uint8_t ColorGreen(TColor c) { return (c >> 8) & 0xFF; }
 constexpr uint8_t ColorBlue(TColor c) { return (c >> 16) & 0xFF; }
-constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) {
-  return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
-}
+constexpr TColor RGBColor(uint8_t r, uint8_t g, uint8_t b) { return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16); }
 
 // The screen, px: the display's back surface and the game's whole world.
 constexpr int32_t kScreenWidth = 800;

@@ -20,9 +20,9 @@ class TWaveCollectionItem : public THashCollectionItem {
   ~TWaveCollectionItem() override;
 
   bool Looped = false;
-  int32_t MaxPlayingCount = 0;      // 0 = no limit
-  std::vector<uint8_t> Format;      // WAVEFORMATEX bytes
-  std::vector<uint8_t> Samples;     // sample bytes
+  int32_t MaxPlayingCount = 0;   // 0 = no limit
+  std::vector<uint8_t> Format;   // WAVEFORMATEX bytes
+  std::vector<uint8_t> Samples;  // sample bytes
 
   TWaveCollection* Owner() const { return owner_; }
 

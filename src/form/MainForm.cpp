@@ -6,18 +6,17 @@
 
 #include "engine/Errors.h"
 #include "engine/Random.h"
-#include "services/GameGlobals.h"
+#include "form/Screens.h"
 #include "game/PlayFlow.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Online.h"
 #include "services/SaveFiles.h"
-#include "services/Globals.h"
-#include "services/TestSeams.h"
-#include "form/Screens.h"
 #include "services/Sound.h"
+#include "services/TestSeams.h"
 #include "services/Text.h"
 
 namespace fusewick {
-
 
 namespace {
 constexpr int32_t kUpHoldTime = 100;  // ms: a longer press of Up is a hold, a shorter one a tap
@@ -26,9 +25,16 @@ constexpr int32_t kUpHoldTime = 100;  // ms: a longer press of Up is a hold, a s
 void AssignKeys(TKeyboard& k) {
   k.Assigns.fill(0);
   const std::pair<int, int> keys[] = {
-      {isUp, platform::VK_UP},     {isDown, platform::VK_DOWN}, {isLeft, platform::VK_LEFT},
-      {isRight, platform::VK_RIGHT}, {isButton1, platform::VK_SPACE}, {isButton2, 'P'},
-      {isButton3, platform::VK_ESCAPE}, {isButton4, 'Y'}, {isButton5, 'N'}, {isButton10, 'D'},
+      {isUp, platform::VK_UP},
+      {isDown, platform::VK_DOWN},
+      {isLeft, platform::VK_LEFT},
+      {isRight, platform::VK_RIGHT},
+      {isButton1, platform::VK_SPACE},
+      {isButton2, 'P'},
+      {isButton3, platform::VK_ESCAPE},
+      {isButton4, 'Y'},
+      {isButton5, 'N'},
+      {isButton10, 'D'},
   };
   for (auto [state, key] : keys) k.Assigns[size_t(state * 3)] = key;
 }
@@ -199,25 +205,33 @@ void TMForm::FormKeyDown(int& key, uint8_t shift) {
     case HighScoreScreen: {
       // Clear and the world page side by side, Back below them.
       using B = THighScoreButton;
-      if (key == VK_UP && MenuSelection == Button(B::Back)) MenuSelection = Button(B::Clear);
+      if (key == VK_UP && MenuSelection == Button(B::Back))
+        MenuSelection = Button(B::Clear);
       else if (key == VK_DOWN && (MenuSelection == Button(B::Clear) || MenuSelection == Button(B::WorldPage)))
         MenuSelection = Button(B::Back);
-      else if (key == VK_LEFT && MenuSelection == Button(B::WorldPage)) MenuSelection = Button(B::Clear);
-      else if (key == VK_RIGHT && MenuSelection == Button(B::Clear)) MenuSelection = Button(B::WorldPage);
+      else if (key == VK_LEFT && MenuSelection == Button(B::WorldPage))
+        MenuSelection = Button(B::Clear);
+      else if (key == VK_RIGHT && MenuSelection == Button(B::Clear))
+        MenuSelection = Button(B::WorldPage);
       break;
     }
     case Help: {
       // Previous and next side by side, Back below them.
       using B = THelpButton;
-      if (key == VK_UP && MenuSelection == Button(B::Back)) MenuSelection = Button(B::Previous);
+      if (key == VK_UP && MenuSelection == Button(B::Back))
+        MenuSelection = Button(B::Previous);
       else if (key == VK_DOWN && (MenuSelection == Button(B::Previous) || MenuSelection == Button(B::Next)))
         MenuSelection = Button(B::Back);
       else if (key == VK_LEFT) {
-        if (MenuSelection == Button(B::Previous)) MDXDrawClick();
-        else SelectPrevious();
+        if (MenuSelection == Button(B::Previous))
+          MDXDrawClick();
+        else
+          SelectPrevious();
       } else if (key == VK_RIGHT) {
-        if (MenuSelection == Button(B::Next)) MDXDrawClick();
-        else SelectNext();
+        if (MenuSelection == Button(B::Next))
+          MDXDrawClick();
+        else
+          SelectNext();
       }
       break;
     }
@@ -236,8 +250,10 @@ void TMForm::FormKeyUp(int& key, uint8_t) {
 }
 
 void TMForm::FormKeyPress(char& key) {
-  if (GameScreen == Game && PlayState == NameEntry) NameEntryKey(key);
-  else if (GameScreen == Options && TextEditActive()) OptionsTextKey(key);
+  if (GameScreen == Game && PlayState == NameEntry)
+    NameEntryKey(key);
+  else if (GameScreen == Options && TextEditActive())
+    OptionsTextKey(key);
 }
 
 void TMForm::MDXDrawMouseMove(uint8_t, int32_t x, int32_t y) {
@@ -252,12 +268,27 @@ void TMForm::MDXDrawClick() {
   switch (GameScreen) {
     case MainMenu:
       switch (TMainMenuButton(sel)) {
-        case TMainMenuButton::NewGame: LeaveMainMenu(); StartNewGame(); break;
-        case TMainMenuButton::Options: LeaveMainMenu(); ShowOptions(); break;
-        case TMainMenuButton::HighScores: LeaveMainMenu(); ShowHighScores(); break;
-        case TMainMenuButton::Help: LeaveMainMenu(); ShowHelp(); break;
+        case TMainMenuButton::NewGame:
+          LeaveMainMenu();
+          StartNewGame();
+          break;
+        case TMainMenuButton::Options:
+          LeaveMainMenu();
+          ShowOptions();
+          break;
+        case TMainMenuButton::HighScores:
+          LeaveMainMenu();
+          ShowHighScores();
+          break;
+        case TMainMenuButton::Help:
+          LeaveMainMenu();
+          ShowHelp();
+          break;
         case TMainMenuButton::WebSite: OpenUrl(HomePageUrl()); break;
-        case TMainMenuButton::Exit: LeaveMainMenu(); QuitProgram(); break;
+        case TMainMenuButton::Exit:
+          LeaveMainMenu();
+          QuitProgram();
+          break;
         default: break;
       }
       break;
@@ -269,15 +300,22 @@ void TMForm::MDXDrawClick() {
           break;
         case TOptionsButton::Music:
           GameOptions.MusicOn = !GameOptions.MusicOn;
-          if (GameOptions.MusicOn) PlayScreenMusic();
-          else StopMusic();
+          if (GameOptions.MusicOn)
+            PlayScreenMusic();
+          else
+            StopMusic();
           break;
         case TOptionsButton::Sound: GameOptions.SoundOn = !GameOptions.SoundOn; break;
         case TOptionsButton::EditText:
-          if (TextEditActive()) StopTextEdit();
-          else StartTextEdit();
+          if (TextEditActive())
+            StopTextEdit();
+          else
+            StartTextEdit();
           break;
-        case TOptionsButton::Back: LeaveOptions(); ShowMainMenu(TMainMenuButton::Options); break;
+        case TOptionsButton::Back:
+          LeaveOptions();
+          ShowMainMenu(TMainMenuButton::Options);
+          break;
         default: break;
       }
       break;
@@ -288,7 +326,10 @@ void TMForm::MDXDrawClick() {
           SaveTableNow("The cleared high-score table");
           break;
         case THighScoreButton::WorldPage: OpenUrl(WorldHighScoresUrl()); break;
-        case THighScoreButton::Back: LeaveHighScores(); ShowMainMenu(TMainMenuButton::HighScores); break;
+        case THighScoreButton::Back:
+          LeaveHighScores();
+          ShowMainMenu(TMainMenuButton::HighScores);
+          break;
         default: break;
       }
       break;
@@ -302,7 +343,10 @@ void TMForm::MDXDrawClick() {
           HelpPage = HelpPage == 3 ? 1 : HelpPage + 1;
           ShowHelpPage();
           break;
-        case THelpButton::Back: LeaveHelp(); ShowMainMenu(TMainMenuButton::Help); break;
+        case THelpButton::Back:
+          LeaveHelp();
+          ShowMainMenu(TMainMenuButton::Help);
+          break;
         default: break;
       }
       break;
@@ -354,8 +398,10 @@ void EnterFullScreenMode() {
 }
 
 void ApplyDisplayMode() {
-  if (GameOptions.FullScreen) EnterFullScreenMode();
-  else EnterWindowedMode();
+  if (GameOptions.FullScreen)
+    EnterFullScreenMode();
+  else
+    EnterWindowedMode();
 }
 
 void ShowMouseCursor() {
@@ -437,8 +483,8 @@ void TMForm::HandleEvent(const platform::Event& e) {
 // input states of its joystick reading.
 void TMForm::PadButtonDown(int button) {
   using namespace platform;
-  const bool menu = GameScreen == MainMenu || GameScreen == Options || GameScreen == HighScoreScreen ||
-                    GameScreen == Help;
+  const bool menu =
+      GameScreen == MainMenu || GameScreen == Options || GameScreen == HighScoreScreen || GameScreen == Help;
   const bool nameEntry = GameScreen == Game && PlayState == NameEntry;
   int key = 0;
   switch (button) {
@@ -483,9 +529,12 @@ int RunApplication() {
     // Sleep until the next tick is due; the last millisecond is waited out
     // by polling so that ticks stay close to the interval.
     const int32_t wait = form.MDXTimer.MsUntilDue();
-    if (wait < 0) p.WaitForEvent(100);
-    else if (wait > 1) p.WaitForEvent(uint32_t(wait - 1));
-    else p.WaitForEvent(0);
+    if (wait < 0)
+      p.WaitForEvent(100);
+    else if (wait > 1)
+      p.WaitForEvent(uint32_t(wait - 1));
+    else
+      p.WaitForEvent(0);
   }
   return p.ExitStatus();
 }

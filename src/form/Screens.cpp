@@ -3,11 +3,11 @@
 #include <cctype>
 #include <string>
 
-#include "services/GameGlobals.h"
-#include "services/SaveFiles.h"
-#include "services/Captions.h"
-#include "services/Globals.h"
 #include "form/MainForm.h"
+#include "services/Captions.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
+#include "services/SaveFiles.h"
 #include "services/ScreenLayout.h"
 #include "services/Sound.h"
 #include "services/Text.h"
@@ -239,7 +239,8 @@ void OptionsTextKey(char key) {
     text = DeleteLastChar(text);
   } else if (text.size() >= kMaxTextBytes) {
     // full: nothing more is taken, not even a space
-  } else if (const char letter = UpperLetter(key); letter && TextCursor && TextEndX < kOptionsTextLimit - TextCursor->Width) {
+  } else if (const char letter = UpperLetter(key);
+             letter && TextCursor && TextEndX < kOptionsTextLimit - TextCursor->Width) {
     text += letter;
   } else if (key == ' ') {
     text += ' ';
@@ -265,6 +266,5 @@ void NameEntryKey(char key) {
     PlayerName += ' ';
   }
 }
-
 
 }  // namespace fusewick

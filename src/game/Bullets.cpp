@@ -4,13 +4,13 @@
 #include <string>
 
 #include "engine/ImageList.h"
-#include "services/GameGlobals.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Sound.h"
 
 namespace fusewick {
@@ -91,22 +91,22 @@ void TBullet::ScanTargets() {
   // earlier one: a shot through two monsters wounds both.
   for (int32_t i = 1; i <= kMonsterSlots; ++i) {
     TMonster* m = Monsters[size_t(i)];
-    if (MonsterUsed[size_t(i)] && RectsTouch(X, Y, Width, Height, m->X, m->Y, m->Width, m->Height))
-      Collide(m, done);
+    if (MonsterUsed[size_t(i)] && RectsTouch(X, Y, Width, Height, m->X, m->Y, m->Width, m->Height)) Collide(m, done);
   }
   for (int32_t i = 1; i <= kWallSlots; ++i) {
     TWall* w = Walls[size_t(i)];
     if (WallUsed[size_t(i)] && RectsTouch(X, Y, Width, Height, w->X, w->Y, w->Width, w->Height)) Collide(w, done);
   }
   if (Player &&
-      RectsTouch(X, Y, Width, Height, Player->X + Player->ItemBoxLeft, Player->Y, Player->ItemBoxWidth,
-                 Player->Height))
+      RectsTouch(X, Y, Width, Height, Player->X + Player->ItemBoxLeft, Player->Y, Player->ItemBoxWidth, Player->Height))
     Collide(Player, done);
 }
 
 void TBullet::Finish() {
-  if (IsBomb) Explode();
-  else if (OwnsSlot()) RemoveBullet(Slot);
+  if (IsBomb)
+    Explode();
+  else if (OwnsSlot())
+    RemoveBullet(Slot);
 }
 
 void TBullet::Collide(TSprite* other, bool&) {
@@ -126,8 +126,10 @@ void TBullet::Collide(TSprite* other, bool&) {
     // Frozen, spawning or dying heroes, and the energy shield, are untouched.
     if (p->State == Playing && ActiveBonus != EnergyBonus) {
       Exploded = true;
-      if (Freezes(Kind)) p->Freeze();
-      else p->Hurt(Damage);
+      if (Freezes(Kind))
+        p->Freeze();
+      else
+        p->Hurt(Damage);
     }
   }
   if (dynamic_cast<TWall*>(other)) {

@@ -28,9 +28,9 @@ class TBullet : public TImageSprite, public TRecycled<TBullet> {
   TBulletKind Kind = TBulletKind::Shot;
   bool Falls = false;  // gravity acts on it
   TFire* Blast = nullptr;
-  bool IsBomb = false;    // explodes instead of vanishing
-  bool Exploded = false;  // blew up, or reached a hero it could harm
-  int32_t Damage = 0;     // energy taken by the hurting kinds
+  bool IsBomb = false;        // explodes instead of vanishing
+  bool Exploded = false;      // blew up, or reached a hero it could harm
+  int32_t Damage = 0;         // energy taken by the hurting kinds
   double VelX = 0, VelY = 0;  // px/s, Y positive downward
   TBulletOwner Owner = TBulletOwner::Player;
 

@@ -43,8 +43,10 @@ void DrawHud() {
   // 100 ms of a 400 ms cycle.
   constexpr int32_t kGaugeColumns = 54;
   TPlayer& p = *Player;
-  if (p.HealthBlinkTimer > 0) p.HealthBlinkTimer -= MForm->MDXTimer.Interval();
-  else p.HealthBlinkTimer = 400;
+  if (p.HealthBlinkTimer > 0)
+    p.HealthBlinkTimer -= MForm->MDXTimer.Interval();
+  else
+    p.HealthBlinkTimer = 400;
   int32_t covered = kGaugeColumns;
   if (p.Energy > 2 || (p.HealthBlinkTimer / 100) % 2 != 0)
     covered = kGaugeColumns - int32_t(std::floor(p.Energy / 5.0 * kGaugeColumns));

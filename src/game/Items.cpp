@@ -15,10 +15,10 @@ namespace fusewick {
 
 namespace {
 
-constexpr int32_t kFuseTime = 5000;     // ms a lit bomb burns
+constexpr int32_t kFuseTime = 5000;       // ms a lit bomb burns
 constexpr int32_t kFuseBlinkPhase = 200;  // ms: a burning bomb blinks in phases this long, shown first
-constexpr int32_t kAppearShift = 12;    // a bonus's appear animation sits this far right and down
-constexpr double kBonusScale = 0.8;     // bonuses and their appear animation are drawn at 80 %
+constexpr int32_t kAppearShift = 12;      // a bonus's appear animation sits this far right and down
+constexpr double kBonusScale = 0.8;       // bonuses and their appear animation are drawn at 80 %
 
 // Names too long to be kept inside a string object: made once.
 const std::string kFuseFlame = "Bomb_Dynamit_Burning";
@@ -26,9 +26,18 @@ const std::string kBlast = "Bomb_Player_Explode";
 }  // namespace
 
 const char* ItemImageName(TItemKind kind) {
-  static const char* const names[12] = {"",           "Bomb",         "Mine",         "Dynamit",
-                                        "LevelGun",   "LevelMoney10", "LevelMoney20", "LevelMoney50",
-                                        "LevelEngine", "LevelMegaBomb", "LevelEnergo", "LevelLife"};
+  static const char* const names[12] = {"",
+                                        "Bomb",
+                                        "Mine",
+                                        "Dynamit",
+                                        "LevelGun",
+                                        "LevelMoney10",
+                                        "LevelMoney20",
+                                        "LevelMoney50",
+                                        "LevelEngine",
+                                        "LevelMegaBomb",
+                                        "LevelEnergo",
+                                        "LevelLife"};
   return size_t(kind) < std::size(names) ? names[size_t(kind)] : "";
 }
 
@@ -71,8 +80,10 @@ void TLevelItem::BeginAppear() {
 
 void TLevelItem::BecomeWaiting() {
   ItemState = Waiting;
-  if (Kind == ItemBomb || Kind == ItemDynamit) HasFuse = true;
-  else if (Kind == ItemMine) HasFuse = false;
+  if (Kind == ItemBomb || Kind == ItemDynamit)
+    HasFuse = true;
+  else if (Kind == ItemMine)
+    HasFuse = false;
   SetItemImage(ItemImageName(Kind));
   X -= kAppearShift;
   Y -= kAppearShift;
@@ -128,8 +139,10 @@ void TLevelItem::Step(int32_t moveCount) {
   const bool ownsSlot = LevelItemUsed[size_t(Slot)] && LevelItems[size_t(Slot)] == this;
   if (ItemState == Appearing && PrevFrame >= AnimFrame) BecomeWaiting();
   if (ItemState == Waiting && !IsBombKind(Kind)) {
-    if (LifeLeft > 0) LifeLeft -= interval;
-    else if (ownsSlot) RemoveLevelItem(Slot);  // the bonus vanishes
+    if (LifeLeft > 0)
+      LifeLeft -= interval;
+    else if (ownsSlot)
+      RemoveLevelItem(Slot);  // the bonus vanishes
   }
   if (ItemState == Burning) {
     Visible = (FuseLeft / kFuseBlinkPhase) % 2 != 0;

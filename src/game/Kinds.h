@@ -38,9 +38,7 @@ enum class TMonsterKind : int32_t {
 constexpr int32_t kMonsterKinds = 7;
 
 // Everything but the two walkers.
-constexpr bool IsFlyingKind(TMonsterKind kind) {
-  return kind != TMonsterKind::Slime && kind != TMonsterKind::GunRobot;
-}
+constexpr bool IsFlyingKind(TMonsterKind kind) { return kind != TMonsterKind::Slime && kind != TMonsterKind::GunRobot; }
 
 // Bullets: the hero's and the gun robot's shots, the toad's two spittles,
 // the bomber's two bombs.

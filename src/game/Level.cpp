@@ -4,14 +4,14 @@
 
 #include "engine/Random.h"
 #include "game/Bullets.h"
-#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Monsters.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
 #include "services/Captions.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Text.h"
 
 namespace fusewick {
@@ -256,13 +256,22 @@ const std::array<int32_t, 6> ItemLaneY = {0, 121, 234, 292, 402, 509};
 const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates = {{
     {},  // row 0 unused
     {},  // row 1 stays empty
-    {{{}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3}, {0, 0, 3, 0, 0, 0, 0, 0, 0, 3, 0},
+    {{{},
+      {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3},
+      {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 3},
+      {0, 0, 3, 0, 0, 0, 0, 0, 0, 3, 0},
       {0, 0, 3, 0, 0, 0, 0, 0, 0, 3, 0}}},
     {{{}, {0, 0, 21, 0, 21, 0}, {0, 21, 0, 0, 21, 0}, {0, 0, 0, 21, 0, 21}, {0, 21, 0, 21, 0, 21}}},
-    {{{}, {0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0},
+    {{{},
+      {0, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0},
+      {0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0},
+      {0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0},
       {0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0}}},
     {{{}, {0, 23, 0, 0}, {0, 23, 0, 23}, {0, 0, 0, 23}, {0, 0, 23, 0}}},
-    {{{}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0}, {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3},
+    {{{},
+      {0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0},
+      {0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+      {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3},
       {0, 0, 3, 0, 0, 0, 0, 0, 3, 0, 0}}},
     {},  // row 7 stays empty
     {{{}, {0, 24, 0, 24}, {0, 24, 0, 24}, {0, 24, 0, 24}, {}}},
@@ -276,17 +285,29 @@ const std::array<std::array<int32_t, 6>, 4> BombCountTable = {{
     {0, 1, 2, 3, 4, 5},    // dynamite
 }};
 
-const std::array<TMonsterKind, 7> LevelNewMonsterKind = {
-    TMonsterKind::None, TMonsterKind::None, TMonsterKind::Pod,  TMonsterKind::Shark,
-    TMonsterKind::Toad, TMonsterKind::Drone, TMonsterKind::Bomber};
+const std::array<TMonsterKind, 7> LevelNewMonsterKind = {TMonsterKind::None,  TMonsterKind::None, TMonsterKind::Pod,
+                                                         TMonsterKind::Shark, TMonsterKind::Toad, TMonsterKind::Drone,
+                                                         TMonsterKind::Bomber};
 const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind = {0, 1, 2, 2, 1, 2, 3, 2};
 
 void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
   switch (kind) {
-    case ItemBomb: w = 24; h = 45; break;
-    case ItemMine: w = 291; h = 21; break;  // 291, not 29: a mine keeps a wide berth, on purpose
-    case ItemDynamit: w = 55; h = 40; break;
-    default: w = 80; h = 80; break;
+    case ItemBomb:
+      w = 24;
+      h = 45;
+      break;
+    case ItemMine:
+      w = 291;
+      h = 21;
+      break;  // 291, not 29: a mine keeps a wide berth, on purpose
+    case ItemDynamit:
+      w = 55;
+      h = 40;
+      break;
+    default:
+      w = 80;
+      h = 80;
+      break;
   }
 }
 
@@ -491,18 +512,22 @@ bool CountDown(int32_t& timer, int32_t interval) {
 
 // Bonus draw: money 10, 20, 50, gun, engine, energy, mega bomb, life; 8 to
 // 20 give nothing.
-constexpr TItemKind kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50, ItemGun,
-                                   ItemEngine,  ItemEnergo,  ItemMegaBomb, ItemLife};
+constexpr TItemKind kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50,  ItemGun,
+                                     ItemEngine,  ItemEnergo,  ItemMegaBomb, ItemLife};
 }  // namespace
 
 void UpdateSpawns() {
   if (CountDown(CloudTimer, CloudInterval)) {
-    if (Random(2) == 0) AddCloud("Cloud", -191, RowY[9], Random(80));
-    else AddCloud("Cloud", kScreenWidth, RowY[9], -Random(80));
+    if (Random(2) == 0)
+      AddCloud("Cloud", -191, RowY[9], Random(80));
+    else
+      AddCloud("Cloud", kScreenWidth, RowY[9], -Random(80));
   }
   if (CountDown(CrossingPlatformTimer, CrossingPlatformInterval)) {
-    if (Random(2) == 0) AddPlatform("Platform2", Crossing, -171, RowY[7], 0, 0, 50);
-    else AddPlatform("Platform2", Crossing, kScreenWidth, RowY[7], 0, 0, -50);
+    if (Random(2) == 0)
+      AddPlatform("Platform2", Crossing, -171, RowY[7], 0, 0, 50);
+    else
+      AddPlatform("Platform2", Crossing, kScreenWidth, RowY[7], 0, 0, -50);
   }
   if (CountDown(MonsterTimer, MonsterInterval)) {
     bool any = false;

@@ -94,8 +94,7 @@ int32_t CountBombsLeft();
 
 // ---- level parameters and their countdowns (ms)
 
-extern int32_t CloudInterval, CrossingPlatformInterval, MonsterInterval, BonusInterval, FuseInterval,
-    BonusLifetime;
+extern int32_t CloudInterval, CrossingPlatformInterval, MonsterInterval, BonusInterval, FuseInterval, BonusLifetime;
 extern int32_t CloudTimer, CrossingPlatformTimer, MonsterTimer, BonusTimer, FuseTimer;
 // The monster kinds 1..7 that the monster timer may choose.
 extern std::array<bool, kMonsterKinds + 1> MonsterKindEnabled;

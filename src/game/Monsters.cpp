@@ -8,8 +8,8 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/Globals.h"
 #include "services/Sound.h"
 
 namespace fusewick {
@@ -21,8 +21,7 @@ const std::string kMonster2 = "Monster2";
 const std::string kMonster3Right = "Monster3Right", kMonster3Left = "Monster3Left";
 const std::string kMonster4Right = "Monster4Right", kMonster4Left = "Monster4Left";
 const std::string kMonster5 = "Monster5", kMonster6 = "Monster6", kMonster7 = "Monster7";
-const std::string kEngineFire = "EngineFire", kEngineFireLeft = "EngineFireLeft",
-                  kEngineFireRight = "EngineFireRight";
+const std::string kEngineFire = "EngineFire", kEngineFireLeft = "EngineFireLeft", kEngineFireRight = "EngineFireRight";
 const std::string kExplosion = "MonsterExplode";
 const std::string kExplosionSound = effect::MonsterExplosion;
 
@@ -56,37 +55,107 @@ struct TKindTraits {
 const TKindTraits kKinds[kMonsterKinds + 1] = {
     {.Right = &kMonster1Right, .Left = &kMonster1Right, .Z = kZHero, .HitPoints = 1},
     // The slime walker.
-    {.Right = &kMonster1Right, .Left = &kMonster1Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
-     .HitPoints = 1, .ScoreValue = 10},
+    {.Right = &kMonster1Right,
+     .Left = &kMonster1Left,
+     .Animated = true,
+     .Z = kZHero,
+     .Movement = TMovement::Walker,
+     .HitPoints = 1,
+     .ScoreValue = 10},
     // The drifting pod.
-    {.Right = &kMonster2, .Left = &kMonster2, .Z = kZFliers, .VelX = 20, .VelY = 20, .Movement = TMovement::Drifter,
-     .DriftRoll = 100, .DriftMin = 50, .DriftMax = 100, .HitPoints = 1, .ScoreValue = 10, .FlameCount = 2,
-     .FlameX = {-4, 30}, .FlameY = 42, .MuzzleFromLeft = true},
+    {.Right = &kMonster2,
+     .Left = &kMonster2,
+     .Z = kZFliers,
+     .VelX = 20,
+     .VelY = 20,
+     .Movement = TMovement::Drifter,
+     .DriftRoll = 100,
+     .DriftMin = 50,
+     .DriftMax = 100,
+     .HitPoints = 1,
+     .ScoreValue = 10,
+     .FlameCount = 2,
+     .FlameX = {-4, 30},
+     .FlameY = 42,
+     .MuzzleFromLeft = true},
     // The crossing shark.
-    {.Right = &kMonster3Right, .Left = &kMonster3Left, .Z = kZFliers, .VelX = 200, .Movement = TMovement::Crosser,
-     .HitPoints = 2, .ScoreValue = 20, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {-11, 0}},
+    {.Right = &kMonster3Right,
+     .Left = &kMonster3Left,
+     .Z = kZFliers,
+     .VelX = 200,
+     .Movement = TMovement::Crosser,
+     .HitPoints = 2,
+     .ScoreValue = 20,
+     .FlameCount = 1,
+     .DirectionalFlames = true,
+     .FlameX = {-11, 0}},
     // The gun robot, shooting along its walk.
-    {.Right = &kMonster4Right, .Left = &kMonster4Left, .Animated = true, .Z = kZHero, .Movement = TMovement::Walker,
-     .HitPoints = 2, .ScoreValue = 20, .BulletDamage = 1, .WeaponCount = 1,
-     .Weapons = {{.Bullet = TBulletKind::Shot, .First = 1000, .Reload = 1000}}, .MuzzleX = 20, .MuzzleY = 8},
+    {.Right = &kMonster4Right,
+     .Left = &kMonster4Left,
+     .Animated = true,
+     .Z = kZHero,
+     .Movement = TMovement::Walker,
+     .HitPoints = 2,
+     .ScoreValue = 20,
+     .BulletDamage = 1,
+     .WeaponCount = 1,
+     .Weapons = {{.Bullet = TBulletKind::Shot, .First = 1000, .Reload = 1000}},
+     .MuzzleX = 20,
+     .MuzzleY = 8},
     // The homing drone.
-    {.Right = &kMonster5, .Left = &kMonster5, .Z = kZFliers, .VelX = -100, .VelY = -100, .Movement = TMovement::Homing,
-     .HitPoints = 1, .ScoreValue = 20, .BulletDamage = 1, .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 44,
+    {.Right = &kMonster5,
+     .Left = &kMonster5,
+     .Z = kZFliers,
+     .VelX = -100,
+     .VelY = -100,
+     .Movement = TMovement::Homing,
+     .HitPoints = 1,
+     .ScoreValue = 20,
+     .BulletDamage = 1,
+     .FlameCount = 2,
+     .FlameX = {-4, 30},
+     .FlameY = 44,
      .MuzzleFromLeft = true},
     // The spitting toad.
-    {.Right = &kMonster6, .Left = &kMonster6, .Z = kZFliers, .VelX = 100, .VelY = 100, .Movement = TMovement::Drifter,
-     .DriftRoll = 200, .DriftMin = 50, .DriftMax = 80, .HitPoints = 2, .ScoreValue = 30, .BulletDamage = 2,
-     .FlameCount = 2, .FlameX = {-4, 30}, .FlameY = 41, .WeaponCount = 2,
+    {.Right = &kMonster6,
+     .Left = &kMonster6,
+     .Z = kZFliers,
+     .VelX = 100,
+     .VelY = 100,
+     .Movement = TMovement::Drifter,
+     .DriftRoll = 200,
+     .DriftMin = 50,
+     .DriftMax = 80,
+     .HitPoints = 2,
+     .ScoreValue = 30,
+     .BulletDamage = 2,
+     .FlameCount = 2,
+     .FlameX = {-4, 30},
+     .FlameY = 41,
+     .WeaponCount = 2,
      .Weapons = {{.Bullet = TBulletKind::FreezingSpittle, .First = 1500, .Reload = 1500},
                  {.Bullet = TBulletKind::BurningSpittle, .First = 1000, .Reload = 1000}},
-     .MuzzleFromLeft = true, .MuzzleX = 13, .MuzzleY = 7},
+     .MuzzleFromLeft = true,
+     .MuzzleX = 13,
+     .MuzzleY = 7},
     // The bomber.
-    {.Right = &kMonster7, .Left = &kMonster7, .Z = kZFliers, .VelX = -50, .Movement = TMovement::Crosser, .HitPoints = 2,
-     .ScoreValue = 30, .BulletDamage = 5, .FlameCount = 1, .DirectionalFlames = true, .FlameX = {78, 0},
+    {.Right = &kMonster7,
+     .Left = &kMonster7,
+     .Z = kZFliers,
+     .VelX = -50,
+     .Movement = TMovement::Crosser,
+     .HitPoints = 2,
+     .ScoreValue = 30,
+     .BulletDamage = 5,
+     .FlameCount = 1,
+     .DirectionalFlames = true,
+     .FlameX = {78, 0},
      .WeaponCount = 2,
      .Weapons = {{.Bullet = TBulletKind::Bomb, .First = 2000, .Reload = 2000},
                  {.Bullet = TBulletKind::IceBomb, .First = 3000, .Reload = 3000}},
-     .MuzzleFromLeft = true, .MuzzleX = 20, .MuzzleY = 40},
+     .MuzzleFromLeft = true,
+     .MuzzleX = 20,
+     .MuzzleY = 40},
 };
 
 const TKindTraits& KindOf(TMonsterKind kind) {
@@ -94,14 +163,15 @@ const TKindTraits& KindOf(TMonsterKind kind) {
   return kKinds[k >= 1 && k <= kMonsterKinds ? k : 0];
 }
 
-constexpr double kShotSpeed = 200;    // px/s of a monster's bullets and spittle
-constexpr double kPi = 3.14159;       // as the aim has always been computed
-constexpr double kWalkAnimRate = 10;  // walkers' frames per second
-constexpr double kBlastRate = 20;     // explosion frames per second
+constexpr double kShotSpeed = 200;                      // px/s of a monster's bullets and spittle
+constexpr double kPi = 3.14159;                         // as the aim has always been computed
+constexpr double kWalkAnimRate = 10;                    // walkers' frames per second
+constexpr double kBlastRate = 20;                       // explosion frames per second
 constexpr int32_t kBlastWidth = 44, kBlastHeight = 57;  // the explosion is centred on the monster
 }  // namespace
 
-TMonster::TMonster(TMonsterKind kind, int32_t slot, double x, double y) : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
+TMonster::TMonster(TMonsterKind kind, int32_t slot, double x, double y)
+    : TImageSprite(MForm->MDXSpriteEngine.Engine()) {
   const TKindTraits& k = KindOf(kind);
   Slot = slot;
   Kind = kind;
@@ -163,8 +233,10 @@ void TMonster::PlaceOnPlatform(int32_t index, double offsetX, double walkSpeed) 
 void TMonster::UpdateImage() {
   // Walkers face their walk, the crossing shark its flight.
   double heading = 0;
-  if (Kind == TMonsterKind::Slime || Kind == TMonsterKind::GunRobot) heading = WalkSpeed;
-  else if (Kind == TMonsterKind::Shark) heading = VelX;
+  if (Kind == TMonsterKind::Slime || Kind == TMonsterKind::GunRobot)
+    heading = WalkSpeed;
+  else if (Kind == TMonsterKind::Shark)
+    heading = VelX;
   Image = heading >= 0 ? right_ : left_;
   Width = Image->PatternWidth();
   Height = Image->PatternHeight();
@@ -187,7 +259,7 @@ void TMonster::Collide(TSprite* other, bool&) {
   if (!w) return;
   // The walking speed counts towards both axes' travel, as it always has.
   const TContactSide side = ContactSide(X, X + Width, Y, Y + Height, w->X, w->X + w->Width, w->Y, w->Y + w->Height,
-                                   VelX + WalkSpeed, VelY + WalkSpeed);
+                                        VelX + WalkSpeed, VelY + WalkSpeed);
   switch (side) {
     case LeftSide:
       WalkSpeed = -WalkSpeed;

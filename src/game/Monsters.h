@@ -39,19 +39,19 @@ class TMonster : public TImageSprite, public TRecycled<TMonster> {
   int32_t Slot = 0;
   TMonsterKind Kind = TMonsterKind::None;
   TMonsterState State = Alive;
-  int32_t BulletDamage = 0;  // carried by the bullets it fires
-  int32_t HitPoints = 1;     // player bullets still needed
-  int32_t ScoreValue = 0;    // points for shooting it down
+  int32_t BulletDamage = 0;                   // carried by the bullets it fires
+  int32_t HitPoints = 1;                      // player bullets still needed
+  int32_t ScoreValue = 0;                     // points for shooting it down
   std::array<TBulletKind, 3> WeaponBullet{};  // 1..WeaponCount: bullet kind fired
-  std::array<int32_t, 3> WeaponTimer{};   // ms until the weapon next triggers
+  std::array<int32_t, 3> WeaponTimer{};       // ms until the weapon next triggers
   int32_t WeaponCount = 0;
-  TSlotRef PlatformIndex;  // the platform a walker paces
-  double VelX = 0, VelY = 0;  // flight, px/s
-  double WalkSpeed = 0;       // along the platform, px/s, signed; 0 for fliers
+  TSlotRef PlatformIndex;       // the platform a walker paces
+  double VelX = 0, VelY = 0;    // flight, px/s
+  double WalkSpeed = 0;         // along the platform, px/s, signed; 0 for fliers
   bool MuzzleFromLeft = false;  // shots leave at X + offset, else at the centre +- offset
   bool DirectionalFlames = false;
   int32_t DriftMax = 0, DriftMin = 0;  // bounds of a drifter's new speeds
-  std::array<TFire*, 3> Flames{};  // 1..FlameCount
+  std::array<TFire*, 3> Flames{};      // 1..FlameCount
   int32_t FlameCount = 0;
   TFire* Explosion = nullptr;
   bool HasBurst = false;  // Explosion exists

@@ -5,17 +5,17 @@
 #include "engine/ImageList.h"
 #include "engine/Input.h"
 #include "engine/Random.h"
-#include "services/GameGlobals.h"
+#include "game/Hud.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
+#include "services/Captions.h"
+#include "services/FormComponents.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Online.h"
 #include "services/SaveFiles.h"
-#include "services/Captions.h"
-#include "services/Globals.h"
-#include "services/FormComponents.h"
 #include "services/Text.h"
-#include "game/Hud.h"
 
 namespace fusewick {
 
@@ -119,8 +119,10 @@ void UpdatePlayState() {
     case QuitConfirm:
       if (KeyHeld(isButton4)) {
         CloseMessageWindow();
-        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
-        else LeaveGame();
+        if (ScoreQualifies(Score))
+          OpenMessageWindow(NameEntry);
+        else
+          LeaveGame();
       } else if (KeyHeld(isButton5) || EscapePressed) {
         CloseMessageWindow();
       }
@@ -130,8 +132,10 @@ void UpdatePlayState() {
       break;
     case GameLost:
       if (WindowTimeUp()) {
-        if (ScoreQualifies(Score)) OpenMessageWindow(NameEntry);
-        else LeaveGame();
+        if (ScoreQualifies(Score))
+          OpenMessageWindow(NameEntry);
+        else
+          LeaveGame();
       }
       break;
     case SubmitPrompt:

@@ -3,14 +3,14 @@
 #include <cmath>
 
 #include "engine/ImageList.h"
-#include "services/GameGlobals.h"
 #include "game/Items.h"
 #include "game/Level.h"
 #include "game/Monsters.h"
 #include "game/Scenery.h"
 #include "services/Captions.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/Sound.h"
 #include "services/Text.h"
 
@@ -20,24 +20,24 @@ TPlayerGlobals PlayerGlobals;
 
 namespace {
 
-constexpr double kScale = 0.8;            // the hero is drawn at 80 % of its pictures
+constexpr double kScale = 0.8;  // the hero is drawn at 80 % of its pictures
 constexpr double kStartX = 500, kStartY = 100;
-constexpr int32_t kSpawnTime = 800;       // ms of blinking after a respawn
-constexpr int32_t kDyingTime = 2000;      // ms before the next life
-constexpr int32_t kFreezeTime = 5000;     // ms frozen by spittle
-constexpr double kJumpSpeed = -380;       // jump impulse, px/s
-constexpr int32_t kHighJumpDelay = 300;   // ms the jump key must be held for the high jump
-constexpr double kThrust = -150;          // engine lift, px/s
-constexpr double kWalkSpeed = 150;        // px/s
-constexpr double kGravity = 400;          // px/s²
-constexpr double kBulletSpeed = 500;      // px/s
-constexpr int32_t kWaterInset = 17;       // the body must be this far inside a water tile to sink
-constexpr double kWalkAnimRate = 15;      // walk cycle, frames per second
-constexpr int32_t kBlinkPhase = 100;      // ms: spawning and dying heroes blink in phases this long
-constexpr int32_t kGunTime = 20000;       // ms the gun bonus lasts
-constexpr int32_t kEngineTime = 10000;    // ms the engine bonus lasts
-constexpr int32_t kEnergyTime = 10000;    // ms the energy shield lasts
-constexpr int32_t kJumpPuffTime = 100;    // ms the puff under a jump shows
+constexpr int32_t kSpawnTime = 800;      // ms of blinking after a respawn
+constexpr int32_t kDyingTime = 2000;     // ms before the next life
+constexpr int32_t kFreezeTime = 5000;    // ms frozen by spittle
+constexpr double kJumpSpeed = -380;      // jump impulse, px/s
+constexpr int32_t kHighJumpDelay = 300;  // ms the jump key must be held for the high jump
+constexpr double kThrust = -150;         // engine lift, px/s
+constexpr double kWalkSpeed = 150;       // px/s
+constexpr double kGravity = 400;         // px/s²
+constexpr double kBulletSpeed = 500;     // px/s
+constexpr int32_t kWaterInset = 17;      // the body must be this far inside a water tile to sink
+constexpr double kWalkAnimRate = 15;     // walk cycle, frames per second
+constexpr int32_t kBlinkPhase = 100;     // ms: spawning and dying heroes blink in phases this long
+constexpr int32_t kGunTime = 20000;      // ms the gun bonus lasts
+constexpr int32_t kEngineTime = 10000;   // ms the engine bonus lasts
+constexpr int32_t kEnergyTime = 10000;   // ms the energy shield lasts
+constexpr int32_t kJumpPuffTime = 100;   // ms the puff under a jump shows
 constexpr int32_t kHighJumpPuffTime = 200;
 constexpr int32_t kSlowFallPuffTime = 70;
 // ms: a held first jump that has not become a high jump starts this count
@@ -72,7 +72,7 @@ class THeroCaption : public TCaption, public TRecycled<THeroCaption> {
 }  // namespace
 
 TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
-                    double otherRight, double otherTop, double otherBottom, double velX, double velY) {
+                         double otherRight, double otherTop, double otherBottom, double velX, double velY) {
   // The distance moved in one tick.
   const double dx = std::fabs(velX) / FrameRate, dy = std::fabs(velY) / FrameRate;
   TContactSide side = NoSide;
@@ -148,8 +148,10 @@ void TPlayer::ControlStep() {
   if (!EngineOn) {
     const bool gesture = UpGesture == 1 || UpGesture == 2;
     if (JumpStage == TJumpStage::KeyHeld) {
-      if (HighJumpTimer > 0) HighJumpTimer -= Interval();
-      else HighJumpTimer = kHighJumpRearm;
+      if (HighJumpTimer > 0)
+        HighJumpTimer -= Interval();
+      else
+        HighJumpTimer = kHighJumpRearm;
     }
     if (gesture && JumpReleased && JumpStage == TJumpStage::Done && VelY < 0) CheckJumpKey();
     if (!UpHeld && JumpStage == TJumpStage::KeyHeld) JumpStage = TJumpStage::Done;
@@ -438,8 +440,10 @@ void TPlayer::Step(int32_t moveCount) {
     PlatformIndex = {};
     WallIndex = {};
   }
-  if (Airborne) VelY += kGravity / FrameRate;
-  else VelY = 0;
+  if (Airborne)
+    VelY += kGravity / FrameRate;
+  else
+    VelY = 0;
   PlaceAttachments();
 }
 

@@ -32,7 +32,7 @@ enum class TJumpStage : int32_t { NotJumping = 0, KeyHeld = 1, Done = 2 };
 // The side of Other that Self reached within one tick's travel (dx, dy in
 // px/s): the bands are tested bottom, top, left, right, a later match winning.
 TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
-                    double otherRight, double otherTop, double otherBottom, double velX, double velY);
+                         double otherRight, double otherTop, double otherBottom, double velX, double velY);
 
 class TPlayer : public TImageSprite {
  public:
@@ -71,9 +71,9 @@ class TPlayer : public TImageSprite {
 
   int32_t Energy = 5;  // hit points, 0..5
   bool EngineOn = false;
-  double VelX = 0;       // px/s applied this tick
-  double VelY = 0;       // px/s, positive = down
-  double WalkSpeed = 0;  // -150, 0 or +150 px/s
+  double VelX = 0;               // px/s applied this tick
+  double VelY = 0;               // px/s, positive = down
+  double WalkSpeed = 0;          // -150, 0 or +150 px/s
   int32_t HealthBlinkTimer = 0;  // ms; the HUD's energy-bar blink phase
   int32_t HighJumpTimer = 0;     // ms until a held jump becomes a high jump
   TJumpStage JumpStage = TJumpStage::NotJumping;

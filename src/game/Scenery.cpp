@@ -6,8 +6,8 @@
 #include "engine/ImageList.h"
 #include "game/Level.h"
 #include "services/Captions.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/Globals.h"
 
 namespace fusewick {
 

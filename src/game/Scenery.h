@@ -40,8 +40,8 @@ class TFire : public TImageSprite, public TRecycled<TFire> {
 class TPlatform : public TImageSprite, public TRecycled<TPlatform> {
  public:
   // rightX: a shuttle's right limit (its right edge turns there).
-  TPlatform(const std::string& imageName, TPlatformKind kind, double x, double y, double minX, double rightX, double speed,
-            int32_t slot);
+  TPlatform(const std::string& imageName, TPlatformKind kind, double x, double y, double minX, double rightX,
+            double speed, int32_t slot);
   void Step(int32_t moveCount) override;
 
   int32_t Slot = 0;
@@ -49,8 +49,8 @@ class TPlatform : public TImageSprite, public TRecycled<TPlatform> {
   bool HasEngines = false;  // owns LeftFlame and RightFlame
   TFire* LeftFlame = nullptr;
   TFire* RightFlame = nullptr;
-  double Speed = 0;  // px/s, negative to the left
-  double MinX = 0;   // a shuttle's left turning point
+  double Speed = 0;            // px/s, negative to the left
+  double MinX = 0;             // a shuttle's left turning point
   double MaxX = kScreenWidth;  // a shuttle's right turning point (right limit less width)
 };
 

@@ -32,10 +32,10 @@ class NullAudio : public Audio {
     bool Playing = false;
   };
   bool DeviceOpen = false;
-  std::map<BufferId, Buffer> Buffers;    // live buffers
-  std::vector<std::string> Played;       // label of every buffer started, in order
-  std::map<SongId, Song> Songs;          // loaded songs
-  std::vector<std::string> SongsStarted; // file of every song started, in order
+  std::map<BufferId, Buffer> Buffers;     // live buffers
+  std::vector<std::string> Played;        // label of every buffer started, in order
+  std::map<SongId, Song> Songs;           // loaded songs
+  std::vector<std::string> SongsStarted;  // file of every song started, in order
   int Misuses = 0;  // calls with an unknown id, buffers without a device, closing with live buffers
 
   // A sound has played to its end (a looping one never ends by itself).

@@ -37,7 +37,7 @@ class NullPlatform : public Platform {
   JoystickReading Joystick;
   bool FailPresenter = false;  // CreatePresenter answers false
   bool FailFullScreen = false;
-  bool Lost = false;           // the presenter reports a lost device
+  bool Lost = false;                              // the presenter reports a lost device
   int DesktopWidth = 1920, DesktopHeight = 1080;  // where CenterWindow centres
 
   // --- what tests read back

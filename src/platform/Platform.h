@@ -14,13 +14,41 @@ namespace fusewick::platform {
 
 // Windows virtual-key codes, as the game's key handling uses them.
 enum VirtualKey : int {
-  VK_BACK = 8, VK_TAB = 9, VK_RETURN = 13, VK_SHIFT = 16, VK_CONTROL = 17, VK_MENU = 18,
-  VK_PAUSE = 19, VK_CAPITAL = 20, VK_ESCAPE = 27, VK_SPACE = 32, VK_PRIOR = 33, VK_NEXT = 34,
-  VK_END = 35, VK_HOME = 36, VK_LEFT = 37, VK_UP = 38, VK_RIGHT = 39, VK_DOWN = 40,
-  VK_INSERT = 45, VK_DELETE = 46, VK_NUMPAD0 = 96, VK_MULTIPLY = 106, VK_ADD = 107,
-  VK_SUBTRACT = 109, VK_DECIMAL = 110, VK_DIVIDE = 111, VK_F1 = 112, VK_NUMLOCK = 144,
-  VK_SCROLL = 145, VK_LSHIFT = 160, VK_RSHIFT = 161, VK_LCONTROL = 162, VK_RCONTROL = 163,
-  VK_LMENU = 164, VK_RMENU = 165,
+  VK_BACK = 8,
+  VK_TAB = 9,
+  VK_RETURN = 13,
+  VK_SHIFT = 16,
+  VK_CONTROL = 17,
+  VK_MENU = 18,
+  VK_PAUSE = 19,
+  VK_CAPITAL = 20,
+  VK_ESCAPE = 27,
+  VK_SPACE = 32,
+  VK_PRIOR = 33,
+  VK_NEXT = 34,
+  VK_END = 35,
+  VK_HOME = 36,
+  VK_LEFT = 37,
+  VK_UP = 38,
+  VK_RIGHT = 39,
+  VK_DOWN = 40,
+  VK_INSERT = 45,
+  VK_DELETE = 46,
+  VK_NUMPAD0 = 96,
+  VK_MULTIPLY = 106,
+  VK_ADD = 107,
+  VK_SUBTRACT = 109,
+  VK_DECIMAL = 110,
+  VK_DIVIDE = 111,
+  VK_F1 = 112,
+  VK_NUMLOCK = 144,
+  VK_SCROLL = 145,
+  VK_LSHIFT = 160,
+  VK_RSHIFT = 161,
+  VK_LCONTROL = 162,
+  VK_RCONTROL = 163,
+  VK_LMENU = 164,
+  VK_RMENU = 165,
 };
 
 // Shift state of a key or mouse event.
@@ -51,8 +79,16 @@ enum class EventType {
 // also feeds the joystick reading (ReadJoystick); these events are for the
 // menus, which work by key presses rather than held states.
 enum PadButtonCode : int {
-  PadUp = 1, PadDown, PadLeft, PadRight,  // the d-pad
-  PadA, PadB, PadX, PadY, PadBack, PadStart,
+  PadUp = 1,
+  PadDown,
+  PadLeft,
+  PadRight,  // the d-pad
+  PadA,
+  PadB,
+  PadX,
+  PadY,
+  PadBack,
+  PadStart,
 };
 
 struct Event {
@@ -78,8 +114,8 @@ struct WindowPlacement {
 struct JoystickReading {
   int32_t X = 0, Y = 0, Z = 0;
   int32_t XMin = 0, XMax = 65535, YMin = 0, YMax = 65535, ZMin = 0, ZMax = 65535;
-  uint32_t Pov = 0xFFFF;     // point of view in hundredths of a degree; 0xFFFF centred
-  uint32_t Buttons = 0;      // bit i: button i pressed
+  uint32_t Pov = 0xFFFF;  // point of view in hundredths of a degree; 0xFFFF centred
+  uint32_t Buttons = 0;   // bit i: button i pressed
   int ButtonCount = 0;
 };
 

@@ -11,13 +11,13 @@
 namespace fusewick::platform {
 
 namespace {
-constexpr int kOutputRate = 44100;      // Hz
+constexpr int kOutputRate = 44100;  // Hz
 // Mixed in floating point, so that effects and music that add up past full
 // scale keep their true sum for the limiter instead of clipping in the mix.
 constexpr SDL_AudioFormat kOutputFormat = AUDIO_F32SYS;
 constexpr int kOutputChannels = 2;
-constexpr int kOutputChunk = 1024;      // sample frames per mix, about 23 ms
-constexpr int kFirstChannels = 16;      // mixer channels at first; doubled when all play
+constexpr int kOutputChunk = 1024;  // sample frames per mix, about 23 ms
+constexpr int kFirstChannels = 16;  // mixer channels at first; doubled when all play
 constexpr int kMostChannels = 256;
 
 void PutU32(std::vector<uint8_t>& out, uint32_t v) {

@@ -27,10 +27,14 @@ int VirtualKeyOf(int k) {
   switch (k) {
     case SDLK_BACKSPACE: return VK_BACK;
     case SDLK_TAB: return VK_TAB;
-    case SDLK_RETURN: case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return VK_SHIFT;
-    case SDLK_LCTRL: case SDLK_RCTRL: return VK_CONTROL;
-    case SDLK_LALT: case SDLK_RALT: return VK_MENU;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;
     case SDLK_PAUSE: return VK_PAUSE;
     case SDLK_CAPSLOCK: return VK_CAPITAL;
     case SDLK_ESCAPE: return VK_ESCAPE;
@@ -72,7 +76,8 @@ std::optional<uint8_t> TypedCharOf(const SDL_KeyboardEvent& key) {
   if (key.type != SDL_KEYDOWN) return std::nullopt;
   if (key.keysym.mod & (KMOD_ALT | KMOD_CTRL | KMOD_GUI)) return std::nullopt;
   switch (key.keysym.sym) {
-    case SDLK_RETURN: case SDLK_KP_ENTER: return uint8_t(13);
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return uint8_t(13);
     case SDLK_BACKSPACE: return uint8_t(8);
     case SDLK_TAB: return uint8_t(9);
     case SDLK_ESCAPE: return uint8_t(27);
@@ -217,8 +222,10 @@ void SdlPlatform::State::Attach(int deviceIndex) {
 void SdlPlatform::State::Detach(SDL_JoystickID id) {
   for (auto it = devices.begin(); it != devices.end(); ++it)
     if (it->id == id) {
-      if (it->pad) SDL_GameControllerClose(it->pad);
-      else SDL_JoystickClose(it->joystick);
+      if (it->pad)
+        SDL_GameControllerClose(it->pad);
+      else
+        SDL_JoystickClose(it->joystick);
       devices.erase(it);
       return;
     }
@@ -234,13 +241,14 @@ SdlPlatform::~SdlPlatform() {
 uint32_t SdlPlatform::TimeGetTime() { return SDL_GetTicks(); }
 
 void SdlPlatform::OpenWindow(const std::string& caption, int w, int h) {
-  s_->window = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, SDL_WINDOW_SHOWN);
+  s_->window =
+      SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, SDL_WINDOW_SHOWN);
   if (!s_->window) throw std::runtime_error(std::string("Cannot open the window: ") + SDL_GetError());
   // The game's icon for the title bar, the task bar and the switcher; SDL
   // keeps a copy of the picture.
   const WindowIconImage icon = WindowIcon();
-  if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(icon.Pixels), icon.Size,
-                                                                icon.Size, 32, icon.Size * 4, SDL_PIXELFORMAT_ARGB8888)) {
+  if (SDL_Surface* picture = SDL_CreateRGBSurfaceWithFormatFrom(
+          const_cast<uint32_t*>(icon.Pixels), icon.Size, icon.Size, 32, icon.Size * 4, SDL_PIXELFORMAT_ARGB8888)) {
     SDL_SetWindowIcon(s_->window, picture);
     SDL_FreeSurface(picture);
   }
@@ -461,7 +469,8 @@ void SdlPlatform::Present(const uint16_t* pixels, int width, int height, int pit
   const size_t count = size_t(width) * size_t(height);
   bool same = !s_->repaint && s_->shown.size() == count;
   for (int y = 0; same && y < height; ++y)
-    same = std::memcmp(&s_->shown[size_t(y) * size_t(width)], pixels + size_t(y) * size_t(pitch), size_t(width) * 2) == 0;
+    same =
+        std::memcmp(&s_->shown[size_t(y) * size_t(width)], pixels + size_t(y) * size_t(pitch), size_t(width) * 2) == 0;
   if (same) return;
   s_->shown.resize(count);
   for (int y = 0; y < height; ++y)

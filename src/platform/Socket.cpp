@@ -1,14 +1,14 @@
 #include "platform/Socket.h"
 
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include <condition_variable>
 #include <memory>
@@ -21,7 +21,8 @@ namespace {
 
 // Milliseconds left until the deadline, at least 0, at most an int.
 int MillisecondsLeft(Deadline deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
   if (left <= 0) return 0;
   if (left > 1000000000) return 1000000000;
   return int(left);

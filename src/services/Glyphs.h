@@ -15,8 +15,8 @@ namespace fusewick {
 
 // The fonts' images by font number; the glyph of character code c is
 // pattern c - kFirstGlyphCode of the image.
-inline constexpr std::array<const char*, 4> kFontImages = {"Font_small", "Font_medium_inactive",
-                                                           "Font_medium_active", "Font_big"};
+inline constexpr std::array<const char*, 4> kFontImages = {"Font_small", "Font_medium_inactive", "Font_medium_active",
+                                                           "Font_big"};
 static_assert([] {
   for (const char* image : kFontImages)
     if (!FindImageName(image)) return false;
@@ -34,11 +34,12 @@ inline constexpr int32_t kGlyphCount = kLastGlyphCode - kFirstGlyphCode + 1;
 inline constexpr int32_t kNarrowCell = 24;
 inline constexpr int32_t kWideCell = 40;
 inline constexpr std::array<int32_t, kGlyphCount> kNarrowRightEdges = {
-    10,  36,  58,  85,  108, 133, 157, 180, 205, 228, 252, 271, 294, 326, 350,  374,  397,  421,  448,  471,  495,  519,
+    10,  36,  58,  85,  108, 133, 157, 180, 205, 228, 252, 271, 294, 326, 350, 374, 397, 421, 448, 471, 495,  519,
     542, 565, 592, 614, 631, 660, 688, 709, 738, 758, 784, 806, 833, 855, 878, 902, 927, 952, 981, 999, 1024, 1046};
 inline constexpr std::array<int32_t, kGlyphCount> kWideRightEdges = {
-    10,  55,  92,  136, 175, 217, 256, 296, 336, 375, 415,  448,  487,  537,  577,  617,  657,  691,  740,  779,  820,  859,
-    898, 937, 981, 1019, 1047, 1095, 1140, 1176, 1222, 1258, 1301, 1338, 1382, 1420, 1457, 1498, 1539, 1581, 1628, 1659, 1700, 1738};
+    10,   55,   92,   136,  175,  217,  256,  296,  336,  375,  415,  448,  487,  537,  577,
+    617,  657,  691,  740,  779,  820,  859,  898,  937,  981,  1019, 1047, 1095, 1140, 1176,
+    1222, 1258, 1301, 1338, 1382, 1420, 1457, 1498, 1539, 1581, 1628, 1659, 1700, 1738};
 
 // Advance widths by glyph number 1 .. 44 (index 0 unused).
 using GlyphWidths = std::array<int32_t, kGlyphCount + 1>;

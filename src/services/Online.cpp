@@ -3,9 +3,9 @@
 #include <exception>
 #include <filesystem>
 
+#include "platform/Platform.h"
 #include "services/HttpClient.h"
 #include "services/TestSeams.h"
-#include "platform/Platform.h"
 
 #ifndef FUSEWICK_SERVER
 #define FUSEWICK_SERVER "localhost:8080"

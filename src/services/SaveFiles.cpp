@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "services/Records.h"
 #include "platform/Platform.h"
+#include "services/Records.h"
 
 namespace fusewick {
 
@@ -198,9 +198,9 @@ std::string OptionsContent(const std::string& check) {
 // What the program knows of one save file.
 struct TFileState {
   TSaveFileStatus Status = TSaveFileStatus::NotRead;
-  std::string Problem;                 // why it could not be read
-  std::optional<std::string> OnDisk;   // the file's whole content, when known
-  std::optional<std::string> Reported; // content whose failed save was told
+  std::string Problem;                  // why it could not be read
+  std::optional<std::string> OnDisk;    // the file's whole content, when known
+  std::optional<std::string> Reported;  // content whose failed save was told
 };
 
 struct TSaveState {
@@ -271,8 +271,10 @@ bool SaveNow(bool table, bool options, std::string_view what, bool atExit, std::
         // The new table without its check string would be thrown out at the
         // next start: the old table goes back, which the old options match.
         // (A file that was cut when read is not known whole: it stays new.)
-        if (oldTable) WriteFileAtomically(HighScoresPath, *oldTable);
-        else if (State.Table.Status == TSaveFileStatus::Missing) ::unlink(HighScoresPath);
+        if (oldTable)
+          WriteFileAtomically(HighScoresPath, *oldTable);
+        else if (State.Table.Status == TSaveFileStatus::Missing)
+          ::unlink(HighScoresPath);
         State.Table.OnDisk = oldTable;
         State.TableCheckOnDisk = oldCheck;
         State.Table.Reported = tableContent;

@@ -24,7 +24,7 @@ inline constexpr ButtonRow kMainMenuButtons[6] = {
     {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 2, 270, 286},  // high scores
     {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 3, 270, 334},  // help
     {"MainMenuButtons_Inactive", "MainMenuButtons_Active", 4, 270, 382},  // web site
-    {"MainMenu_Exit_Inactive", "MainMenu_Exit_Active", 0, 270, 429},     // exit
+    {"MainMenu_Exit_Inactive", "MainMenu_Exit_Active", 0, 270, 429},      // exit
 };
 inline constexpr ButtonRow kOptionsButtons[5] = {
     {"Options_Button_Active", "Options_Button_Inactive", 1, 31, 221},          // display mode

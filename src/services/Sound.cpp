@@ -1,11 +1,11 @@
 #include "services/Sound.h"
 
 #include "engine/SoundDevice.h"
+#include "platform/Audio.h"
+#include "services/FormComponents.h"
+#include "services/Globals.h"
 #include "services/Records.h"
 #include "services/TestSeams.h"
-#include "platform/Audio.h"
-#include "services/Globals.h"
-#include "services/FormComponents.h"
 
 namespace fusewick {
 

@@ -6,10 +6,10 @@
 
 #include "engine/ImageList.h"
 #include "engine/Types.h"
-#include "services/GameGlobals.h"
 #include "services/Captions.h"
-#include "services/Globals.h"
 #include "services/FormComponents.h"
+#include "services/GameGlobals.h"
+#include "services/Globals.h"
 #include "services/ScreenLayout.h"
 #include "services/Sound.h"
 
@@ -77,8 +77,10 @@ void DrawSubmitPrompt(bool pleaseWait) {
   DrawText("SEND THE RESULT", 280, 217);
   DrawText("TO WORLD@S", 315, 262);
   DrawText("HIGHSCORES PAGE?", 270, 307);
-  if (pleaseWait) DrawText("PLEASE WAIT", 312, 352);
-  else DrawText("Y / N", 375, 352);
+  if (pleaseWait)
+    DrawText("PLEASE WAIT", 312, 352);
+  else
+    DrawText("Y / N", 375, 352);
 }
 
 // ---- the menu screens' words

@@ -14,10 +14,10 @@ enum class TPlayState : uint8_t;
 // Text state, written by every text drawing; `TextState = {}` puts it
 // back to its start.
 struct TTextState {
-  uint8_t FontIndex = 0;          // 0 .. 3
-  std::string FontImageName;      // image of the selected font
-  int32_t TextEndX = 0;           // pen position after the last character
-  int32_t LastGlyph = 0;          // glyph number (code - 46) of the last character
+  uint8_t FontIndex = 0;      // 0 .. 3
+  std::string FontImageName;  // image of the selected font
+  int32_t TextEndX = 0;       // pen position after the last character
+  int32_t LastGlyph = 0;      // glyph number (code - 46) of the last character
 };
 extern TTextState TextState;
 inline auto& FontIndex = TextState.FontIndex;

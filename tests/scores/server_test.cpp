@@ -143,7 +143,12 @@ int RunServer(const std::string& args, std::string& output, bool asNobody = fals
 }  // namespace
 
 TEST(ParseSubmission, TakesWellFormedRecords) {
-  struct Case { std::string record; std::string name; int32_t score; std::string note; };
+  struct Case {
+    std::string record;
+    std::string name;
+    int32_t score;
+    std::string note;
+  };
   const Case cases[] = {
       {"type=0|name=MARY ANN|score=1234|key=X|p=" + Echo + "|add=HELLO|z=", "MARY ANN", 1234, "HELLO"},
       {"type=0|name=|score=0|key=X|p=" + Echo + "|add=|z=", "", 0, ""},
@@ -172,9 +177,8 @@ TEST(ParseSubmission, CutsOverlongFieldsInsteadOfRefusingThem) {
   std::string name = "LONG NAME" + std::string(1500, ' ');
   TSubmission s;
   std::string why;
-  ASSERT_TRUE(ParseSubmission(Code("type=0|name=" + name + "|score=5|key=X|p=" + Echo + "|add=" +
-                                   std::string(1100, 'X') + "|z="),
-                              s, why))
+  ASSERT_TRUE(ParseSubmission(
+      Code("type=0|name=" + name + "|score=5|key=X|p=" + Echo + "|add=" + std::string(1100, 'X') + "|z="), s, why))
       << why;
   EXPECT_TRUE(s.Shortened);
   EXPECT_EQ(s.Name, name.substr(0, MaxFieldLength));
@@ -186,8 +190,8 @@ TEST(ParseSubmission, RefusesMalformedRecords) {
   const std::string good = "type=0|name=AB|score=5" + tail;
   const std::string codes[] = {
       "",
-      Code(good).substr(1),                    // not whole groups
-      "0" + Code(good).substr(1),              // a character outside the alphabet
+      Code(good).substr(1),                          // not whole groups
+      "0" + Code(good).substr(1),                    // a character outside the alphabet
       Code(good) + std::string(MaxCodeLength, 'A'),  // too long
       Code("type=1|name=AB|score=5" + tail),
       Code("type=0|name=ab|score=5" + tail),
@@ -202,7 +206,7 @@ TEST(ParseSubmission, RefusesMalformedRecords) {
       Code("type=0|name=AB|score=5|key=X|p=" + Echo + "|add=\x01|z="),
       Code("type=0|name=AB|score=5|key=X|p=" + Echo + "|add=\xE9|z="),
       Code("type=0|name=AB|score=5|key=X|p=" + Echo + "|add="),
-      EncodeResult(good + "00000"),            // more padding than a multiple of 5 needs
+      EncodeResult(good + "00000"),  // more padding than a multiple of 5 needs
       EncodeResult(good.substr(0, good.size() - 1) + "x0000"),
   };
   for (const std::string& code : codes) {
@@ -298,7 +302,7 @@ TEST_P(StoreTest, ANameKeepsItsBestResults) {
   auto store = Open(limits);
   auto ids = AddRows(*store, {{"SAM", 10}, {"SAM", 30}, {"SAM", 10}, {"SAM", 20}, {"ANN", 5}});
   EXPECT_EQ(ids[2], -1);  // not better than the lowest kept: refused
-  EXPECT_GT(ids[3], 0);  // better: replaces the 10
+  EXPECT_GT(ids[3], 0);   // better: replaces the 10
   auto rows = store->Best(10);
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows[0].Score, 30);
@@ -404,7 +408,10 @@ TEST_F(ScoreServerTest, HostileRequestsAreRefusedAndChangeNothing) {
   ScoreServerProcess server(dir / "scores.sqlite", Unlimited);
   const uint16_t port = server.Port();
   const std::string good = ResultText("AB", 5, FreshEcho(port), "");
-  struct Case { std::string target; int status; };
+  struct Case {
+    std::string target;
+    int status;
+  };
   const Case cases[] = {
       {"/cgi/version.pl", 400},
       {"/cgi/version.pl?version&prg=Other", 400},
@@ -440,9 +447,10 @@ TEST_F(ScoreServerTest, HostileRequestsAreRefusedAndChangeNothing) {
   // Many ranges get the page once, as a plain 200: no amplification.
   std::string ranges = "bytes=0-";
   for (int i = 0; i < 1000; ++i) ranges += ",0-";
-  std::string plain = Exchange(port, std::string("GET ") + ShowTarget + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
-  std::string ranged = Exchange(port, std::string("GET ") + ShowTarget + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nRange: " +
-                                          ranges + "\r\n\r\n");
+  std::string plain =
+      Exchange(port, std::string("GET ") + ShowTarget + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  std::string ranged = Exchange(port, std::string("GET ") + ShowTarget +
+                                          " HTTP/1.1\r\nHost: x\r\nConnection: close\r\nRange: " + ranges + "\r\n\r\n");
   EXPECT_EQ(ranged.substr(0, 12), "HTTP/1.1 200");
   EXPECT_EQ(ranged.size(), plain.size());
 
@@ -465,7 +473,8 @@ TEST_F(ScoreServerTest, ConcurrentSubmissionsAreAllStored) {
         std::string reply, body;
         Fetch(port, VersionTarget, reply);
         std::string name = std::string(1, char('A' + t)) + " " + std::string(1, char('A' + i % 26));
-        if (Fetch(port, SubmitTarget + Code(ResultText(name, t * 100 + i, EchoValue(reply), "")), body) == 200) ++stored;
+        if (Fetch(port, SubmitTarget + Code(ResultText(name, t * 100 + i, EchoValue(reply), "")), body) == 200)
+          ++stored;
       }
     });
   for (auto& t : threads) t.join();
@@ -559,7 +568,8 @@ TEST_F(ScoreServerTest, ConnectionsAreBoundedInTimeCountAndPerAddress) {
   for (int fd : {a, b, c, d}) ::close(fd);
 
   // The second request on a connection is its last.
-  std::string two = "GET / HTTP/1.1\r\nHost: x\r\n\r\nGET / HTTP/1.1\r\nHost: x\r\n\r\nGET / HTTP/1.1\r\nHost: x\r\n\r\n";
+  std::string two =
+      "GET / HTTP/1.1\r\nHost: x\r\n\r\nGET / HTTP/1.1\r\nHost: x\r\n\r\nGET / HTTP/1.1\r\nHost: x\r\n\r\n";
   std::string replies = Exchange(port, two);
   size_t answers = 0;
   for (size_t at = 0; (at = replies.find("HTTP/1.1 200", at)) != std::string::npos; ++at) ++answers;
@@ -577,10 +587,10 @@ TEST_F(ScoreServerTest, HealthMetricsAndOneLogLinePerRequest) {
     EXPECT_EQ(Fetch(port, SubmitTarget + Code(ResultText("AB", 5, FreshEcho(port), "")), body), 200);
     EXPECT_EQ(Fetch(port, "/cgi/version.pl?version&prg=Other", body), 400);
     std::string metrics = Fetch(port, "/metrics");
-    for (const char* line : {"fusewick_scores_submissions_total 1\n",
-                             "fusewick_scores_requests_total{call=\"submit\",status=\"200\"} 1\n",
-                             "fusewick_scores_refusals_total{reason=\"bad_request\"} 1\n",
-                             "fusewick_scores_verification_queue_length 0\n", "# TYPE fusewick_scores_results gauge\n"})
+    for (const char* line :
+         {"fusewick_scores_submissions_total 1\n", "fusewick_scores_requests_total{call=\"submit\",status=\"200\"} 1\n",
+          "fusewick_scores_refusals_total{reason=\"bad_request\"} 1\n", "fusewick_scores_verification_queue_length 0\n",
+          "# TYPE fusewick_scores_results gauge\n"})
       EXPECT_NE(metrics.find(line), std::string::npos) << line << metrics;
     server.Kill(SIGTERM);
   }
@@ -591,14 +601,15 @@ TEST_F(ScoreServerTest, HealthMetricsAndOneLogLinePerRequest) {
   EXPECT_EQ(lines[0].rfind("ts=", 0), 0u) << lines[0];
   EXPECT_NE(lines[0].find(" remote=127.0.0.1 method=GET call=healthz status=200 "), std::string::npos) << lines[0];
   EXPECT_NE(lines[2].find(" call=submit status=200 "), std::string::npos) << lines[2];
-  EXPECT_NE(lines[3].find(" status=400 ") , std::string::npos) << lines[3];
+  EXPECT_NE(lines[3].find(" status=400 "), std::string::npos) << lines[3];
   EXPECT_NE(lines[3].find(" reason=\"bad_request\""), std::string::npos) << lines[3];
 }
 
 TEST_F(ScoreServerTest, PortInUseOrUnwritableDatabaseStopsTheStart) {
   ScoreServerProcess first(dir / "scores.sqlite");
   std::string output;
-  EXPECT_EQ(RunServer("--port " + std::to_string(first.Port()) + " --db " + (dir / "other.sqlite").string(), output), 1);
+  EXPECT_EQ(RunServer("--port " + std::to_string(first.Port()) + " --db " + (dir / "other.sqlite").string(), output),
+            1);
   EXPECT_NE(output.find("already in use"), std::string::npos) << output;
   EXPECT_EQ(output.find("listening"), std::string::npos) << output;
 
@@ -649,5 +660,6 @@ TEST_F(ScoreServerTest, FullStoreQueueIsAnswered503AtOnce) {
   ASSERT_GT(n, 12);
   EXPECT_EQ(std::string(buf, 12), "HTTP/1.1 200");
   for (int fd : fds) ::close(fd);
-  EXPECT_NE(Fetch(server.Port(), "/metrics").find("fusewick_scores_refusals_total{reason=\"busy\"} "), std::string::npos);
+  EXPECT_NE(Fetch(server.Port(), "/metrics").find("fusewick_scores_refusals_total{reason=\"busy\"} "),
+            std::string::npos);
 }

@@ -9,7 +9,9 @@
 namespace fusewick::tool {
 
 namespace {
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 void Set32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = uint8_t(v >> (8 * i));
 }
@@ -30,8 +32,10 @@ std::vector<uint8_t> BmpToDib(const std::vector<uint8_t>& file) {
   if (headerSize > 40) {
     Set32(dib.data(), 40);
     const uint32_t compression = U32(&dib[16]);
-    if (compression == 3) dib.insert(dib.end(), file.begin() + headerAt + 40, file.begin() + headerAt + 52);
-    else if (compression > 3) throw std::runtime_error("unsupported BMP compression " + std::to_string(compression));
+    if (compression == 3)
+      dib.insert(dib.end(), file.begin() + headerAt + 40, file.begin() + headerAt + 52);
+    else if (compression > 3)
+      throw std::runtime_error("unsupported BMP compression " + std::to_string(compression));
   } else if (headerSize == 40 && U32(&dib[16]) == 3) {
     if (file.size() - tableAt < 12) throw std::runtime_error("truncated BMP colour masks");
     dib.insert(dib.end(), file.begin() + tableAt, file.begin() + tableAt + 12);
@@ -46,7 +50,8 @@ std::vector<uint8_t> BmpToDib(const std::vector<uint8_t>& file) {
     if (colors == 0 && bits <= 8) colors = 1u << bits;
     if (colors > 256) throw std::runtime_error("colour table of more than 256 entries");
     const size_t tableBytes = size_t(colors) * (headerSize == 12 ? 3 : 4);
-    if (tableAt > file.size() || tableBytes > file.size() - tableAt) throw std::runtime_error("truncated BMP colour table");
+    if (tableAt > file.size() || tableBytes > file.size() - tableAt)
+      throw std::runtime_error("truncated BMP colour table");
     dib.insert(dib.end(), file.begin() + tableAt, file.begin() + tableAt + tableBytes);
     if (pixelsAt < tableAt + tableBytes || pixelsAt > file.size())
       throw std::runtime_error("BMP pixel offset outside the file");

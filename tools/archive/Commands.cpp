@@ -36,7 +36,8 @@ bool IsWaveArchive(const std::vector<uint8_t>& bytes) {
 
 std::string ColorText(const TImageArchiveItem& item) {
   char buf[16];
-  std::snprintf(buf, sizeof buf, item.TransparentColor > 0xFFFFFF ? "0x%08X" : "0x%06X", unsigned(item.TransparentColor));
+  std::snprintf(buf, sizeof buf, item.TransparentColor > 0xFFFFFF ? "0x%08X" : "0x%06X",
+                unsigned(item.TransparentColor));
   std::string s = buf;
   const std::string ident = ColorToIdent(item.TransparentColor);
   if (!ident.empty()) s += " " + ident;
@@ -48,8 +49,10 @@ std::string ColorText(const TImageArchiveItem& item) {
 template <typename Model>
 void ReadModel(const std::vector<uint8_t>& bytes, Model& model, std::string& error) {
   try {
-    if constexpr (std::is_same_v<Model, TImageArchive>) ReadImageArchive(bytes.data(), bytes.size(), model);
-    else ReadWaveArchive(bytes.data(), bytes.size(), model);
+    if constexpr (std::is_same_v<Model, TImageArchive>)
+      ReadImageArchive(bytes.data(), bytes.size(), model);
+    else
+      ReadWaveArchive(bytes.data(), bytes.size(), model);
   } catch (const Exception& e) {
     error = e.what();
   }
@@ -70,7 +73,8 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 // "~N" suffix where two names would give the same file.
 std::string FileNameFor(const std::string& name, std::set<std::string>& used) {
   std::string base;
-  for (char c : name) base += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_';
+  for (char c : name)
+    base += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_';
   if (base.empty() || base[0] == '.') base = "_" + base;
   std::string candidate = base;
   for (int n = 2; used.count(Lower(candidate)); ++n) candidate = base + "~" + std::to_string(n);
@@ -139,7 +143,9 @@ void ExtractArchive(const std::string& archive, const std::string& dir, std::ost
     for (const auto& item : model.Items) {
       const std::string file = FileNameFor(item.Name, used) + ".wav";
       WriteFile((fs::path(dir) / file).string(), item.Riff);
-      manifest += WaveManifestLine(TWaveArchiveItem{ManifestName(item.Name, err), item.Looped, item.MaxPlayingCount, {}, {}}, file) + "\n";
+      manifest += WaveManifestLine(
+                      TWaveArchiveItem{ManifestName(item.Name, err), item.Looped, item.MaxPlayingCount, {}, {}}, file) +
+                  "\n";
     }
   } else {
     TImageArchive model;
@@ -168,8 +174,8 @@ void PackArchive(const std::string& manifestPath, const std::string& outPath) {
   auto claim = [&](const std::string& name, int line) {
     auto [it, fresh] = names.emplace(Lower(name), line);
     if (!fresh)
-      throw std::runtime_error(manifestPath + ":" + std::to_string(line) + ": name '" + name + "' already used on line " +
-                               std::to_string(it->second));
+      throw std::runtime_error(manifestPath + ":" + std::to_string(line) + ": name '" + name +
+                               "' already used on line " + std::to_string(it->second));
   };
   std::vector<uint8_t> bytes;
   if (m.Waves) {
@@ -185,7 +191,8 @@ void PackArchive(const std::string& manifestPath, const std::string& outPath) {
       }
       archive.Items.push_back(std::move(item));
     }
-    if (archive.Items.size() > kMaxArchiveItems) throw std::runtime_error(manifestPath + ": more items than the game reads");
+    if (archive.Items.size() > kMaxArchiveItems)
+      throw std::runtime_error(manifestPath + ": more items than the game reads");
     bytes = WriteWaveArchive(archive);
   } else {
     TImageArchive archive;
@@ -217,7 +224,8 @@ void PackArchive(const std::string& manifestPath, const std::string& outPath) {
                                  "' hold more pixels than the game reads from one archive");
       archive.Items.push_back(std::move(item));
     }
-    if (archive.Items.size() > kMaxArchiveItems) throw std::runtime_error(manifestPath + ": more items than the game reads");
+    if (archive.Items.size() > kMaxArchiveItems)
+      throw std::runtime_error(manifestPath + ": more items than the game reads");
     bytes = WriteImageArchive(archive);
   }
   if (bytes.size() > kMaxArchiveBytes)
@@ -253,10 +261,14 @@ int RunArchiveTool(const std::vector<std::string>& args, std::ostream& out, std:
     return 2;
   }
   try {
-    if (cmd == "list") ListArchive(args[1], out);
-    else if (cmd == "extract") ExtractArchive(args[1], args[2], err);
-    else if (cmd == "pack") PackArchive(args[1], args[2]);
-    else SheetOfArchive(args[1], args[2]);
+    if (cmd == "list")
+      ListArchive(args[1], out);
+    else if (cmd == "extract")
+      ExtractArchive(args[1], args[2], err);
+    else if (cmd == "pack")
+      PackArchive(args[1], args[2]);
+    else
+      SheetOfArchive(args[1], args[2]);
   } catch (const std::exception& e) {
     err << "fusewick-archive: " << e.what() << "\n";
     return 1;

@@ -145,7 +145,8 @@ TManifest ParseManifest(const std::string& text, const std::string& folder, cons
 
 TManifest ReadManifest(const std::string& path) {
   const std::vector<uint8_t> bytes = ReadWholeFile(path, kMaxManifestBytes);
-  return ParseManifest(std::string(bytes.begin(), bytes.end()), std::filesystem::path(path).parent_path().string(), path);
+  return ParseManifest(std::string(bytes.begin(), bytes.end()), std::filesystem::path(path).parent_path().string(),
+                       path);
 }
 
 std::string ImageManifestLine(const TImageArchiveItem& item, const std::string& file) {
@@ -155,8 +156,10 @@ std::string ImageManifestLine(const TImageArchiveItem& item, const std::string& 
   if (item.SkipWidth != 0 || item.SkipHeight != 0)
     s += " skip=" + std::to_string(item.SkipWidth) + "," + std::to_string(item.SkipHeight);
   if (!item.Transparent) s += " transparent=0";
-  if (!item.TransparentColorIdent.empty()) s += " color=" + item.TransparentColorIdent;
-  else if (item.TransparentColor != 0) s += " color=" + Hex(item.TransparentColor);
+  if (!item.TransparentColorIdent.empty())
+    s += " color=" + item.TransparentColorIdent;
+  else if (item.TransparentColor != 0)
+    s += " color=" + Hex(item.TransparentColor);
   if (item.SystemMemory) s += " systemmemory=1";
   return s;
 }

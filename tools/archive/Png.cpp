@@ -42,7 +42,7 @@ const char* ReadRgbRows(std::FILE* f, PngInfo& info, std::vector<uint8_t>& rgb, 
     return "picture larger than the game reads";
   }
   const int colorType = png_get_color_type(png, pi);
-  png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
+  png_set_expand(png);    // palette to RGB, grey below 8 bits to 8, tRNS to alpha
   png_set_scale_16(png);  // 16-bit channels rounded to 8 bits
   png_set_strip_alpha(png);
   if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);

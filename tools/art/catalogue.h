@@ -15,9 +15,9 @@ namespace fusewick::art {
 // One pattern to draw: the context's origin is the pattern's top-left
 // corner and the surface is Width x Height, cleared to transparent.
 struct Frame {
-  int Index;    // pattern number, 0 .. Count - 1
-  int Count;    // patterns of the image
-  int Width;    // pattern size
+  int Index;  // pattern number, 0 .. Count - 1
+  int Count;  // patterns of the image
+  int Width;  // pattern size
   int Height;
   int Variant;  // which of the looks a shared draw function makes
 };
@@ -25,12 +25,12 @@ using DrawFn = void (*)(cairo_t* cr, const Frame& frame);
 
 struct ImageEntry {
   std::string_view Name;
-  int Archive;        // 1: Images1.dxg, 2: Images2.dxg
+  int Archive;  // 1: Images1.dxg, 2: Images2.dxg
   int PatternWidth;
   int PatternHeight;
-  int Frames;         // pattern count the game indexes
-  bool Transparent;   // drawn with the colour key
-  bool Mirror;        // drawn facing right, stored mirrored (facing left)
+  int Frames;        // pattern count the game indexes
+  bool Transparent;  // drawn with the colour key
+  bool Mirror;       // drawn facing right, stored mirrored (facing left)
   int Variant;
   std::string_view Shows;
   DrawFn Draw;

@@ -21,14 +21,15 @@ struct Tint {
   uint32_t suit, suitDark, suitLight, trousers, trousersDark, helmet, helmetDark, visor, boot, glove, line;
 };
 
-const Tint kNormal = {kSuit, kSuitDark, kSuitLight, kTrousers, kTrousersDark, kHelmet, kHelmetDark, kVisor,
-                      kBoot, kGlove, kInk};
+const Tint kNormal = {kSuit,       kSuitDark, kSuitLight, kTrousers, kTrousersDark, kHelmet,
+                      kHelmetDark, kVisor,    kBoot,      kGlove,    kInk};
 
 uint32_t Ice(uint32_t c) { return Mix(Mix(c, 0xFFFFFF, 0.35), 0x7FD8FF, 0.55); }
 
 Tint Frozen() {
-  return {Ice(kSuit),     Ice(kSuitDark), Ice(kSuitLight), Ice(kTrousers), Ice(kTrousersDark), Ice(kHelmet),
-          Ice(kHelmetDark), 0xE8FCFF,     Ice(kBoot),      0xFFFFFF,       0x1E4A7A};
+  return {Ice(kSuit),         Ice(kSuitDark), Ice(kSuitLight),  Ice(kTrousers),
+          Ice(kTrousersDark), Ice(kHelmet),   Ice(kHelmetDark), 0xE8FCFF,
+          Ice(kBoot),         0xFFFFFF,       0x1E4A7A};
 }
 
 // A limb as a thick stroke with an outline.
@@ -48,7 +49,7 @@ void Limb(cairo_t* cr, double x0, double y0, double xm, double ym, double x1, do
 }
 
 struct Pose {
-  double bob;          // body raised by this many pixels
+  double bob;  // body raised by this many pixels
   double frontFootX, frontLift, backFootX, backLift;
   double frontHand, backHand;  // arm swing, -1 .. 1
 };

@@ -290,8 +290,8 @@ void DrawMonsterBlast(cairo_t* cr, const Frame& f) {
       double a = i * kPi / 3 + 0.4, d = 7 + 6 * k;
       double r = 8 * (1 - 0.7 * k) + rng.Uniform(0, 1.5);
       Ellipse(cr, cx + d * std::cos(a), cy + d * std::sin(a) - 6 * k, r, r);
-      FillStrokeR(cr, cx + d * std::cos(a) - 2, cy + d * std::sin(a) - 8 * k, r * 1.4, 0xB8A8C8, 0x5A4A6A,
-                  0x2A1A3A, 1.6);
+      FillStrokeR(cr, cx + d * std::cos(a) - 2, cy + d * std::sin(a) - 8 * k, r * 1.4, 0xB8A8C8, 0x5A4A6A, 0x2A1A3A,
+                  1.6);
     }
   }
   for (int i = 0; i < 4; ++i) {

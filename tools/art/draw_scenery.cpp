@@ -69,7 +69,7 @@ void DrawPlatformEngines(cairo_t* cr, const Frame& f) {
 
 void DrawCloud(cairo_t* cr, const Frame& f) {
   double w = f.Width, h = f.Height;
-  const double puffs[7][3] = {{30, 38, 17}, {58, 28, 21}, {93, 25, 22}, {128, 29, 21},
+  const double puffs[7][3] = {{30, 38, 17},  {58, 28, 21}, {93, 25, 22}, {128, 29, 21},
                               {158, 37, 17}, {76, 40, 17}, {116, 40, 17}};
   auto path = [&](double grow) {
     cairo_new_path(cr);
@@ -173,8 +173,7 @@ namespace {
 void Sky(cairo_t* cr, uint32_t top, uint32_t middle, uint32_t bottom) {
   cairo_pattern_t* p = cairo_pattern_create_linear(0, 0, 0, 600);
   auto stop = [&](double at, uint32_t c) {
-    cairo_pattern_add_color_stop_rgb(p, at, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
-                                     (c & 0xFF) / 255.0);
+    cairo_pattern_add_color_stop_rgb(p, at, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
   };
   stop(0, top);
   stop(0.55, middle);
@@ -351,8 +350,8 @@ void DrawBackground(cairo_t* cr, const Frame& f) {
       SoftCloud(cr, 560, 150, 1.1, 0xF8FCFF);
       {
         // Mesas: flat-topped rocks in two layers.
-        const double mesas[5][4] = {{40, 330, 200, 0}, {300, 380, 160, 0}, {520, 300, 240, 0},
-                                    {-40, 430, 180, 1}, {600, 420, 230, 1}};
+        const double mesas[5][4] = {
+            {40, 330, 200, 0}, {300, 380, 160, 0}, {520, 300, 240, 0}, {-40, 430, 180, 1}, {600, 420, 230, 1}};
         for (auto& m : mesas) {
           double x = m[0], top = m[1], w = m[2];
           uint32_t c0 = m[3] ? 0xC8603A : 0xE0906A, c1 = m[3] ? 0x8A3A22 : 0xB8684A;

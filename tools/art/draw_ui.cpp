@@ -243,8 +243,7 @@ void HelpTitle(cairo_t* cr, double w, const char* title, int page) {
   DrawLabel(cr, std::to_string(page) + " / 3", w - 34, 40, Align::Right, s);
 }
 
-void HelpLine(cairo_t* cr, double x, double y, const std::string& text, uint32_t colour = 0xF2F4FF,
-              double size = 15) {
+void HelpLine(cairo_t* cr, double x, double y, const std::string& text, uint32_t colour = 0xF2F4FF, double size = 15) {
   LabelStyle s = Plain(size, colour);
   s.FontFace = Face::Condensed;
   s.Outline = 1.4;
@@ -343,9 +342,8 @@ void DrawHelpPage(cairo_t* cr, const Frame& f) {
       const char* image;
       const char* text;
     } bonuses[] = {
-        {"LevelGun", "blaster, 20 s"},     {"LevelEngine", "jet pack, 10 s"},
-        {"LevelEnergo", "shield, 10 s"},   {"LevelLife", "extra life"},
-        {"LevelMoney50", "10, 20, 50 pts"}, {"LevelMegaBomb", "blasts the fliers"},
+        {"LevelGun", "blaster, 20 s"}, {"LevelEngine", "jet pack, 10 s"},  {"LevelEnergo", "shield, 10 s"},
+        {"LevelLife", "extra life"},   {"LevelMoney50", "10, 20, 50 pts"}, {"LevelMegaBomb", "blasts the fliers"},
     };
     for (int i = 0; i < 6; ++i) {
       double x = 30 + (i % 3) * 236, y = 66 + (i / 3) * 56;
@@ -353,8 +351,8 @@ void DrawHelpPage(cairo_t* cr, const Frame& f) {
       HelpLine(cr, x + 54, y + 32, bonuses[i].text, gold, 16);
     }
     HelpLine(cr, 36, 196, "Bonuses vanish after five seconds. A new one replaces the one you carry.", cyan);
-    const char* monsters[] = {"Monster1Right", "Monster4Right", "Monster2", "Monster6", "Monster5", "Monster3Right",
-                              "Monster7"};
+    const char* monsters[] = {"Monster1Right", "Monster4Right", "Monster2", "Monster6",
+                              "Monster5",      "Monster3Right", "Monster7"};
     double x = 36;
     for (const char* m : monsters) {
       const ImageEntry* s = FindImage(m);

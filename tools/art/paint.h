@@ -28,8 +28,8 @@ void FillStroke(cairo_t* cr, uint32_t fill, uint32_t line = kInk, double width =
 void FillStrokeV(cairo_t* cr, double y0, double y1, uint32_t top, uint32_t bottom, uint32_t line = kInk,
                  double width = 2.0);
 // The same with a radial gradient (highlight at (hx, hy), outer colour at r).
-void FillStrokeR(cairo_t* cr, double hx, double hy, double r, uint32_t inner, uint32_t outer,
-                 uint32_t line = kInk, double width = 2.0);
+void FillStrokeR(cairo_t* cr, double hx, double hy, double r, uint32_t inner, uint32_t outer, uint32_t line = kInk,
+                 double width = 2.0);
 // Fills the current path only.
 void Fill(cairo_t* cr, uint32_t fill);
 void FillV(cairo_t* cr, double y0, double y1, uint32_t top, uint32_t bottom);

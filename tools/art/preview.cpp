@@ -204,22 +204,14 @@ Image Level(int background, int window) {
   Text(s, 0, "17", RightAlignedX(17, 737, 6), 23);
   if (window != 0) Window(s, window);
   switch (window) {
-    case 1:
-      Text(s, 3, "L E V E L   123", RightAlignedX(123, 326, 8), 284);
-      break;
-    case 2:
-      Text(s, 3, "P A U S E", 343, 284);
-      break;
+    case 1: Text(s, 3, "L E V E L   123", RightAlignedX(123, 326, 8), 284); break;
+    case 2: Text(s, 3, "P A U S E", 343, 284); break;
     case 3:
       Text(s, 3, "F I N I S H  G A M E ?", 276, 274);
       Text(s, 3, "Y / N", 371, 313);
       break;
-    case 4:
-      Text(s, 3, "LEVEL COMPLETED", 273, 286);
-      break;
-    case 5:
-      Text(s, 3, "G A M E  O V E R", 290, 287);
-      break;
+    case 4: Text(s, 3, "LEVEL COMPLETED", 273, 286); break;
+    case 5: Text(s, 3, "G A M E  O V E R", 290, 287); break;
     case 6: {
       Text(s, 3, "Y O U R  N A M E:", 290, 237);
       Text(s, 3, "MAXIMILIAN", 290, 277);
@@ -250,8 +242,7 @@ int main(int argc, char** argv) {
     WritePng((dir / "options.png").string(), Options());
     WritePng((dir / "highscores.png").string(), HighScores());
     for (int p = 1; p <= 3; ++p) WritePng((dir / ("help" + std::to_string(p) + ".png")).string(), Help(p));
-    for (int w = 0; w <= 7; ++w)
-      WritePng((dir / ("level" + std::to_string(w) + ".png")).string(), Level(w % 5 + 1, w));
+    for (int w = 0; w <= 7; ++w) WritePng((dir / ("level" + std::to_string(w) + ".png")).string(), Level(w % 5 + 1, w));
     gCache.clear();
     ReleaseFonts();
   } catch (const std::exception& e) {

@@ -50,8 +50,7 @@ struct Box {
 void SetGradient(cairo_t* cr, double y0, double y1, uint32_t top, uint32_t bottom) {
   cairo_pattern_t* p = cairo_pattern_create_linear(0, y0, 0, y1);
   auto stop = [&](double at, uint32_t c) {
-    cairo_pattern_add_color_stop_rgb(p, at, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0,
-                                     (c & 0xFF) / 255.0);
+    cairo_pattern_add_color_stop_rgb(p, at, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0);
   };
   stop(0, top);
   stop(1, bottom);
@@ -60,8 +59,7 @@ void SetGradient(cairo_t* cr, double y0, double y1, uint32_t top, uint32_t botto
 }
 
 // Strokes the outline of the current path, then fills it with a gradient.
-void OutlineAndFill(cairo_t* cr, double outline, uint32_t line, double y0, double y1, uint32_t top,
-                    uint32_t bottom) {
+void OutlineAndFill(cairo_t* cr, double outline, uint32_t line, double y0, double y1, uint32_t top, uint32_t bottom) {
   cairo_path_t* path = cairo_copy_path(cr);
   if (outline > 0) {
     SetColour(cr, line);

@@ -27,11 +27,11 @@ cairo_font_face_t* FontFace(Face face);
 void ReleaseFonts();
 
 struct GlyphStyle {
-  double CapHeight;     // height of the capitals in pixels
-  double Top;           // y of the capitals' top in the cell
-  double Outline;       // outline width outside the letter, pixels
+  double CapHeight;  // height of the capitals in pixels
+  double Top;        // y of the capitals' top in the cell
+  double Outline;    // outline width outside the letter, pixels
   uint32_t FillTop, FillBottom, Line;
-  uint32_t Shine = 0;   // a thin highlight line inside the top, 0 = none
+  uint32_t Shine = 0;  // a thin highlight line inside the top, 0 = none
 };
 
 // Draws the glyph of one bitmap-font character into a cell whose left edge
@@ -41,8 +41,8 @@ void DrawGlyph(cairo_t* cr, int code, double inkLimit, const GlyphStyle& style);
 enum class Align { Left, Centre, Right };
 struct LabelStyle {
   Face FontFace = Face::Bold;
-  double Size = 16;      // em size in pixels
-  double Outline = 2;    // outline width outside the letters
+  double Size = 16;    // em size in pixels
+  double Outline = 2;  // outline width outside the letters
   uint32_t FillTop = 0xFFFFFF, FillBottom = 0xFFFFFF, Line = 0x1A1024;
   double Squeeze = 1.0;  // horizontal scale
 };

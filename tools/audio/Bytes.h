@@ -21,9 +21,7 @@ class ByteWriter {
   void Patch32(size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) bytes_[at + i] = uint8_t(v >> (8 * i));
   }
-  void Patch16(size_t at, uint16_t v) {
-    bytes_[at] = uint8_t(v), bytes_[at + 1] = uint8_t(v >> 8);
-  }
+  void Patch16(size_t at, uint16_t v) { bytes_[at] = uint8_t(v), bytes_[at + 1] = uint8_t(v >> 8); }
   std::vector<uint8_t> Take() { return std::move(bytes_); }
 
  private:

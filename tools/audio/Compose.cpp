@@ -22,8 +22,10 @@ std::pair<int, size_t> ParseNoteName(const std::string& s) {
   if (c < 'a' || c > 'g') throw EXmError("Bad note name '" + s + "'");
   int pc = kBase[c - 'a'];
   size_t used = 1;
-  if (s.size() > 1 && s[1] == '#') pc += 1, used = 2;
-  else if (s.size() > 1 && s[1] == 'b') pc -= 1, used = 2;
+  if (s.size() > 1 && s[1] == '#')
+    pc += 1, used = 2;
+  else if (s.size() > 1 && s[1] == 'b')
+    pc -= 1, used = 2;
   return {Mod12(pc), used};
 }
 
@@ -63,8 +65,7 @@ int WalkTokens(const std::string& text, int rowsPerBar, Emit emit) {
   int row = 0, length = 4;
   for (const std::string& word : Split(text)) {
     if (word == "|") {
-      if (row % rowsPerBar != 0)
-        throw EXmError(Format("Bar line at row %d of a line is not on a bar", (long long)row));
+      if (row % rowsPerBar != 0) throw EXmError(Format("Bar line at row %d of a line is not on a bar", (long long)row));
       continue;
     }
     Token t = ParseToken(word);
@@ -79,11 +80,10 @@ int WalkTokens(const std::string& text, int rowsPerBar, Emit emit) {
 
 Chord ParseChord(const std::string& name) {
   static const std::vector<std::pair<std::string, std::vector<int>>> kQualities = {
-      {"maj7", {0, 4, 7, 11}}, {"m7b5", {0, 3, 6, 10}}, {"7sus4", {0, 5, 7, 10}},
-      {"madd9", {0, 3, 7, 14}}, {"add9", {0, 4, 7, 14}}, {"sus4", {0, 5, 7}},
-      {"sus2", {0, 2, 7}}, {"dim", {0, 3, 6}}, {"m7", {0, 3, 7, 10}},
-      {"m6", {0, 3, 7, 9}}, {"m", {0, 3, 7}}, {"7", {0, 4, 7, 10}}, {"6", {0, 4, 7, 9}},
-      {"", {0, 4, 7}}};
+      {"maj7", {0, 4, 7, 11}}, {"m7b5", {0, 3, 6, 10}}, {"7sus4", {0, 5, 7, 10}}, {"madd9", {0, 3, 7, 14}},
+      {"add9", {0, 4, 7, 14}}, {"sus4", {0, 5, 7}},     {"sus2", {0, 2, 7}},      {"dim", {0, 3, 6}},
+      {"m7", {0, 3, 7, 10}},   {"m6", {0, 3, 7, 9}},    {"m", {0, 3, 7}},         {"7", {0, 4, 7, 10}},
+      {"6", {0, 4, 7, 9}},     {"", {0, 4, 7}}};
   std::string body = name, slash;
   if (size_t at = name.find('/'); at != std::string::npos) body = name.substr(0, at), slash = name.substr(at + 1);
   auto [root, used] = ParseNoteName(body);
@@ -151,7 +151,9 @@ uint8_t XmNote(int midi) {
 }
 
 Score::Score(int channels, int bars, int rowsPerBar)
-    : channels_(channels), rowsPerBar_(rowsPerBar), rows_(bars * rowsPerBar),
+    : channels_(channels),
+      rowsPerBar_(rowsPerBar),
+      rows_(bars * rowsPerBar),
       cells_(size_t(rows_) * size_t(channels)) {}
 
 XmCell& Score::At(int row, int channel) {
@@ -179,8 +181,8 @@ void Score::Effect(int channel, int row, uint8_t effect, uint8_t param) {
   c.param = param;
 }
 
-int Score::Phrase(int channel, int startBar, const std::string& text, int instrument, int volume,
-                  const NoteMap& map, int delay) {
+int Score::Phrase(int channel, int startBar, const std::string& text, int instrument, int volume, const NoteMap& map,
+                  int delay) {
   int base = startBar * rowsPerBar_ + delay;
   return WalkTokens(text, rowsPerBar_, [&](int row, const Token& t) {
     if (t.head == "-" || base + row >= rows_) return;
@@ -194,8 +196,7 @@ int Score::Phrase(int channel, int startBar, const std::string& text, int instru
   });
 }
 
-void Score::Drums(int channel, int startBar, const std::string& grid, int instrument, int volume,
-                  const DrumKit& kit) {
+void Score::Drums(int channel, int startBar, const std::string& grid, int instrument, int volume, const DrumKit& kit) {
   int row = startBar * rowsPerBar_, first = row;
   for (char c : grid) {
     if (c == ' ') continue;
@@ -219,8 +220,8 @@ const Chord& Score::ChordAt(const Progression& prog, int startBar, int row) cons
   return bar[size_t(std::min(int(bar.size()) - 1, (rel % rowsPerBar_) / share))];
 }
 
-void Score::Pad(const std::vector<int>& channels, int startBar, const Progression& prog, int instrument,
-                int volume, int low, int high) {
+void Score::Pad(const std::vector<int>& channels, int startBar, const Progression& prog, int instrument, int volume,
+                int low, int high) {
   size_t voices = channels.size();
   std::vector<int> prev;
   int row = startBar * rowsPerBar_;
@@ -271,8 +272,8 @@ void Score::Pad(const std::vector<int>& channels, int startBar, const Progressio
       if (At(row, ch).Empty()) Off(ch, row);
 }
 
-void Score::Bass(int channel, int startBar, const Progression& prog, const std::string& pattern,
-                 int instrument, int volume, int low) {
+void Score::Bass(int channel, int startBar, const Progression& prog, const std::string& pattern, int instrument,
+                 int volume, int low) {
   auto place = [&](int pc) {
     int n = low;
     while (Mod12(n) != pc) ++n;
@@ -288,28 +289,33 @@ void Score::Bass(int channel, int startBar, const Progression& prog, const std::
       }
       const Chord& c = ChordAt(prog, startBar, barRow + row);
       int root = place(c.root);
-      auto tone = [&](size_t i, int fallback) {
-        return root + (i < c.intervals.size() ? c.intervals[i] : fallback);
-      };
+      auto tone = [&](size_t i, int fallback) { return root + (i < c.intervals.size() ? c.intervals[i] : fallback); };
       int midi;
-      if (t.head == "R") midi = root;
-      else if (t.head == "3") midi = tone(1, 4);
-      else if (t.head == "5") midi = tone(2, 7);
-      else if (t.head == "7") midi = tone(3, 12);
-      else if (t.head == "8") midi = root + 12;
-      else if (t.head == "B") midi = place(c.bass);
+      if (t.head == "R")
+        midi = root;
+      else if (t.head == "3")
+        midi = tone(1, 4);
+      else if (t.head == "5")
+        midi = tone(2, 7);
+      else if (t.head == "7")
+        midi = tone(3, 12);
+      else if (t.head == "8")
+        midi = root + 12;
+      else if (t.head == "B")
+        midi = place(c.bass);
       else if (t.head == "A") {
         const Chord& next = b + 1 < prog.size() ? prog[b + 1].front() : prog[b].front();
         midi = place(next.bass) - 1;
-      } else throw EXmError("Bad bass token '" + t.head + "'");
+      } else
+        throw EXmError("Bad bass token '" + t.head + "'");
       Note(channel, barRow + row, midi, instrument, t.volume >= 0 ? t.volume : volume);
     });
     if (rows != rowsPerBar_) throw EXmError("A bass pattern must fill exactly one bar");
   }
 }
 
-void Score::Arp(int channel, int startBar, const Progression& prog, const std::string& pattern,
-                int instrument, int volume, int low) {
+void Score::Arp(int channel, int startBar, const Progression& prog, const std::string& pattern, int instrument,
+                int volume, int low) {
   for (size_t b = 0; b < prog.size(); ++b) {
     int barRow = (startBar + int(b)) * rowsPerBar_;
     int rows = WalkTokens(pattern, rowsPerBar_, [&](int row, const Token& t) {

@@ -70,14 +70,13 @@ class Score {
 
   // A drum line: one character per row ('.' or a space-free kit symbol);
   // '|' must fall on bar lines.
-  void Drums(int channel, int startBar, const std::string& grid, int instrument, int volume,
-             const DrumKit& kit);
+  void Drums(int channel, int startBar, const std::string& grid, int instrument, int volume, const DrumKit& kit);
 
   // Held chords over `channels.size()` voices between `low` and `high`,
   // moving each voice as little as possible. A voice keeps sounding (no
   // new note) when its pitch stays.
-  void Pad(const std::vector<int>& channels, int startBar, const Progression& prog, int instrument,
-           int volume, int low, int high);
+  void Pad(const std::vector<int>& channels, int startBar, const Progression& prog, int instrument, int volume, int low,
+           int high);
 
   // A bass line: the same per-bar pattern over every bar of `prog`, with
   // tokens naming chord notes relative to the chord of that moment:
@@ -85,14 +84,14 @@ class Score {
   // up, "B" the bass note, "A" a half step below the next bar's bass,
   // "r" release, "-" hold; lengths as in Phrase. `low` is the lowest note
   // a root may take.
-  void Bass(int channel, int startBar, const Progression& prog, const std::string& pattern,
-            int instrument, int volume, int low);
+  void Bass(int channel, int startBar, const Progression& prog, const std::string& pattern, int instrument, int volume,
+            int low);
 
   // Broken chords: tokens are indexes into the chord's notes counted up
   // from the first chord note at or above `low` ("0 1 2 3 2 1"), wrapping
   // into higher octaves; "r" and "-" as in Phrase.
-  void Arp(int channel, int startBar, const Progression& prog, const std::string& pattern,
-           int instrument, int volume, int low);
+  void Arp(int channel, int startBar, const Progression& prog, const std::string& pattern, int instrument, int volume,
+           int low);
 
   // Cut into patterns of `barsPerPattern` bars, played in order.
   std::vector<XmPattern> Patterns(int barsPerPattern) const;

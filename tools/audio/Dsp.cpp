@@ -38,12 +38,8 @@ double Osc::Next(double hz, double rate, double pulseWidth) {
   double t = phase_;
   double out = 0.0;
   switch (shape_) {
-    case Sine:
-      out = std::sin(2.0 * kPi * t);
-      break;
-    case Saw:
-      out = 2.0 * t - 1.0 - PolyBlep(t, dt);
-      break;
+    case Sine: out = std::sin(2.0 * kPi * t); break;
+    case Saw: out = 2.0 * t - 1.0 - PolyBlep(t, dt); break;
     case Triangle:
       // Only the slope jumps: its harmonics fall fast enough without help.
       out = 4.0 * std::fabs(t - 0.5) - 1.0;
@@ -65,15 +61,9 @@ void Biquad::Set(double hz, double q, double rate) {
   double cw = std::cos(w), alpha = std::sin(w) / (2.0 * q);
   double a0 = 1.0 + alpha;
   switch (type_) {
-    case LowPass:
-      b0_ = (1.0 - cw) / 2.0, b1_ = 1.0 - cw, b2_ = (1.0 - cw) / 2.0;
-      break;
-    case HighPass:
-      b0_ = (1.0 + cw) / 2.0, b1_ = -(1.0 + cw), b2_ = (1.0 + cw) / 2.0;
-      break;
-    case BandPass:
-      b0_ = alpha, b1_ = 0.0, b2_ = -alpha;
-      break;
+    case LowPass: b0_ = (1.0 - cw) / 2.0, b1_ = 1.0 - cw, b2_ = (1.0 - cw) / 2.0; break;
+    case HighPass: b0_ = (1.0 + cw) / 2.0, b1_ = -(1.0 + cw), b2_ = (1.0 + cw) / 2.0; break;
+    case BandPass: b0_ = alpha, b1_ = 0.0, b2_ = -alpha; break;
   }
   b0_ /= a0, b1_ /= a0, b2_ /= a0;
   a1_ = -2.0 * cw / a0;

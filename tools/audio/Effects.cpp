@@ -36,8 +36,10 @@ void AddNote(Signal& out, double rate, const Voice& v, double start, double leng
   for (size_t i = 0; i < size_t(total * rate) && first + i < out.size(); ++i) {
     double t = double(i) / rate;
     double env;
-    if (t < v.attack) env = t / v.attack;
-    else env = v.sustain + (1.0 - v.sustain) * std::exp(-(t - v.attack) / v.decay);
+    if (t < v.attack)
+      env = t / v.attack;
+    else
+      env = v.sustain + (1.0 - v.sustain) * std::exp(-(t - v.attack) / v.decay);
     if (t > length) env *= std::max(0.0, 1.0 - (t - length) / v.release);
     double vib = 0.0;
     if (v.vibratoHz > 0.0 && t > v.vibratoDelay)
@@ -61,7 +63,7 @@ Signal ButtonPressed(double rate) {
   Signal s(size_t(0.17 * rate));
   Voice v;
   v.pulseWidth = 0.25, v.attack = 0.002, v.decay = 0.04, v.sustain = 0.3, v.release = 0.015;
-  AddNote(s, rate, v, 0.0, 0.04, 83, 0.8);    // B5
+  AddNote(s, rate, v, 0.0, 0.04, 83, 0.8);  // B5
   v.decay = 0.05, v.sustain = 0.0, v.release = 0.03;
   AddNote(s, rate, v, 0.045, 0.09, 88, 1.0);  // E6
   return s;
@@ -73,7 +75,9 @@ Signal LevelComplete(double rate) {
   Voice lead;
   lead.pulseWidth = 0.3, lead.decay = 0.2, lead.sustain = 0.7, lead.release = 0.05;
   lead.vibratoHz = 5.5, lead.vibratoSemis = 0.25, lead.vibratoDelay = 0.25;
-  struct N { double at, len, midi; };
+  struct N {
+    double at, len, midi;
+  };
   for (N n : {N{0.00, 0.09, 72}, N{0.10, 0.09, 76}, N{0.20, 0.09, 79}, N{0.30, 0.22, 84}, N{0.55, 0.08, 79}})
     AddNote(s, rate, lead, n.at, n.len, n.midi, 0.55);
   lead.release = 0.25;
@@ -212,9 +216,9 @@ Signal BombGet(double rate) {
   Signal s(size_t(0.32 * rate));
   Voice v;
   v.attack = 0.002, v.decay = 0.03, v.sustain = 0.6, v.release = 0.01, v.cutoff = 7000.0;
-  AddNote(s, rate, v, 0.0, 0.055, 83, 0.6);   // B5
+  AddNote(s, rate, v, 0.0, 0.055, 83, 0.6);  // B5
   v.decay = 0.08, v.sustain = 0.0, v.release = 0.02;
-  AddNote(s, rate, v, 0.06, 0.24, 88, 0.7);   // E6
+  AddNote(s, rate, v, 0.06, 0.24, 88, 0.7);  // E6
   Voice shine = v;
   shine.shape = Osc::Sine;
   AddNote(s, rate, shine, 0.06, 0.24, 100, 0.25);

@@ -12,10 +12,10 @@ namespace fusewick::audio {
 constexpr uint32_t kEffectRate = 44100;
 
 struct SoundEffect {
-  const char* name;     // wave name the game looks up
-  const char* event;    // when the game plays it
-  double maxSeconds;    // the effect never runs longer
-  double peakDb;        // peak level after normalising, dBFS
+  const char* name;   // wave name the game looks up
+  const char* event;  // when the game plays it
+  double maxSeconds;  // the effect never runs longer
+  double peakDb;      // peak level after normalising, dBFS
   Signal (*make)(double rate);
 };
 

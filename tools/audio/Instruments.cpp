@@ -23,7 +23,7 @@ struct Tone {
   std::vector<double> body;    // amplitude of harmonic k + 1
   std::vector<double> attack;  // empty: same as body
   double attackSeconds = 0.0;
-  double breath = 0.0;         // noise in the attack, relative to the tone
+  double breath = 0.0;  // noise in the attack, relative to the tone
   int voices = 1;
   double loopSeconds = 0.25;
 };
@@ -153,16 +153,15 @@ std::function<double(double)> Cymbal(double hp, double tau, double attack, doubl
   };
 }
 
-std::function<double(double)> Snare(double toneHz, double toneLevel, double noiseHz, double noiseTau,
-                                    uint32_t seed) {
+std::function<double(double)> Snare(double toneHz, double toneLevel, double noiseHz, double noiseTau, uint32_t seed) {
   auto rng = std::make_shared<Rng>(seed);
   auto band = std::make_shared<Biquad>(Biquad::BandPass);
   auto high = std::make_shared<Biquad>(Biquad::HighPass);
   band->Set(noiseHz, 0.6, R);
   high->Set(900.0, 0.7, R);
   return [=](double t) {
-    double tone = (std::sin(2 * kPi * toneHz * t) + 0.5 * std::sin(2 * kPi * toneHz * 1.78 * t)) *
-                  Decay(t, 0.001, 0.05);
+    double tone =
+        (std::sin(2 * kPi * toneHz * t) + 0.5 * std::sin(2 * kPi * toneHz * 1.78 * t)) * Decay(t, 0.001, 0.05);
     double noise = high->Process(band->Process(rng->Signed())) * 2.5 * Decay(t, 0.001, noiseTau);
     return toneLevel * tone + noise;
   };
@@ -173,8 +172,7 @@ std::function<double(double)> Snare(double toneHz, double toneLevel, double nois
 std::vector<XmInstrument> MenuInstruments() {
   std::vector<XmInstrument> v;
 
-  Tone flute{"Flute", kC4, {1.0, 0.32, 0.12, 0.05, 0.025, 0.01}, {1.0, 0.5, 0.3, 0.15, 0.08, 0.04},
-             0.06, 0.35, 2, 0.5};
+  Tone flute{"Flute", kC4, {1.0, 0.32, 0.12, 0.05, 0.025, 0.01}, {1.0, 0.5, 0.3, 0.15, 0.08, 0.04}, 0.06, 0.35, 2, 0.5};
   XmInstrument lead = Wrap(MakeTone(flute, 11), 64, 128);
   lead.volume = Env({{0, 0}, {3, 64}, {14, 50}, {40, 0}}, 2);
   lead.fadeout = 600;
@@ -199,8 +197,8 @@ std::vector<XmInstrument> MenuInstruments() {
   pad.fadeout = 300;
   v.push_back(pad);
 
-  Tone round{"Bass", kC2, {1.0, 0.42, 0.16, 0.07, 0.03}, {1.0, 0.8, 0.6, 0.45, 0.33, 0.24, 0.16, 0.1},
-             0.09, 0.0, 1, 0.25};
+  Tone round{"Bass", kC2, {1.0, 0.42, 0.16, 0.07, 0.03}, {1.0, 0.8, 0.6, 0.45, 0.33, 0.24, 0.16, 0.1}, 0.09, 0.0,
+             1,      0.25};
   XmInstrument bass = Wrap(MakeTone(round, 31), 64, 128);
   bass.volume = Env({{0, 64}, {30, 46}, {34, 0}}, 1);
   v.push_back(bass);
@@ -224,10 +222,11 @@ std::vector<XmInstrument> MenuInstruments() {
     auto rng = std::make_shared<Rng>(61);
     auto band = std::make_shared<Biquad>(Biquad::BandPass);
     band->Set(6500.0, 1.0, R);
-    v.push_back(Wrap(MakeHit("Shaker", 0.14, [=](double t) {
-                       return band->Process(rng->Signed()) * Envelope({{0, 0}, {0.018, 1}, {0.14, 0}}).At(t) *
-                              Decay(t, 0.0, 0.05);
-                     }),
+    v.push_back(Wrap(MakeHit("Shaker", 0.14,
+                             [=](double t) {
+                               return band->Process(rng->Signed()) * Envelope({{0, 0}, {0.018, 1}, {0.14, 0}}).At(t) *
+                                      Decay(t, 0.0, 0.05);
+                             }),
                      64, 160));
   }
   v.push_back(Wrap(MakeHit("Ride", 1.6, Cymbal(5000, 0.5, 0.004, 0.55, 71)), 64, 96));
@@ -255,14 +254,20 @@ std::vector<XmInstrument> GameInstruments() {
   arp.volume = Env({{0, 64}, {4, 34}, {14, 10}, {20, 0}});
   v.push_back(arp);
 
-  Tone saw{"Bass", kC2, Spectrum(40, [](int k) { return 1.0 / std::pow(k, 1.45); }),
-           Spectrum(60, [](int k) { return 1.0 / k; }), 0.07, 0.0, 2, 0.5};
+  Tone saw{"Bass",
+           kC2,
+           Spectrum(40, [](int k) { return 1.0 / std::pow(k, 1.45); }),
+           Spectrum(60, [](int k) { return 1.0 / k; }),
+           0.07,
+           0.0,
+           2,
+           0.5};
   XmInstrument bass = Wrap(MakeTone(saw, 109), 64, 128);
   bass.volume = Env({{0, 64}, {12, 46}, {18, 0}}, 1);
   v.push_back(bass);
 
-  Tone hollow{"Pad", kC4, Spectrum(15, [](int k) { return k % 2 ? 1.0 / std::pow(k, 1.3) : 0.08 / k; }), {}, 0.0,
-              0.0, 3, 0.5};
+  Tone hollow{"Pad", kC4, Spectrum(15, [](int k) { return k % 2 ? 1.0 / std::pow(k, 1.3) : 0.08 / k; }), {}, 0.0, 0.0,
+              3,     0.5};
   XmInstrument pad = Wrap(MakeTone(hollow, 113), 64, 140);
   pad.volume = Env({{0, 0}, {12, 64}, {40, 48}, {80, 0}}, 2);
   pad.fadeout = 500;

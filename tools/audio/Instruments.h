@@ -17,7 +17,7 @@ enum MenuInstrument {
   kMenuKick,
   kMenuClap,
   kMenuShaker,
-  kMenuCymbal,     // soft ride swell
+  kMenuCymbal,  // soft ride swell
   kMenuInstrumentCount = kMenuCymbal
 };
 

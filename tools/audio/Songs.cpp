@@ -49,16 +49,18 @@ XmModule MenuSong() {
   Progression a2 = ParseProgression("Dmaj7 | Bm7 | Gmaj7 | A | Dmaj7 | Bm7 | Em7 A7 | D");
   Progression bridge = ParseProgression("Bm7 | Gmaj7 | Em7 | A7sus4 A7");
 
-  Bars themeA = {"f#5:6 e5:2 d5:4 a4:4", "b4:6 c#5:2 d5:4 f#5:4", "e5:6 d5:2 b4:4 d5:4",
-                 "c#5:8 b4:4 a4:4",      "f#5:6 e5:2 d5:4 a5:4", "f#5:6 e5:2 d5:2 c#5:2 b4:4",
-                 "g5:6 f#5:2 e5:4 d5:4", "e5:8 c#5:4 r:4"};
-  Bars themeB = {"b4:2 d5:2 g5:8 f#5:4", "e5:2 f#5:2 e5:8 c#5:4", "c#5:2 e5:2 a5:8 f#5:4",
-                 "f#5:6 e5:2 d5:4 b4:4", "g4:2 b4:2 e5:8 d5:4",  "c#5:2 e5:2 f#5:8 e5:4",
-                 "d5:4 e5:4 g5:4 b5:4",  "a5:12 r:4"};
-  Bars themeA2 = {"f#5:4 g5:2 f#5:2 e5:2 d5:2 a4:4", "b4:4 c#5:2 d5:2 e5:4 f#5:4",
-                  "g5:6 f#5:2 e5:2 d5:2 b4:4",       "c#5:4 d5:2 e5:2 a5:8",
-                  "f#5:6 e5:2 d5:4 a5:4",            "b5:6 a5:2 f#5:2 e5:2 d5:4",
-                  "e5:4 g5:4 c#5:4 e5:4",            "d5:12 r:4"};
+  Bars themeA = {"f#5:6 e5:2 d5:4 a4:4", "b4:6 c#5:2 d5:4 f#5:4",      "e5:6 d5:2 b4:4 d5:4",  "c#5:8 b4:4 a4:4",
+                 "f#5:6 e5:2 d5:4 a5:4", "f#5:6 e5:2 d5:2 c#5:2 b4:4", "g5:6 f#5:2 e5:4 d5:4", "e5:8 c#5:4 r:4"};
+  Bars themeB = {"b4:2 d5:2 g5:8 f#5:4", "e5:2 f#5:2 e5:8 c#5:4", "c#5:2 e5:2 a5:8 f#5:4", "f#5:6 e5:2 d5:4 b4:4",
+                 "g4:2 b4:2 e5:8 d5:4",  "c#5:2 e5:2 f#5:8 e5:4", "d5:4 e5:4 g5:4 b5:4",   "a5:12 r:4"};
+  Bars themeA2 = {"f#5:4 g5:2 f#5:2 e5:2 d5:2 a4:4",
+                  "b4:4 c#5:2 d5:2 e5:4 f#5:4",
+                  "g5:6 f#5:2 e5:2 d5:2 b4:4",
+                  "c#5:4 d5:2 e5:2 a5:8",
+                  "f#5:6 e5:2 d5:4 a5:4",
+                  "b5:6 a5:2 f#5:2 e5:2 d5:4",
+                  "e5:4 g5:4 c#5:4 e5:4",
+                  "d5:12 r:4"};
   Bars bridgeTune = {"d5:8 c#5:4 d5:4", "b4:12 r:4", "g4:4 b4:4 e5:4 f#5:4", "e5:8 c#5:4 r:4"};
 
   // Melody, its echo a dotted eighth behind, and the harmony of the return.
@@ -104,7 +106,8 @@ XmModule MenuSong() {
     s.Drums(KickCh, section, repeat(kick, 7) + kickEnd, kMenuKick, 44, kit);
     s.Drums(ClapCh, section, repeat("........x.......", 7) + "........x...x.x.", kMenuClap, 34, kit);
     s.Drums(ShakerCh, section, repeat(shaker, 8), kMenuShaker, 36, kit);
-    s.Drums(RideCh, section, "X...............|" + repeat("................", 3) + "x...............", kMenuCymbal, 26, kit);
+    s.Drums(RideCh, section, "X...............|" + repeat("................", 3) + "x...............", kMenuCymbal, 26,
+            kit);
   }
   s.Drums(RideCh, kB, "X...x...x...x...|x...x...x...x...|x...x...x...x...|x...x...x...x...", kMenuCymbal, 18, kit);
   s.Drums(RideCh, kIntro, "X...............", kMenuCymbal, 18, kit);
@@ -139,7 +142,7 @@ XmModule GameSong() {
   Bars themeUp = theme;
   themeUp[6] = "b4:2 d5:2 g5:2 f5:2 e5:4 d5:4";
   themeUp[7] = "e5:4 g#5:4 b5:6 r:2";
-  Bars second = {"a5:8 g5:4 f5:4", "g5:8 f5:4 d5:4",        "e5:8 d5:4 b4:4",  "c5:6 b4:2 a4:8",
+  Bars second = {"a5:8 g5:4 f5:4", "g5:8 f5:4 d5:4",      "e5:8 d5:4 b4:4", "c5:6 b4:2 a4:8",
                  "f5:8 e5:4 d5:4", "d5:4 g5:4 b5:6 a5:2", "g5:8 e5:4 c5:4", "b4:4 e5:4 g#5:8"};
   Bars riff = {"a5:2 r:2 a5:2 g5:2 e5:4 c5:4", "b4:2 r:2 b4:2 d5:2 g5:4 d5:4",
                "c5:2 r:2 c5:2 f5:2 a5:4 f5:4", "e5:4 g#5:4 b5:4 g#5:4",

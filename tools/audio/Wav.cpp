@@ -12,13 +12,13 @@ std::vector<uint8_t> EncodeWav(const std::vector<int16_t>& samples, uint32_t rat
   w.Text("WAVE");
   w.Text("fmt ");
   w.U32(18);
-  w.U16(1);          // PCM
-  w.U16(1);          // mono
-  w.U32(rate);       // samples per second
-  w.U32(rate * 2);   // bytes per second
-  w.U16(2);          // block align
-  w.U16(16);         // bits per sample
-  w.U16(0);          // no extra format bytes
+  w.U16(1);         // PCM
+  w.U16(1);         // mono
+  w.U32(rate);      // samples per second
+  w.U32(rate * 2);  // bytes per second
+  w.U16(2);         // block align
+  w.U16(16);        // bits per sample
+  w.U16(0);         // no extra format bytes
   w.Text("data");
   w.U32(dataBytes);
   for (int16_t s : samples) w.U16(uint16_t(s));

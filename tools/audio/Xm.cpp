@@ -45,9 +45,9 @@ void WriteInstrument(ByteWriter& w, const XmInstrument& ins) {
   // Instrument header: 263 bytes as the classic tracker writes it.
   w.U32(263);
   w.Fixed(ins.name, 22);
-  w.U8(0);   // type
-  w.U16(1);  // one sample
-  w.U32(40); // sample header size
+  w.U8(0);                               // type
+  w.U16(1);                              // one sample
+  w.U32(40);                             // sample header size
   for (int i = 0; i < 96; ++i) w.U8(0);  // every note plays sample 0
   WriteEnvelopePoints(w, ins.volume);
   WriteEnvelopePoints(w, ins.panning);
@@ -98,8 +98,8 @@ std::vector<uint8_t> PackPattern(const XmPattern& pattern, int channels) {
       out.insert(out.end(), {c.note, c.instrument, c.volume, c.effect, c.param});
       continue;
     }
-    uint8_t flags = uint8_t(0x80 | (c.note ? 1 : 0) | (c.instrument ? 2 : 0) | (c.volume ? 4 : 0) |
-                            (c.effect ? 8 : 0) | (c.param ? 16 : 0));
+    uint8_t flags = uint8_t(0x80 | (c.note ? 1 : 0) | (c.instrument ? 2 : 0) | (c.volume ? 4 : 0) | (c.effect ? 8 : 0) |
+                            (c.param ? 16 : 0));
     out.push_back(flags);
     for (uint8_t v : {c.note, c.instrument, c.volume, c.effect, c.param})
       if (v) out.push_back(v);

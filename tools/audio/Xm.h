@@ -48,9 +48,9 @@ struct XmSample {
   uint32_t loopStart = 0;     // in samples
   uint32_t loopLength = 0;    // 0: no loop
   uint8_t volume = 64;
-  int8_t finetune = 0;        // 1/128 semitone
+  int8_t finetune = 0;  // 1/128 semitone
   uint8_t panning = 128;
-  int8_t relativeNote = 0;    // semitones
+  int8_t relativeNote = 0;  // semitones
 };
 
 struct XmInstrument {

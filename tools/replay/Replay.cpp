@@ -15,14 +15,14 @@
 
 #include "engine/Random.h"
 #include "engine/Surface.h"
-#include "services/GameGlobals.h"
+#include "form/MainForm.h"
 #include "game/Level.h"
 #include "game/Player.h"
-#include "services/TestSeams.h"
 #include "platform/NullPlatform.h"
 #include "platform/SdlAudio.h"
+#include "services/GameGlobals.h"
 #include "services/Globals.h"
-#include "form/MainForm.h"
+#include "services/TestSeams.h"
 
 namespace fusewick::replay {
 
@@ -36,10 +36,17 @@ struct TInput {
   int Key;
 };
 constexpr TInput kInputs[] = {
-    {"Up", platform::VK_UP},       {"Down", platform::VK_DOWN},     {"Left", platform::VK_LEFT},
-    {"Right", platform::VK_RIGHT}, {"Fire", platform::VK_SPACE},    {"Pause", 'P'},
-    {"Escape", platform::VK_ESCAPE}, {"Y", 'Y'},                    {"N", 'N'},
-    {"Ctrl", platform::VK_CONTROL}, {"Enter", platform::VK_RETURN},
+    {"Up", platform::VK_UP},
+    {"Down", platform::VK_DOWN},
+    {"Left", platform::VK_LEFT},
+    {"Right", platform::VK_RIGHT},
+    {"Fire", platform::VK_SPACE},
+    {"Pause", 'P'},
+    {"Escape", platform::VK_ESCAPE},
+    {"Y", 'Y'},
+    {"N", 'N'},
+    {"Ctrl", platform::VK_CONTROL},
+    {"Enter", platform::VK_RETURN},
 };
 
 int32_t ParseInt(const std::string& text, const std::string& what) {
@@ -155,9 +162,12 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (a == "--start") {
       const std::string& v = value();
       o.StartGame = v == "game";
-      if (v == "options") o.StartButton = TMainMenuButton::Options;
-      else if (v == "highscores") o.StartButton = TMainMenuButton::HighScores;
-      else if (v == "help") o.StartButton = TMainMenuButton::Help;
+      if (v == "options")
+        o.StartButton = TMainMenuButton::Options;
+      else if (v == "highscores")
+        o.StartButton = TMainMenuButton::HighScores;
+      else if (v == "help")
+        o.StartButton = TMainMenuButton::Help;
       if (!o.StartGame && !o.StartButton && v != "menu")
         throw TReplayError("--start takes game, menu, options, highscores or help, not '" + v + "'");
     } else if (a == "--level") {
@@ -167,7 +177,8 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (a == "--script") {
       const std::string& path = value();
       std::error_code ec;
-      if (std::filesystem::is_directory(path, ec)) throw TReplayError("cannot read script " + path + ": it is a folder");
+      if (std::filesystem::is_directory(path, ec))
+        throw TReplayError("cannot read script " + path + ": it is a folder");
       std::ifstream in(path, std::ios::binary);
       if (!in) throw TReplayError("cannot read script " + path);
       try {
@@ -426,8 +437,10 @@ class TRandomPlayer {
               Set(form, null, "Up", false);
             }
             Set(form, null, "Fire", !held("Fire") && chance(8));
-            if (chance(2500)) Tap(form, null, "Pause");
-            else if (chance(9000)) Tap(form, null, "Escape");
+            if (chance(2500))
+              Tap(form, null, "Pause");
+            else if (chance(9000))
+              Tap(form, null, "Escape");
             break;
           case Paused:
             ReleaseAll(form, null);

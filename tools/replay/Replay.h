@@ -17,7 +17,7 @@
 namespace fusewick {
 class TMForm;
 class TDirectDrawSurface;
-}
+}  // namespace fusewick
 
 namespace fusewick::replay {
 
@@ -54,18 +54,18 @@ constexpr int32_t kMaxTicks = 10000000;  // more than 80 hours of play
 constexpr double kMinFrameRate = 1, kMaxFrameRate = 1000;
 
 struct TOptions {
-  std::optional<uint32_t> Seed;   // none: the clock's seed, as the game does
-  bool StartGame = false;         // --start game
+  std::optional<uint32_t> Seed;  // none: the clock's seed, as the game does
+  bool StartGame = false;        // --start game
   // --start options|highscores|help: the main menu's button that opens it.
   std::optional<TMainMenuButton> StartButton;
-  int32_t Level = 1;              // with StartGame: play StartLevel 2..Level first
+  int32_t Level = 1;  // with StartGame: play StartLevel 2..Level first
   int32_t Ticks = 0;
   std::vector<TInputChange> Script;
-  double FrameRate = 0;           // above 0: FrameRate held at this value
+  double FrameRate = 0;  // above 0: FrameRate held at this value
   std::string TracePath;
   std::vector<std::pair<int32_t, std::string>> Shots;  // after tick, file
   bool Timedemo = false;
-  std::string DataDir;            // changed into before start-up when set
+  std::string DataDir;  // changed into before start-up when set
   // Seeded random play instead of (after) the script: walks, jumps, fires,
   // pauses, now and then quits, enters a name when the game is lost and
   // starts the next game (at --level again).
@@ -83,8 +83,8 @@ struct TRunFigures {
   int32_t Ticks = 0;
   int32_t GamesStarted = 0;
   int32_t HighestLevel = 0;
-  int32_t MaxLiveSprites = 0;   // sprites alive in the engine after a tick
-  int32_t MaxKillList = 0;      // killed, not yet freed
+  int32_t MaxLiveSprites = 0;  // sprites alive in the engine after a tick
+  int32_t MaxKillList = 0;     // killed, not yet freed
   double Seconds = 0;
 };
 void PrintFigures(const TRunFigures& f, std::ostream& out);

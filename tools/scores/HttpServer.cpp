@@ -102,10 +102,10 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   void OnHeader(beast::error_code ec) {
-    if (ec == http::error::header_limit || ec == http::error::buffer_overflow)
-      return Refuse(431, "header_too_large");
+    if (ec == http::error::header_limit || ec == http::error::buffer_overflow) return Refuse(431, "header_too_large");
     if (ec == http::error::body_limit) return Refuse(413, "body_too_large");
-    if (ec == http::error::end_of_stream || ec == beast::error::timeout || (ec && ec.category() != http::make_error_code(http::error::bad_target).category()))
+    if (ec == http::error::end_of_stream || ec == beast::error::timeout ||
+        (ec && ec.category() != http::make_error_code(http::error::bad_target).category()))
       return Close();  // gone, idle or too slow: nothing to answer
     if (ec) return Refuse(400, "malformed");
     const auto& req = parser_->get();
@@ -242,8 +242,8 @@ int HttpServer::Bind(const std::string& host, int port) {
   if (!ec) acceptor.bind(endpoint, ec);
   if (!ec) acceptor.listen(1024, ec);
   if (ec) {
-    std::string why = ec == net::error::address_in_use ? "the port is already in use (is another server running?)"
-                                                          : ec.message();
+    std::string why =
+        ec == net::error::address_in_use ? "the port is already in use (is another server running?)" : ec.message();
     throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port) + ": " + why);
   }
   return acceptor.local_endpoint().port();

@@ -38,7 +38,8 @@ std::string Date(int64_t unixSeconds) {
 std::string Head(const std::string& title) {
   return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-         "<title>" + HtmlEscape(title) + "</title>" + Style + "</head><body><main>\n";
+         "<title>" +
+         HtmlEscape(title) + "</title>" + Style + "</head><body><main>\n";
 }
 
 // At most limit characters of a text on the page, with an ellipsis if cut.
@@ -71,14 +72,16 @@ std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
   std::string page = Head("Fusewick - world high scores");
   page += "<h1>FUSEWICK</h1><p class=\"sub\">World high scores &middot; the best " + std::to_string(rows.size()) +
           " of " + std::to_string(total) + " results sent</p>\n";
-  page += "<table><thead><tr><th class=\"num\">#</th><th>NAME</th><th class=\"num\">SCORE</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
+  page +=
+      "<table><thead><tr><th class=\"num\">#</th><th>NAME</th><th "
+      "class=\"num\">SCORE</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
   int rank = 0;
   for (const TResultRow& r : rows) {
     ++rank;
     page += rank <= 3 ? "<tr class=\"top\">" : "<tr>";
     page += "<td class=\"rank\">" + std::to_string(rank) + "</td><td class=\"name\">" + Shown(r.Name, ShownNameLength) +
-            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"note\">" + Shown(r.Note, ShownNoteLength) +
-            "</td><td class=\"date\">" + Date(r.Received) + "</td></tr>\n";
+            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"note\">" +
+            Shown(r.Note, ShownNoteLength) + "</td><td class=\"date\">" + Date(r.Received) + "</td></tr>\n";
   }
   if (rows.empty()) page += "<tr><td colspan=\"5\">No results yet.</td></tr>\n";
   page += "</tbody></table>\n<p class=\"sub foot\"><a href=\"/\">Fusewick home</a></p>\n</main></body></html>\n";

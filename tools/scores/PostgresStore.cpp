@@ -26,7 +26,9 @@ class Result {
   Result(const Result&) = delete;
   Result& operator=(const Result&) = delete;
   int Rows() const { return PQntuples(r_); }
-  std::string Text(int row, int col) const { return std::string(PQgetvalue(r_, row, col), size_t(PQgetlength(r_, row, col))); }
+  std::string Text(int row, int col) const {
+    return std::string(PQgetvalue(r_, row, col), size_t(PQgetlength(r_, row, col)));
+  }
   int64_t Int(int row, int col) const { return std::stoll(Text(row, col)); }
   int64_t Affected() const {
     const char* n = PQcmdTuples(r_);
@@ -135,24 +137,25 @@ class PostgresStore : public IScoreStore {
     // without, it is committed in the database server (it survives this
     // process being killed, not a crash of the database's machine).
     if (fullSync_) Run(c.conn, "SET LOCAL synchronous_commit = on");
-    if (Run(c.conn, "DELETE FROM echoes WHERE value = $1 AND expires > $2", {echo, std::to_string(now)})->Affected() != 1)
+    if (Run(c.conn, "DELETE FROM echoes WHERE value = $1 AND expires > $2", {echo, std::to_string(now)})->Affected() !=
+        1)
       return {TSubmitOutcome::UnknownEcho, 0};
     // One submission of a name at a time, so that its cap holds across processes.
     Run(c.conn, "SELECT pg_advisory_xact_lock(hashtext($1))", {row.Name});
     bool replaced = false;
     if (Run(c.conn, "SELECT count(*) FROM results WHERE name = $1", {row.Name})->Int(0, 0) >= limits_.MaxRowsPerName) {
-      auto low = Run(c.conn,
-                     "SELECT id, score FROM results WHERE name = $1 AND NOT verified ORDER BY score, id DESC LIMIT 1",
-                     {row.Name});
+      auto low =
+          Run(c.conn, "SELECT id, score FROM results WHERE name = $1 AND NOT verified ORDER BY score, id DESC LIMIT 1",
+              {row.Name});
       if (low->Rows() == 0 || low->Int(0, 1) >= row.Score) return {TSubmitOutcome::NotBetter, 0};
       Run(c.conn, "DELETE FROM results WHERE id = $1", {low->Text(0, 0)});
       replaced = true;
     }
-    auto inserted = Run(c.conn,
-                        "INSERT INTO results (name, score, note, received, verified) VALUES ($1, $2, $3, $4, $5)"
-                        " RETURNING id",
-                        {row.Name, std::to_string(row.Score), row.Note, std::to_string(row.Received),
-                         row.Verified ? "true" : "false"});
+    auto inserted = Run(
+        c.conn,
+        "INSERT INTO results (name, score, note, received, verified) VALUES ($1, $2, $3, $4, $5)"
+        " RETURNING id",
+        {row.Name, std::to_string(row.Score), row.Note, std::to_string(row.Received), row.Verified ? "true" : "false"});
     int64_t id = inserted->Int(0, 0);
     tx.Commit();
     if (!replaced) ++count_;
@@ -161,14 +164,14 @@ class PostgresStore : public IScoreStore {
 
   std::vector<TResultRow> Best(int limit) override {
     Connection c(*this);
-    auto r = Run(c.conn,
-                 "SELECT id, name, score, note, received, verified FROM results ORDER BY score DESC, id LIMIT $1",
-                 {std::to_string(limit)});
+    auto r =
+        Run(c.conn, "SELECT id, name, score, note, received, verified FROM results ORDER BY score DESC, id LIMIT $1",
+            {std::to_string(limit)});
     std::vector<TResultRow> rows;
     rows.reserve(size_t(r->Rows()));
     for (int i = 0; i < r->Rows(); ++i)
-      rows.push_back({r->Int(i, 0), r->Text(i, 1), int32_t(r->Int(i, 2)), r->Text(i, 3), r->Int(i, 4),
-                      r->Text(i, 5) == "t"});
+      rows.push_back(
+          {r->Int(i, 0), r->Text(i, 1), int32_t(r->Int(i, 2)), r->Text(i, 3), r->Int(i, 4), r->Text(i, 5) == "t"});
     return rows;
   }
 
@@ -190,8 +193,7 @@ class PostgresStore : public IScoreStore {
           {std::to_string(echoes - limits_.MaxEchoes)});
     int64_t rows = Run(c.conn, "SELECT count(*) FROM results")->Int(0, 0), removed = 0;
     if (int64_t excess = std::min(rows - limits_.MaxRows, TrimBatch); excess > 0)
-      removed = Run(c.conn,
-                    "DELETE FROM results WHERE id IN (SELECT id FROM results ORDER BY verified, id LIMIT $1)",
+      removed = Run(c.conn, "DELETE FROM results WHERE id IN (SELECT id FROM results ORDER BY verified, id LIMIT $1)",
                     {std::to_string(excess)})
                     ->Affected();
     tx.Commit();

@@ -224,11 +224,11 @@ struct ScoreServer::Impl {
     size_t q = target.find('?');
     std::string_view path = target.substr(0, q);
     std::string_view query = q == std::string_view::npos ? std::string_view() : target.substr(q + 1);
-    const char* call = path == "/"                   ? "home"
-                       : path == "/cgi/version.pl"   ? "version.pl"
-                       : path == "/healthz"          ? "healthz"
-                       : path == "/metrics"          ? "metrics"
-                                                     : "other";
+    const char* call = path == "/"                 ? "home"
+                       : path == "/cgi/version.pl" ? "version.pl"
+                       : path == "/healthz"        ? "healthz"
+                       : path == "/metrics"        ? "metrics"
+                                                   : "other";
     if (std::string_view(call) == "other") return Refuse(req, respond, call, 404, "not_found", "not found");
     if (req.Method != "GET") {
       TResponse res = Text(405, "ERROR|only GET|");

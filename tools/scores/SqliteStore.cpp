@@ -203,8 +203,7 @@ class SqliteStore : public IScoreStore {
     int64_t rows = count.Column(0), removed = 0;
     if (int64_t excess = std::min(rows - limits_.MaxRows, TrimBatch); excess > 0) {
       // The oldest unverified rows first, then the oldest verified ones.
-      Statement(writer_,
-                "DELETE FROM results WHERE id IN (SELECT id FROM results ORDER BY verified, id LIMIT ?1)")
+      Statement(writer_, "DELETE FROM results WHERE id IN (SELECT id FROM results ORDER BY verified, id LIMIT ?1)")
           .Int(1, excess)
           .Step();
       removed = sqlite3_changes(writer_);

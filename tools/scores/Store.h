@@ -21,8 +21,8 @@ struct TResultRow {
   int64_t Id = 0;
   std::string Name;
   int32_t Score = 0;
-  std::string Note;      // the player's free text
-  int64_t Received = 0;  // Unix seconds
+  std::string Note;       // the player's free text
+  int64_t Received = 0;   // Unix seconds
   bool Verified = false;  // re-played from a recording to exactly this result
 };
 

@@ -19,7 +19,7 @@ struct TSubmission {
   std::string Name;
   int32_t Score = 0;
   std::string Echo;
-  std::string Note;  // the free text, spaces at its ends dropped
+  std::string Note;        // the free text, spaces at its ends dropped
   bool Shortened = false;  // the name or the free text was cut to MaxFieldLength
 };
 

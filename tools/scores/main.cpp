@@ -5,13 +5,13 @@
 // Port 0 takes a free port. Once listening it prints one line,
 // "fusewick-scores listening on HOST:PORT", and serves until SIGINT or SIGTERM.
 // One line per request goes to stderr.
+#include <pthread.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
-#include <pthread.h>
 #include <string>
 #include <thread>
 
@@ -82,8 +82,7 @@ int main(int argc, char** argv) {
       {"--max-rows-per-name", {1, INT64_MAX, [&](long long v) { limits.MaxRowsPerName = v; }}},
       {"--connections-per-address", {1, 100000, [&](long long v) { options.Http.ConnectionsPerAddress = int(v); }}},
       {"--max-connections", {1, 1000000, [&](long long v) { options.Http.Connections = int(v); }}},
-      {"--connection-age",
-       {1, 86400, [&](long long v) { options.Http.ConnectionAge = std::chrono::seconds(v); }}},
+      {"--connection-age", {1, 86400, [&](long long v) { options.Http.ConnectionAge = std::chrono::seconds(v); }}},
       {"--requests-per-connection", {1, 1000000, [&](long long v) { options.Http.RequestsPerConnection = int(v); }}},
       {"--header-time", {1, 3600, [&](long long v) { options.Http.HeaderTime = std::chrono::seconds(v); }}},
       {"--body-time", {1, 3600, [&](long long v) { options.Http.BodyTime = std::chrono::seconds(v); }}},

@@ -188,8 +188,8 @@ std::string Letters(uint64_t n) {
 }
 
 std::string SubmitTarget(const std::string& name, int score, const std::string& echo, const std::string& note) {
-  std::string record = "type=0|name=" + name + "|score=" + std::to_string(score) + "|key=X|p=" + echo + "|add=" +
-                       note + "|z=";
+  std::string record =
+      "type=0|name=" + name + "|score=" + std::to_string(score) + "|key=X|p=" + echo + "|add=" + note + "|z=";
   return "/cgi/version.pl?hs&prg=Fusewick&inf=" + fusewick::EncodeResult(fusewick::PadResult(record));
 }
 
@@ -220,7 +220,8 @@ void PlayOnce(const TArgs& a, const std::string& from, int n, TTimes& times) {
   status = Client(from, host, port, limit, false)
                .Get(SubmitTarget("PLAYER " + Letters(uint64_t(n)), 1000 + n, EchoOf(reply), "PLAYER"), body);
   auto t2 = Clock::now();
-  times.Add(status == 200 && body.rfind("OK|stored|", 0) == 0, std::chrono::duration<double, std::milli>(t2 - t1).count());
+  times.Add(status == 200 && body.rfind("OK|stored|", 0) == 0,
+            std::chrono::duration<double, std::milli>(t2 - t1).count());
 }
 
 int Report(const char* what, TTimes& times, double limitMs) {
@@ -273,8 +274,8 @@ int Slow(const TArgs& a) {
       if (c.fd < 0) continue;
       char sink[256];
       ssize_t r = ::recv(c.fd, sink, sizeof sink, MSG_DONTWAIT);
-      bool gone = r == 0 || (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINPROGRESS &&
-                             errno != ENOTCONN);
+      bool gone =
+          r == 0 || (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINPROGRESS && errno != ENOTCONN);
       if (!gone && now >= c.next) {
         char byte = c.sent < head.size() ? head[c.sent] : 'a';
         ssize_t s = ::send(c.fd, &byte, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
