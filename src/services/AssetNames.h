@@ -149,17 +149,25 @@ inline constexpr NamedImage kImageNames[] = {
     {"Background5", 2, 1},
 };
 
+// The index of the listed image of that name in kImageNames, or -1. (An
+// index, not a pointer: g++ 12 with the sanitizers cannot compare a pointer
+// into the table with null in a constant expression.)
+constexpr int32_t ImageNameIndex(std::string_view name) {
+  for (std::size_t i = 0; i < std::size(kImageNames); ++i)
+    if (kImageNames[i].Name == name) return int32_t(i);
+  return -1;
+}
+
 // The listed image of that name, or null.
 constexpr const NamedImage* FindImageName(std::string_view name) {
-  for (const NamedImage& image : kImageNames)
-    if (image.Name == name) return &image;
-  return nullptr;
+  const int32_t i = ImageNameIndex(name);
+  return i < 0 ? nullptr : &kImageNames[i];
 }
 
 // An image name checked against the list when the program is compiled: a
 // name the list lacks does not compile.
 consteval const char* ListedImage(const char* name) {
-  if (!FindImageName(name)) throw "not a listed image";
+  if (ImageNameIndex(name) < 0) throw "not a listed image";
   return name;
 }
 

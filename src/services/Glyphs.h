@@ -19,7 +19,7 @@ inline constexpr std::array<const char*, 4> kFontImages = {"Font_small", "Font_m
                                                            "Font_big"};
 static_assert([] {
   for (const char* image : kFontImages)
-    if (!FindImageName(image)) return false;
+    if (ImageNameIndex(image) < 0) return false;
   return true;
 }());
 inline constexpr uint8_t kBigFont = 3;  // the only font with the wide widths

@@ -74,14 +74,14 @@ inline constexpr MessageWindowRow kMessageWindows[8] = {
 template <size_t N>
 consteval bool AllListed(const ButtonRow (&rows)[N]) {
   for (const ButtonRow& r : rows)
-    if (!FindImageName(r.Highlighted) || !FindImageName(r.Normal)) return false;
+    if (ImageNameIndex(r.Highlighted) < 0 || ImageNameIndex(r.Normal) < 0) return false;
   return true;
 }
 static_assert(AllListed(kMainMenuButtons) && AllListed(kOptionsButtons) && AllListed(kHighScoreButtons) &&
               AllListed(kHelpButtons));
 static_assert([] {
   for (const MessageWindowRow& r : kMessageWindows)
-    if (r.Image && !FindImageName(r.Image)) return false;
+    if (r.Image && ImageNameIndex(r.Image) < 0) return false;
   return true;
 }());
 
