@@ -54,7 +54,7 @@ struct TShellState {
   TCaption* MessageWindow = nullptr;
   int32_t WindowTimer = 0;  // ms left for LevelIntro, LevelComplete, GameLost
 
-  // The four option fields live in GameOptions (persist/Records.h):
+  // The four option fields live in GameOptions (services/Records.h):
   // GameOptions.FullScreen, .MusicOn, .SoundOn, .AddText.
 
   std::array<TMenuButton*, 7> MenuButtons{};  // 1..6
