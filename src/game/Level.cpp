@@ -461,11 +461,38 @@ void BuildLevel() {
 }
 
 namespace {
-// Round(previous / 1.2) with the quotient in extended precision and ties
-// to even, as the fuse interval has always been computed.
+// Round(previous / 1.2) as the fuse interval has always been computed: the
+// quotient in x87 extended precision (1.2 and the quotient each rounded to
+// a 64-bit mantissa, to nearest even), then rounded to an integer with ties
+// to even. Done here in integers, so that every machine gets the same series
+// (10000, 8333, 6944, ..., 1937 at level 10, 1614 at 11, 2 from level 46)
+// whatever its long double is.
 int32_t NextFuseInterval(int32_t previous) {
-  const long double q = static_cast<long double>(previous) / 1.2L;
-  return int32_t(std::nearbyintl(q));
+  if (previous <= 0) return 0;
+  using u128 = unsigned __int128;
+  constexpr uint64_t kDivisor = 0x999999999999999AULL;  // 1.2 as a 64-bit mantissa (1.2 * 2^63, rounded up)
+  const u128 dividend = u128(uint64_t(previous)) << 63;
+  const uint64_t whole = uint64_t(dividend / kDivisor);
+  u128 rest = dividend % kDivisor;
+  // The quotient's 64 significant bits: the whole part, then fraction bits.
+  int32_t wholeBits = 0;
+  for (uint64_t w = whole; w; w >>= 1) ++wholeBits;
+  const int32_t fractionBits = 64 - wholeBits;
+  u128 mantissa = whole;
+  auto nextBit = [&] {
+    rest <<= 1;
+    const bool bit = rest >= kDivisor;
+    if (bit) rest -= kDivisor;
+    return bit;
+  };
+  for (int32_t i = 0; i < fractionBits; ++i) mantissa = (mantissa << 1) | u128(nextBit());
+  const bool guard = nextBit(), sticky = rest != 0;
+  if (guard && (sticky || (mantissa & 1))) ++mantissa;
+  // Then to an integer, ties to even.
+  u128 result = mantissa >> fractionBits;
+  const u128 fraction = mantissa - (result << fractionBits), half = u128(1) << (fractionBits - 1);
+  if (fraction > half || (fraction == half && (result & 1))) ++result;
+  return int32_t(result);
 }
 }  // namespace
 
