@@ -79,6 +79,28 @@ TEST(EchoValue, IsTheFifthTerminatedField) {
     EXPECT_EQ(EchoValue(reply), echo) << reply;
 }
 
+TEST(ServerAddress, TheEnvironmentOverridesTheBuildsServer) {
+  struct Case {
+    const char* env;
+    const char* host;  // null: the build's setting
+    uint16_t port;
+  };
+  ResetTestSeams();
+  const TServerAddress built = ServerAddress();
+  for (auto [env, host, port] : {Case{"scores.example.org:9000", "scores.example.org", 9000},
+                                 Case{"scores.example.org", "scores.example.org", 80}, Case{"[::1]:8123", "::1", 8123},
+                                 Case{"not an address", nullptr, 0}, Case{"", nullptr, 0}}) {
+    ASSERT_EQ(setenv("FUSEWICK_SERVER", env, 1), 0);
+    const TServerAddress a = ServerAddress();
+    EXPECT_EQ(a.Host, host ? host : built.Host) << env;
+    EXPECT_EQ(a.Port, host ? port : built.Port) << env;
+  }
+  setenv("FUSEWICK_SERVER", "scores.example.org:9000", 1);
+  EXPECT_EQ(WorldHighScoresUrl().rfind("http://scores.example.org:9000/", 0), 0u) << WorldHighScoresUrl();
+  unsetenv("FUSEWICK_SERVER");
+  EXPECT_EQ(ServerAddress().Host, built.Host);
+}
+
 TEST(ServerAddress, ReadsHostAndPort) {
   struct Case {
     const char* text;

@@ -1,5 +1,6 @@
 #include "services/Online.h"
 
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 
@@ -60,6 +61,10 @@ bool ParseServerAddress(const std::string& text, TServerAddress& out) {
 TServerAddress ServerAddress() {
   if (TestSeams.Server) return *TestSeams.Server;
   TServerAddress a;
+  // FUSEWICK_SERVER in the environment (host or host:port) points the game
+  // and its browser links at another server without a rebuild; a value
+  // that is not an address leaves the build's setting.
+  if (const char* env = std::getenv("FUSEWICK_SERVER"); env && ParseServerAddress(env, a)) return a;
   if (!ParseServerAddress(FUSEWICK_SERVER, a)) a = {"localhost", 8080};
   return a;
 }

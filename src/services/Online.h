@@ -17,7 +17,8 @@ struct TServerAddress {
 // Reads "host:port", "host" (port 80) or "[ipv6]:port". False if malformed.
 bool ParseServerAddress(const std::string& text, TServerAddress& out);
 
-// The server the game talks to: the build's setting (FUSEWICK_SERVER).
+// The server the game talks to: the environment's FUSEWICK_SERVER when it
+// is an address, else the build's setting (FUSEWICK_SERVER).
 TServerAddress ServerAddress();
 // Its home page and its world high-score page, for the browser.
 std::string HomePageUrl();
