@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "GameHarness.h"
+#include "game/AimTable.h"
 #include "game/Bullets.h"
 #include "game/Items.h"
 #include "game/Level.h"
@@ -449,6 +450,23 @@ TEST_F(MonstersTest, WeaponsFireFromTheirMuzzles) {
     EXPECT_EQ(CountBullets(), 0) << c.kind;
     RemoveMonster(m->Slot);
   }
+}
+
+// The table stands in for the math library's sin and cos of the aim angle;
+// a library may differ from it in the last bit, never by more.
+TEST(AimTable, HoldsTheSineAndCosineOfEveryDirection) {
+  constexpr double kPi = 3.14159;  // the game's own pi for the aim
+  auto withinOneUlp = [](double got, double want) {
+    return got == want || got == std::nextafter(want, 2.0) || got == std::nextafter(want, -2.0);
+  };
+  for (int back = 0; back < 2; ++back)
+    for (int draw = 0; draw < kAimDraws; ++draw) {
+      double a = (draw / 2000.0 - 0.25) * kPi;
+      if (back) a += kPi;
+      const TAim& aim = kAimTable[size_t(back)][size_t(draw)];
+      EXPECT_TRUE(withinOneUlp(aim.Sin, std::sin(a))) << back << " " << draw;
+      EXPECT_TRUE(withinOneUlp(aim.Cos, std::cos(a))) << back << " " << draw;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "engine/ImageList.h"
 #include "engine/Random.h"
+#include "game/AimTable.h"
 #include "game/Level.h"
 #include "game/Player.h"
 #include "game/Scenery.h"
@@ -164,7 +165,6 @@ const TKindTraits& KindOf(TMonsterKind kind) {
 }
 
 constexpr double kShotSpeed = 200;                      // px/s of a monster's bullets and spittle
-constexpr double kPi = 3.14159;                         // as the aim has always been computed
 constexpr double kWalkAnimRate = 10;                    // walkers' frames per second
 constexpr double kBlastRate = 20;                       // explosion frames per second
 constexpr int32_t kBlastWidth = 44, kBlastHeight = 57;  // the explosion is centred on the monster
@@ -303,13 +303,13 @@ void TMonster::FireWeapon(int32_t n) {
   if (State != Alive || n < 1 || n > WeaponCount) return;
   const TKindTraits& k = KindOf(Kind);
   // A quarter turn of spread around the walking direction; fliers, which do
-  // not walk, aim to the right.
-  double a = (Random(1000) / 2000.0 - 0.25) * kPi;
-  if (WalkSpeed < 0) a += kPi;
+  // not walk, aim to the right. The sine and cosine come from a table, so
+  // that every machine fires in the same direction to the last bit.
+  const TAim& aim = kAimTable[WalkSpeed < 0 ? 1 : 0][size_t(Random(kAimDraws))];
   const TBulletKind bullet = WeaponBullet[size_t(n)];
   const bool dropped = bullet == TBulletKind::Bomb || bullet == TBulletKind::IceBomb;  // bombs fall from rest
-  const double vx = dropped ? 0 : kShotSpeed * std::cos(a);
-  const double vy = dropped ? 0 : kShotSpeed * std::sin(a);
+  const double vx = dropped ? 0 : kShotSpeed * aim.Cos;
+  const double vy = dropped ? 0 : kShotSpeed * aim.Sin;
   const double x = MuzzleFromLeft ? X + k.MuzzleX : X + Width / 2.0 + (WalkSpeed >= 0 ? 1 : -1) * k.MuzzleX;
   AddBullet({.Kind = bullet,
              .Owner = TBulletOwner::Monster,
