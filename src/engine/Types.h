@@ -42,12 +42,22 @@ constexpr int32_t kZHero = 5;        // the hero, the walkers, bomb and dynamite
 constexpr int32_t kZFliers = 6;      // flying monsters, bullets, captions
 constexpr int32_t kZFront = 7;       // menu buttons, message windows, the text cursor, the bonus slot
 
+// An integral double as int32_t, held to the type's range and NaN read as 0:
+// a plain conversion out of range is undefined, and machines differ on it
+// (x86-64 gives INT32_MIN, arm64 saturates).
+inline int32_t SaturateToInt32(double v) {
+  if (v != v) return 0;
+  if (v <= double(INT32_MIN)) return INT32_MIN;
+  if (v >= double(INT32_MAX)) return INT32_MAX;
+  return static_cast<int32_t>(v);
+}
+
 // Rounding to the nearest integer, ties to even, as scaled sizes and drawn
 // rectangles are rounded.
-inline int32_t RoundEven(double v) { return static_cast<int32_t>(std::nearbyint(v)); }
+inline int32_t RoundEven(double v) { return SaturateToInt32(std::nearbyint(v)); }
 
 // Truncation toward zero, as the game's position arithmetic uses it.
-inline int32_t Trunc(double v) { return static_cast<int32_t>(std::trunc(v)); }
+inline int32_t Trunc(double v) { return SaturateToInt32(std::trunc(v)); }
 
 // 64-bit product, quotient rounded half away from zero.
 inline int32_t MulDiv(int32_t number, int32_t numerator, int32_t denominator) {
