@@ -19,7 +19,9 @@
 #include "game/Level.h"
 #include "game/Player.h"
 #include "platform/NullPlatform.h"
+#if !FUSEWICK_HEADLESS
 #include "platform/SdlAudio.h"
+#endif
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
 #include "services/TestSeams.h"
@@ -340,7 +342,7 @@ void PrintFigures(const TRunFigures& f, std::ostream& out) {
 struct TRunner::TImpl {
   TOptions Options;
   platform::NullPlatform Null;
-  std::unique_ptr<platform::SdlAudio> Audio;
+  std::unique_ptr<platform::Audio> Audio;
   std::unique_ptr<TMForm> Form;
   std::filesystem::path OldDir;
   TRunFigures Figures;
@@ -557,8 +559,12 @@ TTimedemo TRunner::Run() {
 
   platform::SetCurrent(&m.Null);
   if (o.Audio) {
+#if FUSEWICK_HEADLESS
+    throw TReplayError("--audio needs a build with SDL; this one is headless");
+#else
     m.Audio = std::make_unique<platform::SdlAudio>();
     platform::SetCurrentAudio(m.Audio.get());
+#endif
   }
   m.Null.OpenWindow(kFormCaption, kScreenWidth, kScreenHeight);
   m.Form = std::make_unique<TMForm>();
