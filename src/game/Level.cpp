@@ -18,24 +18,12 @@ namespace fusewick {
 
 // ---- slots
 
-std::array<TPlatform*, kPlatformSlots + 1> Platforms{};
-std::array<bool, kPlatformSlots + 1> PlatformUsed{};
-std::array<TCloud*, kCloudSlots + 1> Clouds{};
-std::array<bool, kCloudSlots + 1> CloudUsed{};
-std::array<TWall*, kWallSlots + 1> Walls{};
-std::array<bool, kWallSlots + 1> WallUsed{};
-std::array<TLevelItem*, kLevelItemSlots + 1> LevelItems{};
-std::array<bool, kLevelItemSlots + 1> LevelItemUsed{};
-std::array<TMonster*, kMonsterSlots + 1> Monsters{};
-std::array<bool, kMonsterSlots + 1> MonsterUsed{};
-std::array<TBullet*, kBulletSlots + 1> Bullets{};
-std::array<bool, kBulletSlots + 1> BulletUsed{};
+TLevelSlots LevelSlots;
 
 namespace {
-// Serial numbers of the objects in the platform and wall slots; 0 = none.
-std::array<uint32_t, kPlatformSlots + 1> platformSerial{};
-std::array<uint32_t, kWallSlots + 1> wallSerial{};
-uint32_t nextSerial = 0;
+auto& platformSerial = LevelSlots.PlatformSerial;
+auto& wallSerial = LevelSlots.WallSerial;
+auto& nextSerial = LevelSlots.NextSerial;
 
 template <typename Used>
 int32_t FirstFree(const Used& used) {
@@ -327,20 +315,9 @@ void ComputeRowY() {
 }
 
 void FreeAllSlots() {
-  PlatformUsed.fill(false);
-  Platforms.fill(nullptr);
-  platformSerial.fill(0);
-  CloudUsed.fill(false);
-  Clouds.fill(nullptr);
-  WallUsed.fill(false);
-  Walls.fill(nullptr);
-  wallSerial.fill(0);
-  LevelItemUsed.fill(false);
-  LevelItems.fill(nullptr);
-  MonsterUsed.fill(false);
-  Monsters.fill(nullptr);
-  BulletUsed.fill(false);
-  Bullets.fill(nullptr);
+  const uint32_t next = nextSerial;  // serials keep counting across games
+  LevelSlots = {};
+  nextSerial = next;
 }
 
 void ClearLevel() {

@@ -29,18 +29,42 @@ constexpr int32_t kLevelItemSlots = 50;
 constexpr int32_t kMonsterSlots = 10;
 constexpr int32_t kBulletSlots = 20;
 
-extern std::array<TPlatform*, kPlatformSlots + 1> Platforms;
-extern std::array<bool, kPlatformSlots + 1> PlatformUsed;
-extern std::array<TCloud*, kCloudSlots + 1> Clouds;
-extern std::array<bool, kCloudSlots + 1> CloudUsed;
-extern std::array<TWall*, kWallSlots + 1> Walls;
-extern std::array<bool, kWallSlots + 1> WallUsed;
-extern std::array<TLevelItem*, kLevelItemSlots + 1> LevelItems;
-extern std::array<bool, kLevelItemSlots + 1> LevelItemUsed;
-extern std::array<TMonster*, kMonsterSlots + 1> Monsters;
-extern std::array<bool, kMonsterSlots + 1> MonsterUsed;
-extern std::array<TBullet*, kBulletSlots + 1> Bullets;
-extern std::array<bool, kBulletSlots + 1> BulletUsed;
+// The slot arrays, each object array beside its flags, and the serial
+// numbers that slot references are checked against; `LevelSlots = {}` frees
+// them all (the objects are the sprite engine's: only the references go).
+struct TLevelSlots {
+  std::array<TPlatform*, kPlatformSlots + 1> Platforms{};
+  std::array<bool, kPlatformSlots + 1> PlatformUsed{};
+  std::array<TCloud*, kCloudSlots + 1> Clouds{};
+  std::array<bool, kCloudSlots + 1> CloudUsed{};
+  std::array<TWall*, kWallSlots + 1> Walls{};
+  std::array<bool, kWallSlots + 1> WallUsed{};
+  std::array<TLevelItem*, kLevelItemSlots + 1> LevelItems{};
+  std::array<bool, kLevelItemSlots + 1> LevelItemUsed{};
+  std::array<TMonster*, kMonsterSlots + 1> Monsters{};
+  std::array<bool, kMonsterSlots + 1> MonsterUsed{};
+  std::array<TBullet*, kBulletSlots + 1> Bullets{};
+  std::array<bool, kBulletSlots + 1> BulletUsed{};
+  // Serial numbers of the objects in the platform and wall slots (0 = none)
+  // and the last one given out.
+  std::array<uint32_t, kPlatformSlots + 1> PlatformSerial{};
+  std::array<uint32_t, kWallSlots + 1> WallSerial{};
+  uint32_t NextSerial = 0;
+};
+extern TLevelSlots LevelSlots;
+
+inline auto& Platforms = LevelSlots.Platforms;
+inline auto& PlatformUsed = LevelSlots.PlatformUsed;
+inline auto& Clouds = LevelSlots.Clouds;
+inline auto& CloudUsed = LevelSlots.CloudUsed;
+inline auto& Walls = LevelSlots.Walls;
+inline auto& WallUsed = LevelSlots.WallUsed;
+inline auto& LevelItems = LevelSlots.LevelItems;
+inline auto& LevelItemUsed = LevelSlots.LevelItemUsed;
+inline auto& Monsters = LevelSlots.Monsters;
+inline auto& MonsterUsed = LevelSlots.MonsterUsed;
+inline auto& Bullets = LevelSlots.Bullets;
+inline auto& BulletUsed = LevelSlots.BulletUsed;
 
 // A reference to a platform or wall by its slot. Every object that takes a
 // slot gets a new serial number, so the reference reads as 0 (nothing) once
