@@ -4,6 +4,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <stdexcept>
@@ -95,7 +96,9 @@ class Session : public std::enable_shared_from_this<Session> {
     if (served_ >= Limits().RequestsPerConnection || Clock::now() >= born_ + Limits().ConnectionAge) return Close();
     parser_.emplace();
     parser_->header_limit(uint32_t(Limits().HeaderBytes));
-    parser_->body_limit(Limits().BodyBytes);
+    // The largest body any request may have; each request's own bound is
+    // applied once its target is known.
+    parser_->body_limit(std::max(Limits().BodyBytes, Limits().UploadBytes));
     stream_.expires_at(Deadline(Limits().HeaderTime));
     http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, size_t) { self->OnHeader(ec); });
@@ -110,8 +113,11 @@ class Session : public std::enable_shared_from_this<Session> {
     if (ec) return Refuse(400, "malformed");
     const auto& req = parser_->get();
     if (req.target().size() > Limits().TargetBytes) return Refuse(414, "target_too_long");
-    if (parser_->content_length() && *parser_->content_length() > Limits().BodyBytes)
-      return Refuse(413, "body_too_large");
+    size_t bodyBytes = Limits().BodyBytes;
+    if (Limits().TakesUpload && Limits().TakesUpload(req.method_string(), req.target()))
+      bodyBytes = Limits().UploadBytes;
+    if (parser_->content_length() && *parser_->content_length() > bodyBytes) return Refuse(413, "body_too_large");
+    parser_->body_limit(bodyBytes);  // a chunked body too
     if (parser_->is_done()) return OnRequest();
     stream_.expires_at(Deadline(Limits().BodyTime));
     http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code ec2, size_t) {

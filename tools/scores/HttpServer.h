@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,10 @@ struct THttpLimits {
   size_t HeaderBytes = 16 * 1024;  // request line and headers
   size_t TargetBytes = 8 * 1024;
   size_t BodyBytes = 4 * 1024;
+  // Requests for which TakesUpload says yes (by method and target) may carry
+  // a body of up to UploadBytes instead.
+  size_t UploadBytes = 0;
+  std::function<bool(std::string_view method, std::string_view target)> TakesUpload;
 };
 
 struct TRequest {
