@@ -1047,6 +1047,26 @@ TEST_F(ScoreServerTest, ForgedUploadsAreNeverVerified) {
   EXPECT_EQ(ApiRows(port, "?limit=1")[0], "SAM 500 verified");
 }
 
+TEST_F(ScoreServerTest, UploadsAtOnceAreBounded) {
+  ScoreServerProcess server(dir / "scores.sqlite", {"--uploads-at-once", "1", "--verifiers", "0"});
+  const std::string head = "POST /replay?echo=abc HTTP/1.1\r\nHost: x\r\nContent-Length: 10\r\n\r\n";
+  // One upload whose body is slow to come holds the only place.
+  int slow = ConnectFrom("127.0.0.2", server.Port());
+  ASSERT_GE(slow, 0);
+  SendAllBytes(slow, head);
+  std::this_thread::sleep_for(200ms);
+  std::string busy = Exchange(server.Port(), head + "0123456789");
+  EXPECT_EQ(busy.substr(0, 12), "HTTP/1.1 503") << busy;
+  EXPECT_NE(busy.find("Retry-After: 1\r\n"), std::string::npos) << busy;
+  // Once it is answered, the place is free again.
+  SendAllBytes(slow, "0123456789");
+  char buf[64] = {};
+  ASSERT_GT(::recv(slow, buf, 12, MSG_WAITALL), 0);
+  EXPECT_EQ(std::string(buf, 12), "HTTP/1.1 403");
+  ::close(slow);
+  EXPECT_EQ(Exchange(server.Port(), head + "0123456789").substr(0, 12), "HTTP/1.1 403");
+}
+
 TEST_F(ScoreServerTest, OperatorMayHideUnverifiedResults) {
   ScoreServerProcess server(dir / "scores.sqlite", {"--verifier", FakeVerifier(dir), "--show-unverified", "no"});
   const uint16_t port = server.Port();

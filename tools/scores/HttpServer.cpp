@@ -36,6 +36,7 @@ struct HttpServer::Impl {
   THandler handler;
   TRefusalSink refused;
   std::unordered_map<std::string, int> perAddress;  // touched on the loop's thread only
+  int uploads = 0;                                  // likewise
   std::atomic<size_t> open{0};
   // Declared last so that it goes first: sessions still queued in it release
   // their counts into the members above.
@@ -80,7 +81,10 @@ class Session : public std::enable_shared_from_this<Session> {
         peer_(std::move(peer)),
         key_(std::move(key)),
         born_(Clock::now()) {}
-  ~Session() { server_.Release(key_); }
+  ~Session() {
+    EndUpload();
+    server_.Release(key_);
+  }
 
   void Start() { ReadHeader(); }
 
@@ -114,8 +118,13 @@ class Session : public std::enable_shared_from_this<Session> {
     const auto& req = parser_->get();
     if (req.target().size() > Limits().TargetBytes) return Refuse(414, "target_too_long");
     size_t bodyBytes = Limits().BodyBytes;
-    if (Limits().TakesUpload && Limits().TakesUpload(req.method_string(), req.target()))
+    if (Limits().TakesUpload && Limits().TakesUpload(req.method_string(), req.target())) {
       bodyBytes = Limits().UploadBytes;
+      if (parser_->content_length() && *parser_->content_length() > bodyBytes) return Refuse(413, "body_too_large");
+      if (server_.uploads >= Limits().Uploads) return Refuse(503, "busy");
+      ++server_.uploads;
+      upload_ = true;
+    }
     if (parser_->content_length() && *parser_->content_length() > bodyBytes) return Refuse(413, "body_too_large");
     parser_->body_limit(bodyBytes);  // a chunked body too
     if (parser_->is_done()) return OnRequest();
@@ -145,7 +154,14 @@ class Session : public std::enable_shared_from_this<Session> {
     });
   }
 
+  void EndUpload() {
+    if (!upload_) return;
+    --server_.uploads;
+    upload_ = false;
+  }
+
   void Write(TResponse response, bool close) {
+    EndUpload();
     auto res = std::make_shared<http::response<http::string_body>>();
     res->version(11);
     res->result(unsigned(response.Status));
@@ -172,6 +188,7 @@ class Session : public std::enable_shared_from_this<Session> {
     response.Status = status;
     response.Body = std::string("ERROR|") + reason + "|";
     response.Headers = {{"Cache-Control", "no-store"}};
+    if (status == 503) response.Headers.emplace_back("Retry-After", "1");
     Write(std::move(response), true);
   }
 
@@ -189,6 +206,7 @@ class Session : public std::enable_shared_from_this<Session> {
   Clock::time_point born_;
   int served_ = 0;
   bool keepAlive_ = false;
+  bool upload_ = false;  // counted in the server's uploads
 };
 
 }  // namespace

@@ -33,6 +33,10 @@ struct THttpLimits {
   // a body of up to UploadBytes instead.
   size_t UploadBytes = 0;
   std::function<bool(std::string_view method, std::string_view target)> TakesUpload;
+  // Uploads taken at once, from their header to their answer; more are
+  // answered 503 at once, so that their bodies never take more memory than
+  // this many times UploadBytes.
+  int Uploads = 32;
 };
 
 struct TRequest {
@@ -55,7 +59,7 @@ using TRespond = std::function<void(TResponse)>;
 using THandler = std::function<void(TRequest, TRespond)>;
 // Told of every request or connection the front refuses by itself
 // (reason: "connection_limit", "malformed", "header_too_large",
-// "target_too_long", "body_too_large").
+// "target_too_long", "body_too_large", "busy").
 using TRefusalSink = std::function<void(const std::string& peer, const char* reason, int status)>;
 
 class HttpServer {

@@ -227,11 +227,22 @@ class PostgresStore : public IScoreStore {
     Transaction tx(c.conn);
     // SKIP LOCKED: workers in other processes pass over the job this one
     // holds instead of waiting for it or taking it too.
-    auto taken = Run(c.conn,
-                     "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
-                     " SELECT id FROM verify_jobs WHERE state = 'queued' OR (state = 'running' AND taken < $2)"
-                     " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
-                     {std::to_string(now), std::to_string(staleBefore)});
+    // The oldest queued job, else the oldest stale one (two look-ups, so
+    // that each walks its index).
+    std::unique_ptr<Result> taken;
+    for (bool stale : {false, true}) {
+      taken = stale ? Run(c.conn,
+                          "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
+                          " SELECT id FROM verify_jobs WHERE state = 'running' AND taken < $2"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
+                          {std::to_string(now), std::to_string(staleBefore)})
+                    : Run(c.conn,
+                          "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
+                          " SELECT id FROM verify_jobs WHERE state = 'queued'"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
+                          {std::to_string(now)});
+      if (taken->Rows() > 0) break;
+    }
     if (taken->Rows() == 0) {
       tx.Commit();
       return std::nullopt;

@@ -245,15 +245,26 @@ class SqliteStore : public IScoreStore {
     // BEGIN IMMEDIATE holds the file's write lock: one taker at a time, in
     // this process or another.
     Transaction tx(writer_);
-    Statement q(writer_,
-                "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
-                " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
-                " WHERE j.state = 'queued' OR (j.state = 'running' AND j.taken < ?1) ORDER BY j.id LIMIT 1");
-    q.Int(1, staleBefore);
-    if (!q.Step()) return std::nullopt;
-    TVerifyJob job{q.Column(0), q.Column(1), q.ColumnText(2), int32_t(q.Column(3)), q.ColumnBlob(4)};
+    // The oldest queued job, else the oldest stale one (two look-ups, so
+    // that each walks its index).
+    std::optional<TVerifyJob> job;
+    for (bool stale : {false, true}) {
+      Statement q(writer_, stale
+                               ? "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
+                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                                 " WHERE j.state = 'running' AND j.taken < ?1 ORDER BY j.id LIMIT 1"
+                               : "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
+                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                                 " WHERE j.state = 'queued' ORDER BY j.id LIMIT 1");
+      if (stale) q.Int(1, staleBefore);
+      if (q.Step()) {
+        job = TVerifyJob{q.Column(0), q.Column(1), q.ColumnText(2), int32_t(q.Column(3)), q.ColumnBlob(4)};
+        break;
+      }
+    }
+    if (!job) return std::nullopt;
     Statement(writer_, "UPDATE verify_jobs SET state = 'running', taken = ?2 WHERE id = ?1")
-        .Int(1, job.JobId)
+        .Int(1, job->JobId)
         .Int(2, now)
         .Step();
     tx.Commit();

@@ -46,6 +46,7 @@ void Usage(FILE* out) {
                "  --header-time S           seconds for a request's header, idle time included (default 5)\n"
                "  --body-time S             seconds for a request's body (default 10)\n"
                "  --max-recording-bytes N   largest recording taken; larger uploads get 413 (default 1048576)\n"
+               "  --uploads-at-once N       uploads taken at once; more are answered 503 (default 32)\n"
                "  --verifiers N             threads that verify recordings (default 1; 0: none in this process)\n"
                "  --verifier PATH           the replay runner (default: fusewick-replay beside this program)\n"
                "  --verify-max-ticks N      ticks a verification may re-simulate (default 400000)\n"
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
       {"--header-time", {1, 3600, [&](long long v) { options.Http.HeaderTime = std::chrono::seconds(v); }}},
       {"--body-time", {1, 3600, [&](long long v) { options.Http.BodyTime = std::chrono::seconds(v); }}},
       {"--max-recording-bytes", {1, 64 << 20, [&](long long v) { options.MaxRecordingBytes = size_t(v); }}},
+      {"--uploads-at-once", {1, 100000, [&](long long v) { options.Http.Uploads = int(v); }}},
       {"--verifiers", {0, 64, [&](long long v) { options.Verifiers = size_t(v); }}},
       {"--verify-max-ticks", {1, 100000000, [&](long long v) { options.Verify.MaxTicks = v; }}},
       {"--verify-time", {1, 3600, [&](long long v) { options.Verify.Time = std::chrono::seconds(v); }}},
