@@ -145,6 +145,7 @@ TVerdict RunVerifier(const TVerifierOptions& options, const std::string& recordi
   // makes calls that are safe in a copy of a threaded process.
   std::string ticks = std::to_string(options.MaxTicks);
   std::vector<std::string> args = {options.Program, "--replay", file.Path(), "--max-ticks", ticks};
+  if (!options.Data.empty()) args.insert(args.end(), {"--data", options.Data});
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

@@ -15,6 +15,7 @@ namespace fusewick::scores {
 
 struct TVerifierOptions {
   std::string Program;        // the replay runner
+  std::string Data;           // its --data folder (holding Data/); empty: the runner's own default
   int64_t MaxTicks = 400000;  // ticks of 30 ms: over three hours of play
   std::chrono::milliseconds Time{60000};
   size_t AddressSpaceBytes = size_t(1) << 30;  // 0: no limit

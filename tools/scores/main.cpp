@@ -49,6 +49,7 @@ void Usage(FILE* out) {
                "  --uploads-at-once N       uploads taken at once; more are answered 503 (default 32)\n"
                "  --verifiers N             threads that verify recordings (default 1; 0: none in this process)\n"
                "  --verifier PATH           the replay runner (default: fusewick-replay beside this program)\n"
+               "  --verifier-data DIR       the folder holding the game's Data/ (default: the runner's own)\n"
                "  --verify-max-ticks N      ticks a verification may re-simulate (default 400000)\n"
                "  --verify-time S           seconds a verification may take (default 60)\n"
                "  --verify-memory MIB       address space of a verification in MiB (default 1024; 0: no limit)\n"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
       db = argv[++i];
     } else if (arg == "--verifier" && hasValue) {
       options.Verify.Program = argv[++i];
+    } else if (arg == "--verifier-data" && hasValue) {
+      options.Verify.Data = argv[++i];
     } else if (arg == "--show-unverified" && hasValue) {
       std::string v = argv[++i];
       if (v != "yes" && v != "no") {
