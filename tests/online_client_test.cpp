@@ -265,6 +265,89 @@ TEST_F(OnlineTest, FailedSubmissionIsSilent) {
   }
 }
 
+// A script that reads a body of the length its head announced, keeps it,
+// and answers.
+ScriptedServer::Script TakeBody(std::string& into, std::string reply) {
+  return [&into, reply](int fd, const std::atomic<bool>& stop) {
+    char buf[65536];
+    auto until = Clock::now() + 3s;
+    while (!stop && Clock::now() < until) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 50) <= 0) continue;
+      ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      into.append(buf, size_t(n));
+      if (!reply.empty() && into.size() >= 300000) break;  // the most a test sends; silent: until closed
+    }
+    SendAllBytes(fd, reply);
+  };
+}
+
+TEST_F(OnlineTest, RecordingIsUploadedAfterAStoredSubmission) {
+  // Every byte value, and more than one socket buffer of them.
+  std::string recording;
+  for (int i = 0; i < 300000; ++i) recording += char(i * 7 % 256);
+  std::string body;
+  ScriptedServer server({Answer(Ok("OK|Fusewick|2.0|300|0123456789abcdef0123456789abcdef|")),
+                         Answer(Ok("OK|stored|7|")), TakeBody(body, Ok("OK|queued|7|"))});
+  SetServerForTests("localhost", server.Port(), 5s);
+  SubmitScore("AB", 5, "", recording);
+
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  std::string code = EncodeResult(PadResult(ResultText("AB", 5, "0123456789abcdef0123456789abcdef", "")));
+  EXPECT_EQ(requests[1].substr(0, requests[1].find('\r')),
+            "GET /cgi/version.pl?hs&prg=Fusewick&inf=" + code + " HTTP/1.1");
+  EXPECT_EQ(requests[2],
+            "POST /replay?echo=0123456789abcdef0123456789abcdef HTTP/1.1\r\n"
+            "Content-Type: application/octet-stream\r\n"
+            "Host: localhost:" +
+                std::to_string(server.Port()) +
+                "\r\n"
+                "Accept: text/html, */*\r\n"
+                "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+                "Content-Length: 300000\r\n"
+                "\r\n");
+  EXPECT_EQ(body, recording);
+  EXPECT_TRUE(platform.Boxes.empty());
+}
+
+TEST_F(OnlineTest, NoUploadWithoutAnOkOrARecording) {
+  struct Case {
+    const char* name;
+    ScriptedServer::Script submission;
+    std::string recording;
+  };
+  const Case cases[] = {
+      {"refused", Answer("HTTP/1.1 403 Forbidden\r\nContent-Length: 9\r\n\r\nOK|not|ok"), "REC"},
+      {"not OK", Answer(Ok("ERROR|used|")), "REC"},
+      {"closed", Answer(""), "REC"},
+      {"no recording", Answer(Ok("OK|stored|1|")), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedServer server({Answer(Ok("OK|a|b|c|d|")), c.submission, Answer(Ok("OK"))});
+    SetServerForTests("127.0.0.1", server.Port(), 1500ms);
+    SubmitScore("AB", 5, "", c.recording);
+    EXPECT_EQ(server.Requests().size(), 2u);
+    EXPECT_TRUE(platform.Boxes.empty());
+  }
+}
+
+TEST_F(OnlineTest, UploadEscapesTheEchoValueAndGivesUpWithinTheTimeOut) {
+  std::string body;
+  // Takes the upload and never answers.
+  ScriptedServer server({Answer(Ok("OK|a|b|c|a b&c=d%|")), Answer(Ok("OK|stored|1|")), TakeBody(body, "")});
+  SetServerForTests("127.0.0.1", server.Port(), 1500ms);
+  auto start = Clock::now();
+  SubmitScore("AB", 5, "", "RECORDING");
+  EXPECT_LT(SecondsSince(start), 1.5 + 1.0);
+  auto requests = server.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[2].rfind("POST /replay?echo=a%20b%26c%3Dd%25 HTTP/1.1\r\n", 0), 0u) << requests[2];
+  EXPECT_TRUE(platform.Boxes.empty());
+}
+
 TEST(HttpClient, CapsTheBodyAndHandsBackWhatArrived) {
   ScriptedServer server({Answer("HTTP/1.1 200 OK\r\nContent-Length: 10485760\r\n\r\n" + std::string(100000, 'x'))});
   THttpClient http;

@@ -6,8 +6,10 @@ add_executable(fusewick-scores-tests ${CMAKE_CURRENT_SOURCE_DIR}/scores/server_t
 target_link_libraries(fusewick-scores-tests PRIVATE fusewick_scores_lib fusewick_core fusewick_warnings
                       GTest::gtest GTest::gmock GTest::gtest_main)
 target_include_directories(fusewick-scores-tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-add_dependencies(fusewick-scores-tests fusewick-scores)
-target_compile_definitions(fusewick-scores-tests PRIVATE FUSEWICK_SCORES_BIN="$<TARGET_FILE:fusewick-scores>")
+add_dependencies(fusewick-scores-tests fusewick-scores fusewick-replay)
+target_compile_definitions(fusewick-scores-tests PRIVATE FUSEWICK_SCORES_BIN="$<TARGET_FILE:fusewick-scores>"
+                           FUSEWICK_REPLAY_BIN="$<TARGET_FILE:fusewick-replay>"
+                           FUSEWICK_TESTS_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 gtest_discover_tests(fusewick-scores-tests WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} DISCOVERY_TIMEOUT 60)
 
 set(scores_load ${CMAKE_SOURCE_DIR}/tools/scores/load)

@@ -131,7 +131,7 @@ void TcpConnection::Connect(const std::string& host, uint16_t port, Deadline dea
   throw ESocketError(lastError);
 }
 
-void TcpConnection::SendAll(const std::string& data, Deadline deadline) {
+void TcpConnection::SendAll(std::string_view data, Deadline deadline) {
   if (fd_ < 0) throw ESocketError("not connected");
   size_t sent = 0;
   while (sent < data.size()) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/Error.h"
 
@@ -29,7 +30,7 @@ class TcpConnection {
   // before the deadline. Throws ESocketError.
   void Connect(const std::string& host, uint16_t port, Deadline deadline);
   // Sends all of data. Throws ESocketError.
-  void SendAll(const std::string& data, Deadline deadline);
+  void SendAll(std::string_view data, Deadline deadline);
   // Receives up to size bytes; 0 means the peer closed the connection.
   // Throws ESocketError, also when the deadline passes first.
   size_t Receive(char* buffer, size_t size, Deadline deadline);

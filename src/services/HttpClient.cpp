@@ -170,7 +170,8 @@ void ReadChunked(ResponseReader& in, std::string& body, size_t maxBody) {
 
 }  // namespace
 
-std::string THttpClient::RequestText(const std::string& target) const {
+std::string THttpClient::Head(const char* method, const std::string& target, const std::string& contentType,
+                              const std::string* length) const {
   // An IPv6 address is written in brackets, as in a URL.
   std::string host;
   if (Host.find(':') != std::string::npos)
@@ -179,24 +180,42 @@ std::string THttpClient::RequestText(const std::string& target) const {
     host = Host;
   if (Port != 80) host.append(":").append(std::to_string(Port));
   std::string text;
-  text.reserve(target.size() + host.size() + 128);
-  text.append("GET ").append(target).append(" HTTP/1.1\r\n");
-  text.append("Content-Type: text/html\r\n");
+  text.reserve(target.size() + host.size() + 160);
+  text.append(method).append(" ").append(target).append(" HTTP/1.1\r\n");
+  text.append("Content-Type: ").append(contentType).append("\r\n");
   text.append("Host: ").append(host).append("\r\n");
   text.append("Accept: text/html, */*\r\n");
   text.append("User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n");
+  if (length) text.append("Content-Length: ").append(*length).append("\r\n");
   text.append("\r\n");
   return text;
 }
 
-void THttpClient::Get(const std::string& target, std::string& body) {
+std::string THttpClient::RequestText(const std::string& target) const {
+  return Head("GET", target, "text/html", nullptr);
+}
+
+std::string THttpClient::PostText(const std::string& target, const std::string& contentType, size_t length) const {
+  std::string count = std::to_string(length);
+  return Head("POST", target, contentType, &count);
+}
+
+void THttpClient::Get(const std::string& target, std::string& body) { Exchange(RequestText(target), {}, body); }
+
+void THttpClient::Post(const std::string& target, const std::string& contentType, std::string_view content,
+                       std::string& body) {
+  Exchange(PostText(target, contentType, content.size()), content, body);
+}
+
+void THttpClient::Exchange(const std::string& request, std::string_view content, std::string& body) {
   body.clear();
   ResponseCode = 0;
   const Deadline deadline = std::chrono::steady_clock::now() + Timeout;
 
   TcpConnection conn;
   conn.Connect(Host, Port, deadline);
-  conn.SendAll(RequestText(target), deadline);
+  conn.SendAll(request, deadline);
+  if (!content.empty()) conn.SendAll(content, deadline);
 
   ResponseReader in(conn, deadline);
   ResponseHead head = ReadHead(in, MaxHead);

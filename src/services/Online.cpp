@@ -27,6 +27,24 @@ std::string SiteRoot() {
   return root;
 }
 
+// A value for a query: every byte but letters, digits and "-._~" as %XX.
+std::string EscapeQueryValue(std::string_view value) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char c : value) {
+    auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~') {
+      out += c;
+    } else {
+      out += '%';
+      out += hex[b >> 4];
+      out += hex[b & 15];
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 bool ParseServerAddress(const std::string& text, TServerAddress& out) {
@@ -90,7 +108,7 @@ std::string ResultText(const std::string& name, int32_t score, const std::string
   return "type=0|name=" + name + "|score=" + std::to_string(score) + "|key=X|p=" + echo + "|add=" + addText + "|z=";
 }
 
-void SubmitScore(const std::string& name, int32_t score, const std::string& addText) {
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText, std::string_view recording) {
   TServerAddress server = ServerAddress();
   THttpClient http;
   http.Host = server.Host;
@@ -108,12 +126,21 @@ void SubmitScore(const std::string& name, int32_t score, const std::string& addT
     return;
   }
 
-  std::string record = PadResult(ResultText(name, score, EchoValue(reply), addText));
-  std::string ignored;
+  std::string echo = EchoValue(reply);
+  std::string record = PadResult(ResultText(name, score, echo, addText));
+  std::string answer;
   try {
-    http.Get(SubmitTarget + EncodeResult(record), ignored);
+    http.Get(SubmitTarget + EncodeResult(record), answer);
   } catch (const std::exception&) {
     // A failed submission is not reported.
+  }
+  if (recording.empty() || answer.compare(0, 2, "OK") != 0) return;
+
+  // The recorded game goes after its stored result, found by the echo value.
+  try {
+    http.Post(UploadTarget + EscapeQueryValue(echo), "application/octet-stream", recording, answer);
+  } catch (const std::exception&) {
+    // Nor is a failed upload: the result is stored either way.
   }
 }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "services/ResultCode.h"
 
@@ -40,10 +41,15 @@ std::string EchoValue(std::string reply);
 // The result record before padding.
 std::string ResultText(const std::string& name, int32_t score, const std::string& echo, const std::string& addText);
 
+inline constexpr const char* UploadTarget = "/replay?echo=";
+
 // Sends the version request and, if the server answers "OK", the result of
 // the player's name, score and free text. Blocks until both are done; a
-// failed version request shows "Can't connect to server!".
-void SubmitScore(const std::string& name, int32_t score, const std::string& addText);
+// failed version request shows "Can't connect to server!". With a recording
+// (the game's .fwr bytes), a submission answered "OK" is followed by its
+// upload, POST /replay?echo=E with the echo value the submission used; its
+// answer is not read beyond the time-out.
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText, std::string_view recording = {});
 
 // Hands a URL to the desktop to open in the browser; failures are silent.
 void OpenUrl(const std::string& url);

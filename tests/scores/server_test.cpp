@@ -9,6 +9,7 @@
 #include "Pages.h"
 #include "Store.h"
 #include "Submission.h"
+#include "Verifier.h"
 #include "online_helpers.h"
 #include "services/HttpClient.h"
 
@@ -140,6 +141,85 @@ int RunServer(const std::string& args, std::string& output, bool asNobody = fals
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// A stand-in for the replay runner: it prints the recording itself, which
+// the tests write as the runner's lines; a few recordings ask for a runner
+// that hangs, crashes, floods its output or reports a divergence.
+std::string FakeVerifier(const TempFolder& dir) {
+  const std::string path = (dir / "fake-replay").string();
+  std::ofstream(path) << "#!/bin/sh\n"
+                         "[ \"$1\" = --replay ] && [ \"$3\" = --max-ticks ] && [ -n \"$4\" ] ||"
+                         " { echo 'fusewick-replay: bad arguments' >&2; exit 2; }\n"
+                         "case \"$(head -c 5 \"$2\")\" in\n"
+                         "  HANG!) exec sleep 600 ;;\n"
+                         "  CRASH) kill -SEGV $$ ;;\n"
+                         "  FLOOD) exec yes 'score: 1' ;;\n"
+                         "  DIVER) cat \"$2\"; echo 'fusewick-replay: diverged at tick 9' >&2; exit 3 ;;\n"
+                         "esac\n"
+                         "printf '%s\\n' \"$(head -c 60 \"$2\" | tr '\\n' ' ')\" >> '" +
+                             (dir / "runs.log").string() +
+                             "'\n"
+                             "cat \"$2\"\n";
+  ::chmod(path.c_str(), 0755);
+  return path;
+}
+
+// What a runner prints for a recorded game.
+std::string RunnerLines(const std::string& name, int32_t score) {
+  return "score: " + std::to_string(score) + "\nlevel: 3\nticks: 4000\nname: " + name + "\n";
+}
+
+// POSTs a recording for an echo value; returns the status.
+int Upload(uint16_t port, const std::string& echo, const std::string& bytes, std::string* reply = nullptr) {
+  THttpClient http;
+  http.Host = "127.0.0.1";
+  http.Port = port;
+  http.Timeout = 5s;
+  std::string body;
+  try {
+    http.Post(UploadTarget + echo, "application/octet-stream", bytes, body);
+  } catch (const std::exception&) {
+  }
+  if (reply) *reply = body;
+  return http.ResponseCode;
+}
+
+// Submits a result; returns the echo value it used ("" if not stored).
+std::string Submit(uint16_t port, const std::string& name, int32_t score) {
+  std::string echo = FreshEcho(port), body;
+  return Fetch(port, SubmitTarget + Code(ResultText(name, score, echo, "")), body) == 200 ? echo : "";
+}
+
+// The value of a metric line that starts with prefix, or -1.
+double Metric(uint16_t port, const std::string& prefix) {
+  std::string metrics = Fetch(port, "/metrics");
+  size_t at = metrics.find("\n" + prefix + " ");
+  return at == std::string::npos ? -1 : std::atof(metrics.c_str() + at + prefix.size() + 2);
+}
+
+// Waits until the server has finished n verifications.
+bool VerifiedCount(uint16_t port, int n, std::chrono::milliseconds within = 20s) {
+  auto until = std::chrono::steady_clock::now() + within;
+  while (std::chrono::steady_clock::now() < until) {
+    if (Metric(port, "fusewick_scores_verification_seconds_count") >= n) return true;
+    std::this_thread::sleep_for(50ms);
+  }
+  return false;
+}
+
+// The rows of /api/scores, reduced to "NAME SCORE verified|-" each.
+std::vector<std::string> ApiRows(uint16_t port, const std::string& query = "") {
+  std::string json = Fetch(port, "/api/scores" + query);
+  std::vector<std::string> rows;
+  for (size_t at = 0; (at = json.find("\"name\":\"", at)) != std::string::npos; ++at) {
+    size_t end = json.find('"', at + 8);
+    size_t score = json.find("\"score\":", end);
+    size_t verified = json.find("\"verified\":", end);
+    rows.push_back(json.substr(at + 8, end - at - 8) + " " + std::to_string(std::atoi(json.c_str() + score + 8)) +
+                   (json.compare(verified + 11, 4, "true") == 0 ? " verified" : " -"));
+  }
+  return rows;
+}
+
 }  // namespace
 
 TEST(ParseSubmission, TakesWellFormedRecords) {
@@ -233,7 +313,7 @@ class StoreTest : public ::testing::TestWithParam<std::string> {
     PGconn* c = PQconnectdb(Location().c_str());
     ASSERT_EQ(PQstatus(c), CONNECTION_OK) << PQerrorMessage(c);
     PQclear(PQexec(c, "SET client_min_messages = warning"));
-    PGresult* r = PQexec(c, "DROP TABLE IF EXISTS verify_jobs, results, echoes, meta");
+    PGresult* r = PQexec(c, "DROP TABLE IF EXISTS verify_jobs, recordings, results, echoes, meta");
     EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(c);
     PQclear(r);
     PQfinish(c);
@@ -662,4 +742,419 @@ TEST_F(ScoreServerTest, FullStoreQueueIsAnswered503AtOnce) {
   for (int fd : fds) ::close(fd);
   EXPECT_NE(Fetch(server.Port(), "/metrics").find("fusewick_scores_refusals_total{reason=\"busy\"} "),
             std::string::npos);
+}
+
+TEST(Verifier, ReadsTheRunnersLines) {
+  struct Case {
+    std::string output;
+    bool readable;
+    bool hasName, hasScore;
+    std::string name;
+    int64_t score;
+  };
+  const Case cases[] = {
+      {"score: 120\nlevel: 2\nticks: 900\nname: ANNA BELL\n", true, true, true, "ANNA BELL", 120},
+      {"name: \nscore: 0\n", true, true, true, "", 0},
+      {"name:\nscore: 7", true, true, true, "", 7},
+      {"name: A\\x5cB\\x7f\\x00C\r\nscore: -3\r\n", true, true, true, std::string("A\\B\x7f\0C", 6), -3},
+      {"level: 2\nticks: 900\n", true, false, false, "", 0},
+      {"noise\nscore: 5\n", true, false, true, "", 5},
+      {"score: 5\nscore: 6\nname: A\n", false, false, false, "", 0},
+      {"name: A\nname: B\nscore: 1\n", false, false, false, "", 0},
+      {"score: 5x\nname: A\n", false, false, false, "", 0},
+      {"score: 123456789012\nname: A\n", false, false, false, "", 0},
+      {"score: 1\nname: A\\B\n", false, false, false, "", 0},
+      {"score: 1\nname: A\\xZZ\n", false, false, false, "", 0},
+      {"score: 1\nname: A\\x4\n", false, false, false, "", 0},
+  };
+  for (const Case& c : cases) {
+    TVerdict v;
+    EXPECT_EQ(ParseVerifierOutput(c.output, v), c.readable) << c.output;
+    if (!c.readable) continue;
+    EXPECT_EQ(v.HasName, c.hasName) << c.output;
+    EXPECT_EQ(v.HasScore, c.hasScore) << c.output;
+    if (c.hasName) {
+      EXPECT_EQ(v.Name, c.name) << c.output;
+    }
+    if (c.hasScore) {
+      EXPECT_EQ(v.Score, c.score) << c.output;
+    }
+  }
+}
+
+// Each way a runner can misbehave ends within the time cap, unconfirmed.
+TEST(Verifier, BoundsAndJudgesTheRunner) {
+  TempFolder dir;
+  TVerifierOptions options;
+  options.Program = FakeVerifier(dir);
+  options.Time = 3s;  // room for a loaded machine; the hanging ones take all of it
+  std::atomic<bool> stop{false};
+  struct Case {
+    const char* name;
+    std::string recording;
+    bool confirmed;
+    bool timedOut;
+    int exitStatus;
+  };
+  const Case cases[] = {
+      {"reproduces", RunnerLines("ANNA", 120), true, false, 0},
+      {"other score", RunnerLines("ANNA", 121), false, false, 0},
+      {"other name", RunnerLines("ANNE", 120), false, false, 0},
+      {"diverges", "DIVER\n" + RunnerLines("ANNA", 120), false, false, 3},
+      {"hangs", "HANG!", false, true, -1},
+      {"crashes", "CRASH", false, false, -1},
+      {"floods its output", "FLOOD", false, true, -1},
+      {"garbage", std::string("\x00\xff garbage\n", 11), false, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto start = std::chrono::steady_clock::now();
+    TVerdict v = RunVerifier(options, c.recording, stop);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, options.Time + 1s);
+    EXPECT_EQ(Confirms(v, "ANNA", 120), c.confirmed) << v.Message;
+    EXPECT_EQ(v.TimedOut, c.timedOut);
+    EXPECT_EQ(v.ExitStatus, c.exitStatus);
+  }
+  // A runner that cannot be run, and one interrupted by the server's stop.
+  options.Program = (dir / "missing").string();
+  EXPECT_FALSE(Confirms(RunVerifier(options, RunnerLines("ANNA", 120), stop), "ANNA", 120));
+  options.Program = FakeVerifier(dir);
+  std::thread stopper([&] {
+    std::this_thread::sleep_for(200ms);
+    stop = true;
+  });
+  auto start = std::chrono::steady_clock::now();
+  TVerdict v = RunVerifier(options, "HANG!", stop);
+  stopper.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+  EXPECT_FALSE(v.Ran);
+  EXPECT_FALSE(v.TimedOut);
+}
+
+TEST_P(StoreTest, ARecordingIsQueuedOnceAndVerifiesItsResult) {
+  auto store = Open();
+  std::string echo = NewEchoValue(), other = NewEchoValue();
+  store->AddEcho(echo, 2000);
+  store->AddEcho(other, 2000);
+  ASSERT_EQ(store->Submit(echo, TResultRow{0, "SAM", 50, "", 1000, false}, 1000).Outcome, TSubmitOutcome::Stored);
+  AddRows(*store, {{"TOP", 90}});
+  // Every byte value, as uploaded.
+  std::string bytes;
+  for (int i = 0; i < 1000; ++i) bytes += char(i % 256);
+
+  EXPECT_EQ(store->AddRecording(other, bytes, 1001).Outcome, TUploadOutcome::UnknownEcho);  // issued, never used
+  EXPECT_EQ(store->AddRecording("", bytes, 1001).Outcome, TUploadOutcome::UnknownEcho);
+  TUploadResult up = store->AddRecording(echo, bytes, 1001);
+  ASSERT_EQ(up.Outcome, TUploadOutcome::Queued);
+  EXPECT_EQ(store->AddRecording(echo, "second", 1002).Outcome, TUploadOutcome::HasRecording);
+  EXPECT_EQ(store->PendingJobs(), 1);
+
+  auto job = store->TakeJob(1003, 0);
+  ASSERT_TRUE(job);
+  EXPECT_EQ(job->ResultId, up.ResultId);
+  EXPECT_EQ(job->Name, "SAM");
+  EXPECT_EQ(job->Score, 50);
+  EXPECT_EQ(job->Recording, bytes);
+  EXPECT_FALSE(store->TakeJob(1003, 0));  // taken
+  EXPECT_FALSE(store->VerifiedRecording(up.ResultId));
+  store->FinishJob(*job, true, 1004);
+  EXPECT_EQ(store->PendingJobs(), 0);
+  EXPECT_EQ(store->VerifiedRecording(up.ResultId), bytes);
+
+  // Verified first, then by score; and the verified ones alone.
+  auto rows = store->Best(10);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].Name, "SAM");
+  EXPECT_TRUE(rows[0].Verified);
+  EXPECT_EQ(rows[1].Name, "TOP");
+  EXPECT_EQ(store->Best(10, 1).size(), 1u);
+  EXPECT_EQ(store->Best(10, 0, TListing::VerifiedOnly).size(), 1u);
+}
+
+TEST_P(StoreTest, ARefusedOrAbandonedJobLeavesTheResultUnverified) {
+  auto store = Open();
+  std::string a = NewEchoValue(), b = NewEchoValue();
+  store->AddEcho(a, 2000);
+  store->AddEcho(b, 2000);
+  store->Submit(a, TResultRow{0, "A", 5, "", 1000, false}, 1000);
+  store->Submit(b, TResultRow{0, "B", 6, "", 1000, false}, 1000);
+  store->AddRecording(a, "ra", 1000);
+  store->AddRecording(b, "rb", 1000);
+  auto first = store->TakeJob(1000, 0);
+  auto second = store->TakeJob(1000, 0);
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->Name, "A");
+  store->FinishJob(*first, false, 1001);
+  // The second's worker went away: its job is taken again once stale, and
+  // finishing the abandoned copy afterwards changes nothing twice.
+  EXPECT_FALSE(store->TakeJob(1100, 1000));
+  auto again = store->TakeJob(1200, 1101);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->Name, "B");
+  store->FinishJob(*again, false, 1201);
+  store->FinishJob(*second, true, 1202);
+  for (const auto& row : store->Best(10)) EXPECT_FALSE(row.Verified) << row.Name;
+  EXPECT_FALSE(store->VerifiedRecording(first->ResultId));
+  EXPECT_EQ(store->PendingJobs(), 0);
+}
+
+TEST_P(StoreTest, UnwritableDatabaseStopsTheStart) {
+  if (GetParam() != "postgresql") GTEST_SKIP() << "the SQLite case is PortInUseOrUnwritableDatabaseStopsTheStart";
+  auto set = [&](const char* sql) {
+    PGconn* c = PQconnectdb(Location().c_str());
+    // A session of a read-only database may still be made writable.
+    PQclear(PQexec(c, "SET default_transaction_read_only = off"));
+    PGresult* r = PQexec(c, sql);
+    EXPECT_EQ(PQresultStatus(r), PGRES_COMMAND_OK) << PQerrorMessage(c);
+    PQclear(r);
+    PQfinish(c);
+  };
+  Open();  // the tables exist
+  set("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET default_transaction_read_only = on', current_database()); "
+      "END $$");
+  std::string output;
+  int status = RunServer("--port 0 --db " + Location(), output);
+  try {
+    Open();
+    ADD_FAILURE() << "a read-only database opened";
+  } catch (const StoreError& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+  }
+  set("DO $$ BEGIN EXECUTE format('ALTER DATABASE %I SET default_transaction_read_only = off', current_database()); "
+      "END $$");
+  EXPECT_EQ(status, 1) << output;
+  EXPECT_NE(output.find("not usable"), std::string::npos) << output;
+  EXPECT_EQ(output.find("listening"), std::string::npos) << output;
+}
+
+// Two server processes on one database, each with verifiers: every job is
+// run once, whichever process took its upload.
+TEST_P(StoreTest, TwoProcessesVerifyEachRecordingOnce) {
+  Open();  // creates the tables before two processes race to
+  const std::string verifier = FakeVerifier(dir);
+  std::vector<std::string> args = {"--echo-rate", "0", "--submit-rate", "0",     "--upload-rate", "0",
+                                   "--verifiers", "3", "--verifier",    verifier};
+  ScoreServerProcess one(Location(), args), two(Location(), args);
+  constexpr int Uploads = 24;
+  for (int i = 0; i < Uploads; ++i) {
+    ScoreServerProcess& first = i % 2 ? one : two;
+    ScoreServerProcess& second = i % 2 ? two : one;
+    std::string name = "P" + std::string(1, char('A' + i));
+    std::string echo = Submit(first.Port(), name, 100 + i);
+    ASSERT_FALSE(echo.empty());
+    ASSERT_EQ(Upload(second.Port(), echo, RunnerLines(name, 100 + i)), 200);
+  }
+  auto until = std::chrono::steady_clock::now() + 30s;
+  std::vector<std::string> rows;
+  while (std::chrono::steady_clock::now() < until) {
+    rows = ApiRows(one.Port(), "?limit=100");
+    if (std::count_if(rows.begin(), rows.end(), [](const std::string& r) { return r.ends_with(" verified"); }) ==
+        Uploads)
+      break;
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_EQ(rows.size(), size_t(Uploads));
+  for (const std::string& row : rows) EXPECT_TRUE(row.ends_with(" verified")) << row;
+  EXPECT_EQ(Metric(one.Port(), "fusewick_scores_verification_seconds_count") +
+                Metric(two.Port(), "fusewick_scores_verification_seconds_count"),
+            Uploads);
+  std::ifstream log(dir / "runs.log");
+  std::multiset<std::string> runs;
+  for (std::string line; std::getline(log, line);) runs.insert(line);
+  EXPECT_EQ(runs.size(), size_t(Uploads));
+  for (const std::string& run : runs) EXPECT_EQ(runs.count(run), 1u) << run;
+}
+
+TEST_F(ScoreServerTest, RecordingFromTheGameIsVerifiedListedFirstAndServed) {
+  ScoreServerProcess server(dir / "scores.sqlite", {"--verifier", FakeVerifier(dir)});
+  const uint16_t port = server.Port();
+  SetServerForTests("127.0.0.1", port, 5s);
+  SubmitScore("HIGH", 900, "");
+  const std::string recording = RunnerLines("ANNA BELL", 120);
+  SubmitScore("ANNA BELL", 120, "", recording);
+  EXPECT_TRUE(platform.Boxes.empty());
+  ASSERT_TRUE(VerifiedCount(port, 1));
+
+  EXPECT_EQ(ApiRows(port), (std::vector<std::string>{"ANNA BELL 120 verified", "HIGH 900 -"}));
+  std::string json = Fetch(port, "/api/scores");
+  size_t replay = json.find("\"replay\":\"/replay/");
+  ASSERT_NE(replay, std::string::npos) << json;
+  EXPECT_NE(json.find("\"replay\":null"), std::string::npos) << json;
+  std::string path = json.substr(replay + 10, json.find('"', replay + 10) - replay - 10);
+  std::string page = Fetch(port, ShowTarget);
+  EXPECT_LT(page.find(">ANNA BELL<"), page.find(">HIGH<"));
+  EXPECT_NE(page.find("<a class=\"verified\" href=\"" + path + "\""), std::string::npos) << page;
+  EXPECT_EQ(Fetch(port, path), recording);
+  std::string reply = Exchange(port, "GET " + path + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  EXPECT_NE(reply.find("Content-Type: application/octet-stream\r\n"), std::string::npos) << reply;
+  EXPECT_EQ(Metric(port, "fusewick_scores_verification_queue_length"), 0);
+}
+
+// Forged and broken uploads: refused at once or refused by the verifier;
+// none becomes verified and the server goes on serving.
+TEST_F(ScoreServerTest, ForgedUploadsAreNeverVerified) {
+  ScoreServerProcess server(dir / "scores.sqlite",
+                            {"--verifier", FakeVerifier(dir), "--verify-time", "5", "--max-recording-bytes", "4096",
+                             "--echo-rate", "0", "--submit-rate", "0", "--upload-rate", "0", "--verifiers", "2"});
+  const uint16_t port = server.Port();
+  struct Case {
+    const char* name;
+    std::string recording;  // for a result of "SAM" and 500
+    int status;
+    bool judged;  // reaches the verifier
+  };
+  const Case cases[] = {
+      {"another name", RunnerLines("MAX", 500), 200, true},
+      {"another score", RunnerLines("SAM", 5000), 200, true},
+      {"a name that only starts the same", RunnerLines("SAMUEL", 500), 200, true},
+      {"divergence", "DIVER\n" + RunnerLines("SAM", 500), 200, true},
+      {"garbage", std::string("\x1f\x8b\x08\x00 not a recording", 20), 200, true},
+      {"verifier hangs", "HANG!", 200, true},
+      {"verifier crashes", "CRASH", 200, true},
+      {"oversized", RunnerLines("SAM", 500) + std::string(5000, ' '), 413, false},
+      {"empty", "", 400, false},
+  };
+  int judged = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string echo = Submit(port, "SAM", 500);
+    ASSERT_FALSE(echo.empty());
+    EXPECT_EQ(Upload(port, echo, c.recording), c.status);
+    judged += c.judged;
+  }
+  // Echo values never used by a stored result, and a second upload.
+  std::string unused = FreshEcho(port);
+  EXPECT_EQ(Upload(port, unused, RunnerLines("SAM", 500)), 403);
+  EXPECT_EQ(Upload(port, "ffffffffffffffffffffffffffffffff", RunnerLines("SAM", 500)), 403);
+  std::string echo = Submit(port, "SAM", 500);
+  EXPECT_EQ(Upload(port, echo, RunnerLines("MAX", 500)), 200);
+  EXPECT_EQ(Upload(port, echo, RunnerLines("SAM", 500)), 409);
+  ++judged;
+  // Malformed uploads.
+  EXPECT_EQ(Upload(port, echo + "&echo=" + echo, RunnerLines("SAM", 500)), 400);
+  std::string body;
+  EXPECT_EQ(Fetch(port, std::string(UploadTarget) + echo, body), 405);
+
+  ASSERT_TRUE(VerifiedCount(port, judged, 30s));
+  for (const std::string& row : ApiRows(port, "?limit=1000")) EXPECT_TRUE(row.ends_with(" -")) << row;
+  EXPECT_EQ(Metric(port, "fusewick_scores_verifications_total{outcome=\"verified\"}"), 0);
+  EXPECT_EQ(Fetch(port, "/replay/1", body), 404);  // unverified: not served
+  EXPECT_EQ(Fetch(port, "/healthz"), "OK\n");
+  // The same recording for a result it matches is verified.
+  echo = Submit(port, "SAM", 500);
+  EXPECT_EQ(Upload(port, echo, RunnerLines("SAM", 500)), 200);
+  ASSERT_TRUE(VerifiedCount(port, judged + 1));
+  EXPECT_EQ(ApiRows(port, "?limit=1")[0], "SAM 500 verified");
+}
+
+TEST_F(ScoreServerTest, UploadsAtOnceAreBounded) {
+  ScoreServerProcess server(dir / "scores.sqlite", {"--uploads-at-once", "1", "--verifiers", "0"});
+  const std::string head = "POST /replay?echo=abc HTTP/1.1\r\nHost: x\r\nContent-Length: 10\r\n\r\n";
+  // One upload whose body is slow to come holds the only place.
+  int slow = ConnectFrom("127.0.0.2", server.Port());
+  ASSERT_GE(slow, 0);
+  SendAllBytes(slow, head);
+  std::this_thread::sleep_for(200ms);
+  std::string busy = Exchange(server.Port(), head + "0123456789");
+  EXPECT_EQ(busy.substr(0, 12), "HTTP/1.1 503") << busy;
+  EXPECT_NE(busy.find("Retry-After: 1\r\n"), std::string::npos) << busy;
+  // Once it is answered, the place is free again.
+  SendAllBytes(slow, "0123456789");
+  char buf[64] = {};
+  ASSERT_GT(::recv(slow, buf, 12, MSG_WAITALL), 0);
+  EXPECT_EQ(std::string(buf, 12), "HTTP/1.1 403");
+  ::close(slow);
+  EXPECT_EQ(Exchange(server.Port(), head + "0123456789").substr(0, 12), "HTTP/1.1 403");
+}
+
+TEST_F(ScoreServerTest, OperatorMayHideUnverifiedResults) {
+  ScoreServerProcess server(dir / "scores.sqlite", {"--verifier", FakeVerifier(dir), "--show-unverified", "no"});
+  const uint16_t port = server.Port();
+  Submit(port, "PLAIN", 900);
+  std::string echo = Submit(port, "PROVEN", 100);
+  ASSERT_EQ(Upload(port, echo, RunnerLines("PROVEN", 100)), 200);
+  ASSERT_TRUE(VerifiedCount(port, 1));
+  EXPECT_EQ(ApiRows(port), std::vector<std::string>{"PROVEN 100 verified"});
+  std::string page = Fetch(port, ShowTarget);
+  EXPECT_NE(page.find(">PROVEN<"), std::string::npos);
+  EXPECT_EQ(page.find(">PLAIN<"), std::string::npos);
+  std::string output;
+  EXPECT_EQ(RunServer("--show-unverified maybe", output), 2);
+}
+
+TEST_F(ScoreServerTest, ApiPagesThroughTheResults) {
+  ScoreServerProcess server(dir / "scores.sqlite", Unlimited);
+  const uint16_t port = server.Port();
+  for (int i = 0; i < 5; ++i) Submit(port, std::string(1, char('A' + i)), 10 * i);
+  EXPECT_EQ(ApiRows(port), (std::vector<std::string>{"E 40 -", "D 30 -", "C 20 -", "B 10 -", "A 0 -"}));
+  EXPECT_EQ(ApiRows(port, "?limit=2&offset=1"), (std::vector<std::string>{"D 30 -", "C 20 -"}));
+  EXPECT_EQ(ApiRows(port, "?offset=5"), std::vector<std::string>{});
+  EXPECT_EQ(Fetch(port, "/api/scores?offset=9"), "[]\n");
+  EXPECT_EQ(ApiRows(port, "?limit=10000").size(), 5u);
+  for (const char* bad : {"?limit=0", "?limit=10001", "?limit=-1", "?limit=x", "?offset=-1", "?limit=1&limit=2",
+                          "?sort=name", "?limit=99999999999999999999"}) {
+    std::string body;
+    EXPECT_EQ(Fetch(port, std::string("/api/scores") + bad, body), 400) << bad;
+  }
+  // Texts are escaped for JSON.
+  std::string echo = FreshEcho(port), body;
+  ASSERT_EQ(Fetch(port, SubmitTarget + Code(ResultText("Q", 99, echo, "SAY \"HI\" \\ BYE")), body), 200);
+  EXPECT_NE(Fetch(port, "/api/scores?limit=1").find("\"note\":\"SAY \\\"HI\\\" \\\\ BYE\""), std::string::npos);
+}
+
+// The game's own replay runner as the verifier, once it re-plays recordings:
+// each recording kept under tests/ that the runner reproduces is verified for
+// the result it holds and refused for any other; one it does not reproduce (a
+// damaged one) is refused.
+TEST_F(ScoreServerTest, RealReplayRunnerVerifiesRecordedGames) {
+  const std::string runner = FUSEWICK_REPLAY_BIN;
+  FILE* p = ::popen((runner + " --replay /nonexistent.fwr 2>&1").c_str(), "r");
+  char buf[512] = {};
+  std::string said;
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) said.append(buf, n);
+  ::pclose(p);
+  if (said.find("--replay") != std::string::npos && said.find("nonexistent") == std::string::npos)
+    GTEST_SKIP() << "the replay runner does not re-play recordings yet: " << said;
+  std::vector<std::filesystem::path> recordings;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(FUSEWICK_TESTS_DIR))
+    if (e.path().extension() == ".fwr" && recordings.size() < 20) recordings.push_back(e.path());
+
+  TVerifierOptions options;
+  options.Program = runner;
+  std::vector<std::string> args = {"--verifier",    runner, "--echo-rate",   "0",
+                                   "--submit-rate", "0",    "--upload-rate", "0"};
+#ifdef __SANITIZE_ADDRESS__
+  // The sanitizer reserves terabytes of address space.
+  args.insert(args.end(), {"--verify-memory", "0"});
+  options.AddressSpaceBytes = 0;
+#endif
+  ScoreServerProcess server(dir / "scores.sqlite", args);
+  const uint16_t port = server.Port();
+  int runs = 0, good = 0;
+  std::atomic<bool> stop{false};
+  for (const auto& path : recordings) {
+    SCOPED_TRACE(path.string());
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    TVerdict truth = RunVerifier(options, bytes, stop);
+    if (truth.ExitStatus != 0 || !truth.HasName || truth.Name.empty()) {
+      // Damaged, or a game that submitted nothing: never verified.
+      std::string echo = Submit(port, "DAMAGED", 1);
+      EXPECT_EQ(Upload(port, echo, bytes), 200);
+      ASSERT_TRUE(VerifiedCount(port, ++runs, 60s));
+      continue;
+    }
+    std::string right = Submit(port, truth.Name, int32_t(truth.Score));
+    std::string wrong = Submit(port, truth.Name, int32_t(truth.Score) + 1);
+    ASSERT_FALSE(right.empty() || wrong.empty());
+    EXPECT_EQ(Upload(port, right, bytes), 200);
+    EXPECT_EQ(Upload(port, wrong, bytes), 200);
+    runs += 2;
+    ++good;
+    ASSERT_TRUE(VerifiedCount(port, runs, 60s));
+    std::string json = Fetch(port, "/api/scores?limit=10000");
+    EXPECT_NE(json.find("\"score\":" + std::to_string(truth.Score) + ",\"verified\":true"), std::string::npos) << json;
+  }
+  EXPECT_EQ(Metric(port, "fusewick_scores_verifications_total{outcome=\"verified\"}"), good);
+  if (good == 0) GTEST_SKIP() << "no recorded game (.fwr) under " << FUSEWICK_TESTS_DIR << " that the runner re-plays";
 }

@@ -4,6 +4,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <optional>
 #include <stdexcept>
@@ -35,6 +36,7 @@ struct HttpServer::Impl {
   THandler handler;
   TRefusalSink refused;
   std::unordered_map<std::string, int> perAddress;  // touched on the loop's thread only
+  int uploads = 0;                                  // likewise
   std::atomic<size_t> open{0};
   // Declared last so that it goes first: sessions still queued in it release
   // their counts into the members above.
@@ -79,7 +81,10 @@ class Session : public std::enable_shared_from_this<Session> {
         peer_(std::move(peer)),
         key_(std::move(key)),
         born_(Clock::now()) {}
-  ~Session() { server_.Release(key_); }
+  ~Session() {
+    EndUpload();
+    server_.Release(key_);
+  }
 
   void Start() { ReadHeader(); }
 
@@ -95,7 +100,9 @@ class Session : public std::enable_shared_from_this<Session> {
     if (served_ >= Limits().RequestsPerConnection || Clock::now() >= born_ + Limits().ConnectionAge) return Close();
     parser_.emplace();
     parser_->header_limit(uint32_t(Limits().HeaderBytes));
-    parser_->body_limit(Limits().BodyBytes);
+    // The largest body any request may have; each request's own bound is
+    // applied once its target is known.
+    parser_->body_limit(std::max(Limits().BodyBytes, Limits().UploadBytes));
     stream_.expires_at(Deadline(Limits().HeaderTime));
     http::async_read_header(stream_, buffer_, *parser_,
                             [self = shared_from_this()](beast::error_code ec, size_t) { self->OnHeader(ec); });
@@ -110,8 +117,16 @@ class Session : public std::enable_shared_from_this<Session> {
     if (ec) return Refuse(400, "malformed");
     const auto& req = parser_->get();
     if (req.target().size() > Limits().TargetBytes) return Refuse(414, "target_too_long");
-    if (parser_->content_length() && *parser_->content_length() > Limits().BodyBytes)
-      return Refuse(413, "body_too_large");
+    size_t bodyBytes = Limits().BodyBytes;
+    if (Limits().TakesUpload && Limits().TakesUpload(req.method_string(), req.target())) {
+      bodyBytes = Limits().UploadBytes;
+      if (parser_->content_length() && *parser_->content_length() > bodyBytes) return Refuse(413, "body_too_large");
+      if (server_.uploads >= Limits().Uploads) return Refuse(503, "busy");
+      ++server_.uploads;
+      upload_ = true;
+    }
+    if (parser_->content_length() && *parser_->content_length() > bodyBytes) return Refuse(413, "body_too_large");
+    parser_->body_limit(bodyBytes);  // a chunked body too
     if (parser_->is_done()) return OnRequest();
     stream_.expires_at(Deadline(Limits().BodyTime));
     http::async_read(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code ec2, size_t) {
@@ -139,7 +154,14 @@ class Session : public std::enable_shared_from_this<Session> {
     });
   }
 
+  void EndUpload() {
+    if (!upload_) return;
+    --server_.uploads;
+    upload_ = false;
+  }
+
   void Write(TResponse response, bool close) {
+    EndUpload();
     auto res = std::make_shared<http::response<http::string_body>>();
     res->version(11);
     res->result(unsigned(response.Status));
@@ -166,6 +188,7 @@ class Session : public std::enable_shared_from_this<Session> {
     response.Status = status;
     response.Body = std::string("ERROR|") + reason + "|";
     response.Headers = {{"Cache-Control", "no-store"}};
+    if (status == 503) response.Headers.emplace_back("Retry-After", "1");
     Write(std::move(response), true);
   }
 
@@ -183,6 +206,7 @@ class Session : public std::enable_shared_from_this<Session> {
   Clock::time_point born_;
   int served_ = 0;
   bool keepAlive_ = false;
+  bool upload_ = false;  // counted in the server's uploads
 };
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -28,6 +29,14 @@ struct THttpLimits {
   size_t HeaderBytes = 16 * 1024;  // request line and headers
   size_t TargetBytes = 8 * 1024;
   size_t BodyBytes = 4 * 1024;
+  // Requests for which TakesUpload says yes (by method and target) may carry
+  // a body of up to UploadBytes instead.
+  size_t UploadBytes = 0;
+  std::function<bool(std::string_view method, std::string_view target)> TakesUpload;
+  // Uploads taken at once, from their header to their answer; more are
+  // answered 503 at once, so that their bodies never take more memory than
+  // this many times UploadBytes.
+  int Uploads = 32;
 };
 
 struct TRequest {
@@ -50,7 +59,7 @@ using TRespond = std::function<void(TResponse)>;
 using THandler = std::function<void(TRequest, TRespond)>;
 // Told of every request or connection the front refuses by itself
 // (reason: "connection_limit", "malformed", "header_too_large",
-// "target_too_long", "body_too_large").
+// "target_too_long", "body_too_large", "busy").
 using TRefusalSink = std::function<void(const std::string& peer, const char* reason, int status)>;
 
 class HttpServer {

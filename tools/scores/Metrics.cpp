@@ -1,5 +1,7 @@
 #include "Metrics.h"
 
+#include <cstdio>
+
 namespace fusewick::scores {
 
 void Metrics::Request(const std::string& call, int status) {
@@ -39,10 +41,17 @@ std::string Metrics::Render(size_t connections, size_t storeQueue) {
   out += "fusewick_scores_connections " + std::to_string(connections) + "\n";
   metric("fusewick_scores_store_queue", "gauge", "Store jobs waiting for a store thread.");
   out += "fusewick_scores_store_queue " + std::to_string(storeQueue) + "\n";
-  metric("fusewick_scores_verification_queue_length", "gauge", "Recordings waiting to be verified.");
-  out += "fusewick_scores_verification_queue_length 0\n";
-  metric("fusewick_scores_verification_seconds", "summary", "Time from upload to verification of a recording.");
-  out += "fusewick_scores_verification_seconds_sum 0\nfusewick_scores_verification_seconds_count 0\n";
+  metric("fusewick_scores_verification_queue_length", "gauge", "Recordings waiting to be verified or being verified.");
+  out += "fusewick_scores_verification_queue_length " + std::to_string(VerifyQueue.load()) + "\n";
+  metric("fusewick_scores_verification_seconds", "summary", "Time the re-simulation of a recording took.");
+  char sum[32];
+  std::snprintf(sum, sizeof sum, "%.3f", double(VerifyMicroseconds.load()) / 1e6);
+  out += std::string("fusewick_scores_verification_seconds_sum ") + sum + "\n";
+  out += "fusewick_scores_verification_seconds_count " + std::to_string(Verifications.load()) + "\n";
+  metric("fusewick_scores_verifications_total", "counter", "Recordings verified by this process, by outcome.");
+  out += "fusewick_scores_verifications_total{outcome=\"verified\"} " + std::to_string(Verified.load()) + "\n";
+  out += "fusewick_scores_verifications_total{outcome=\"refused\"} " +
+         std::to_string(Verifications.load() - Verified.load()) + "\n";
   return out;
 }
 

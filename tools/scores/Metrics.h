@@ -16,6 +16,11 @@ class Metrics {
   std::atomic<int64_t> Rows{0};
   std::atomic<int64_t> DatabaseBytes{0};
   std::atomic<int64_t> RowsTrimmed{0};
+  // Recordings queued or being verified (in the database: every process's).
+  std::atomic<int64_t> VerifyQueue{0};
+  // Verifications this process ran: how many, their time, how they ended.
+  std::atomic<uint64_t> Verifications{0}, Verified{0};
+  std::atomic<int64_t> VerifyMicroseconds{0};
 
   // gauges: taken when the page is made
   std::string Render(size_t connections, size_t storeQueue);

@@ -1,5 +1,6 @@
 #include "Pages.h"
 
+#include <cstdio>
 #include <ctime>
 
 namespace fusewick::scores {
@@ -23,6 +24,7 @@ const char* const Style =
     "td.name{letter-spacing:2px}"
     "td.note,td.date{color:#9aa6d8;font-size:14px}"
     "tr.top td.name{color:#ffcf3a}"
+    "td.check a{color:#7dffa0;text-decoration:none;font-size:14px}"
     "a{color:#7dc8ff}"
     "</style>";
 
@@ -50,6 +52,14 @@ std::string Shown(const std::string& text, size_t limit) {
   return HtmlEscape(t.substr(0, limit)) + "&hellip;";
 }
 
+// The same for the API, with "..." for the ellipsis.
+std::string ShownText(const std::string& text, size_t limit) {
+  std::string_view t = text;
+  while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
+  if (t.size() <= limit) return std::string(t);
+  return std::string(t.substr(0, limit)) + "...";
+}
+
 }  // namespace
 
 std::string HtmlEscape(std::string_view text) {
@@ -68,24 +78,65 @@ std::string HtmlEscape(std::string_view text) {
   return out;
 }
 
+std::string ReplayPath(int64_t resultId) { return "/replay/" + std::to_string(resultId); }
+
 std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
   std::string page = Head("Fusewick - world high scores");
   page += "<h1>FUSEWICK</h1><p class=\"sub\">World high scores &middot; the best " + std::to_string(rows.size()) +
           " of " + std::to_string(total) + " results sent</p>\n";
   page +=
       "<table><thead><tr><th class=\"num\">#</th><th>NAME</th><th "
-      "class=\"num\">SCORE</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
+      "class=\"num\">SCORE</th><th>VERIFIED</th><th>NOTE</th><th>DATE</th></tr></thead><tbody>\n";
   int rank = 0;
   for (const TResultRow& r : rows) {
     ++rank;
     page += rank <= 3 ? "<tr class=\"top\">" : "<tr>";
     page += "<td class=\"rank\">" + std::to_string(rank) + "</td><td class=\"name\">" + Shown(r.Name, ShownNameLength) +
-            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"note\">" +
-            Shown(r.Note, ShownNoteLength) + "</td><td class=\"date\">" + Date(r.Received) + "</td></tr>\n";
+            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"check\">" +
+            (r.Verified ? "<a class=\"verified\" href=\"" + ReplayPath(r.Id) +
+                              "\" title=\"re-played to this score; download the recording\">&#10003; replay</a>"
+                        : std::string()) +
+            "</td><td class=\"note\">" + Shown(r.Note, ShownNoteLength) + "</td><td class=\"date\">" +
+            Date(r.Received) + "</td></tr>\n";
   }
-  if (rows.empty()) page += "<tr><td colspan=\"5\">No results yet.</td></tr>\n";
+  if (rows.empty()) page += "<tr><td colspan=\"6\">No results yet.</td></tr>\n";
   page += "</tbody></table>\n<p class=\"sub foot\"><a href=\"/\">Fusewick home</a></p>\n</main></body></html>\n";
   return page;
+}
+
+std::string JsonEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20 || byte >= 0x7F) {
+      // Stored texts are ASCII; anything else is written as its byte value.
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", unsigned(byte));
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string ScoresJson(const std::vector<TResultRow>& rows, int64_t offset) {
+  std::string out = "[";
+  int64_t rank = offset;
+  for (const TResultRow& r : rows) {
+    if (rank != offset) out += ",";
+    ++rank;
+    out += "\n{\"rank\":" + std::to_string(rank) + ",\"name\":\"" + JsonEscape(ShownText(r.Name, ShownNameLength)) +
+           "\",\"score\":" + std::to_string(r.Score) + ",\"verified\":" + (r.Verified ? "true" : "false") +
+           ",\"replay\":" + (r.Verified ? "\"" + ReplayPath(r.Id) + "\"" : std::string("null")) + ",\"note\":\"" +
+           JsonEscape(ShownText(r.Note, ShownNoteLength)) + "\",\"date\":\"" + Date(r.Received) + "\"}";
+  }
+  out += rows.empty() ? "]\n" : "\n]\n";
+  return out;
 }
 
 std::string HomePage(const std::string& showTarget) {

@@ -16,8 +16,19 @@ std::string HtmlEscape(std::string_view text);
 inline constexpr size_t ShownNameLength = 32;
 inline constexpr size_t ShownNoteLength = 64;
 
-// The world high-score page: rank, name, score, free text and date of each row.
+// Where a verified result's recording is served.
+std::string ReplayPath(int64_t resultId);
+
+// The world high-score page: rank, name, score, free text and date of each
+// row; a verified one is marked and links its recording.
 std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total);
+
+// Escapes a text for a JSON string (without the quotes).
+std::string JsonEscape(std::string_view text);
+
+// The results as a JSON array of objects: rank, name, score, verified,
+// replay (its path, or null), note, date. Names and notes as on the page.
+std::string ScoresJson(const std::vector<TResultRow>& rows, int64_t offset);
 
 // The game's home page, linking to the world high scores at showTarget.
 std::string HomePage(const std::string& showTarget);

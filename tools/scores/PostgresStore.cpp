@@ -30,6 +30,8 @@ class Result {
     return std::string(PQgetvalue(r_, row, col), size_t(PQgetlength(r_, row, col)));
   }
   int64_t Int(int row, int col) const { return std::stoll(Text(row, col)); }
+  // Throws StoreError unless the statement succeeded.
+  void Check(PGconn* c) const;
   int64_t Affected() const {
     const char* n = PQcmdTuples(r_);
     return *n ? std::stoll(n) : 0;
@@ -45,18 +47,21 @@ std::string Message(PGconn* c) {
   return m;
 }
 
+void Result::Check(PGconn* c) const {
+  ExecStatusType status = PQresultStatus(r_);
+  if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK) return;
+  std::string what = PQresultErrorMessage(r_);
+  while (!what.empty() && what.back() == '\n') what.pop_back();
+  throw StoreError(std::string("PostgreSQL: ") + (what.empty() ? Message(c) : what));
+}
+
 // Runs one statement with text parameters; throws StoreError on failure.
 std::unique_ptr<Result> Run(PGconn* c, const char* sql, const std::vector<std::string>& params = {}) {
   std::vector<const char*> values;
   for (const std::string& p : params) values.push_back(p.c_str());
   PGresult* r = PQexecParams(c, sql, int(values.size()), nullptr, values.data(), nullptr, nullptr, 0);
   auto result = std::make_unique<Result>(r);
-  ExecStatusType status = PQresultStatus(r);
-  if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-    std::string what = PQresultErrorMessage(r);
-    while (!what.empty() && what.back() == '\n') what.pop_back();
-    throw StoreError(std::string("PostgreSQL: ") + (what.empty() ? Message(c) : what));
-  }
+  result->Check(c);
   return result;
 }
 
@@ -94,7 +99,11 @@ class PostgresStore : public IScoreStore {
           " note TEXT NOT NULL,"
           " received BIGINT NOT NULL,"
           " verified BOOLEAN NOT NULL DEFAULT false)");
+      // Tables from before the echo column get it, empty for every row.
+      Run(c.conn, "ALTER TABLE results ADD COLUMN IF NOT EXISTS echo TEXT");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS results_by_score ON results (score DESC, id)");
+      Run(c.conn, "CREATE INDEX IF NOT EXISTS results_ranked ON results (verified DESC, score DESC, id)");
+      Run(c.conn, "CREATE INDEX IF NOT EXISTS results_by_echo ON results (echo) WHERE echo IS NOT NULL");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS results_by_name ON results (name, score)");
       Run(c.conn, "CREATE TABLE IF NOT EXISTS echoes (value TEXT PRIMARY KEY, expires BIGINT NOT NULL)");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS echoes_by_expiry ON echoes (expires)");
@@ -107,7 +116,15 @@ class PostgresStore : public IScoreStore {
           " state TEXT NOT NULL DEFAULT 'queued',"
           " enqueued BIGINT NOT NULL,"
           " taken BIGINT)");
+      Run(c.conn, "ALTER TABLE verify_jobs ADD COLUMN IF NOT EXISTS finished BIGINT");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_queued ON verify_jobs (id) WHERE state = 'queued'");
+      Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_running ON verify_jobs (taken) WHERE state = 'running'");
+      Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_by_result ON verify_jobs (result_id)");
+      Run(c.conn,
+          "CREATE TABLE IF NOT EXISTS recordings ("
+          " result_id BIGINT PRIMARY KEY REFERENCES results (id) ON DELETE CASCADE,"
+          " bytes BYTEA NOT NULL,"
+          " uploaded BIGINT NOT NULL)");
       Run(c.conn, "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL)");
       // A database that cannot be written stops the start here.
       Run(c.conn,
@@ -151,22 +168,26 @@ class PostgresStore : public IScoreStore {
       Run(c.conn, "DELETE FROM results WHERE id = $1", {low->Text(0, 0)});
       replaced = true;
     }
-    auto inserted = Run(
-        c.conn,
-        "INSERT INTO results (name, score, note, received, verified) VALUES ($1, $2, $3, $4, $5)"
-        " RETURNING id",
-        {row.Name, std::to_string(row.Score), row.Note, std::to_string(row.Received), row.Verified ? "true" : "false"});
+    auto inserted =
+        Run(c.conn,
+            "INSERT INTO results (name, score, note, received, verified, echo) VALUES ($1, $2, $3, $4, $5, $6)"
+            " RETURNING id",
+            {row.Name, std::to_string(row.Score), row.Note, std::to_string(row.Received),
+             row.Verified ? "true" : "false", echo});
     int64_t id = inserted->Int(0, 0);
     tx.Commit();
     if (!replaced) ++count_;
     return {TSubmitOutcome::Stored, id};
   }
 
-  std::vector<TResultRow> Best(int limit) override {
+  std::vector<TResultRow> Best(int limit, int64_t offset, TListing which) override {
     Connection c(*this);
-    auto r =
-        Run(c.conn, "SELECT id, name, score, note, received, verified FROM results ORDER BY score DESC, id LIMIT $1",
-            {std::to_string(limit)});
+    auto r = Run(c.conn,
+                 which == TListing::All ? "SELECT id, name, score, note, received, verified FROM results"
+                                          " ORDER BY verified DESC, score DESC, id LIMIT $1 OFFSET $2"
+                                        : "SELECT id, name, score, note, received, verified FROM results WHERE verified"
+                                          " ORDER BY verified DESC, score DESC, id LIMIT $1 OFFSET $2",
+                 {std::to_string(limit), std::to_string(offset)});
     std::vector<TResultRow> rows;
     rows.reserve(size_t(r->Rows()));
     for (int i = 0; i < r->Rows(); ++i)
@@ -176,6 +197,110 @@ class PostgresStore : public IScoreStore {
   }
 
   int64_t Count() override { return count_.load(); }
+
+  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) override {
+    if (echo.empty()) return {TUploadOutcome::UnknownEcho, 0};
+    Connection c(*this);
+    Transaction tx(c.conn);
+    // The result's row stays locked until the end, so that two uploads for
+    // it (through any processes) come one after the other.
+    auto found = Run(c.conn, "SELECT id FROM results WHERE echo = $1 FOR UPDATE", {echo});
+    if (found->Rows() == 0) return {TUploadOutcome::UnknownEcho, 0};
+    std::string id = found->Text(0, 0);
+    if (Run(c.conn, "SELECT 1 FROM recordings WHERE result_id = $1", {id})->Rows() > 0)
+      return {TUploadOutcome::HasRecording, std::stoll(id)};
+    const char* values[] = {id.c_str(), bytes.data(), nullptr};
+    std::string when = std::to_string(now);
+    values[2] = when.c_str();
+    const int lengths[] = {0, int(bytes.size()), 0};
+    const int formats[] = {0, 1, 0};  // the bytes go as they are
+    Result inserted(PQexecParams(c.conn, "INSERT INTO recordings (result_id, bytes, uploaded) VALUES ($1, $2, $3)", 3,
+                                 nullptr, values, lengths, formats, 0));
+    inserted.Check(c.conn);
+    Run(c.conn, "INSERT INTO verify_jobs (result_id, enqueued) VALUES ($1, $2)", {id, when});
+    tx.Commit();
+    return {TUploadOutcome::Queued, std::stoll(id)};
+  }
+
+  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) override {
+    Connection c(*this);
+    Transaction tx(c.conn);
+    // SKIP LOCKED: workers in other processes pass over the job this one
+    // holds instead of waiting for it or taking it too.
+    // The oldest queued job, else the oldest stale one (two look-ups, so
+    // that each walks its index).
+    std::unique_ptr<Result> taken;
+    for (bool stale : {false, true}) {
+      taken = stale ? Run(c.conn,
+                          "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
+                          " SELECT id FROM verify_jobs WHERE state = 'running' AND taken < $2"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
+                          {std::to_string(now), std::to_string(staleBefore)})
+                    : Run(c.conn,
+                          "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
+                          " SELECT id FROM verify_jobs WHERE state = 'queued'"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
+                          {std::to_string(now)});
+      if (taken->Rows() > 0) break;
+    }
+    if (taken->Rows() == 0) {
+      tx.Commit();
+      return std::nullopt;
+    }
+    TVerifyJob job;
+    job.JobId = taken->Int(0, 0);
+    job.ResultId = taken->Int(0, 1);
+    std::string id = taken->Text(0, 1);
+    const char* values[] = {id.c_str()};
+    Result r(PQexecParams(c.conn,
+                          "SELECT r.name, r.score, c.bytes FROM results r JOIN recordings c ON c.result_id = r.id"
+                          " WHERE r.id = $1",
+                          1, nullptr, values, nullptr, nullptr, 1));  // binary: the bytes as stored
+    r.Check(c.conn);
+    if (r.Rows() == 0) {
+      Run(c.conn, "DELETE FROM verify_jobs WHERE id = $1", {taken->Text(0, 0)});
+      tx.Commit();
+      return std::nullopt;
+    }
+    job.Name = r.Text(0, 0);
+    // A binary integer column is 4 bytes, most significant first.
+    std::string score = r.Text(0, 1);
+    if (score.size() != 4) throw StoreError("PostgreSQL: unexpected score column");
+    uint32_t v = 0;
+    for (char b : score) v = (v << 8) | uint8_t(b);
+    job.Score = int32_t(v);
+    job.Recording = r.Text(0, 2);
+    tx.Commit();
+    return job;
+  }
+
+  void FinishJob(const TVerifyJob& job, bool verified, int64_t now) override {
+    Connection c(*this);
+    Transaction tx(c.conn);
+    auto ended = Run(c.conn, "UPDATE verify_jobs SET state = $2, finished = $3 WHERE id = $1 AND state = 'running'",
+                     {std::to_string(job.JobId), verified ? "verified" : "refused", std::to_string(now)});
+    if (verified && ended->Affected() == 1)
+      Run(c.conn, "UPDATE results SET verified = true WHERE id = $1", {std::to_string(job.ResultId)});
+    tx.Commit();
+  }
+
+  int64_t PendingJobs() override {
+    Connection c(*this);
+    return Run(c.conn, "SELECT count(*) FROM verify_jobs WHERE state IN ('queued', 'running')")->Int(0, 0);
+  }
+
+  std::optional<std::string> VerifiedRecording(int64_t resultId) override {
+    Connection c(*this);
+    std::string id = std::to_string(resultId);
+    const char* values[] = {id.c_str()};
+    Result r(PQexecParams(c.conn,
+                          "SELECT c.bytes FROM recordings c JOIN results r ON r.id = c.result_id"
+                          " WHERE c.result_id = $1 AND r.verified",
+                          1, nullptr, values, nullptr, nullptr, 1));
+    r.Check(c.conn);
+    if (r.Rows() == 0) return std::nullopt;
+    return r.Text(0, 0);
+  }
 
   int64_t Maintain(int64_t now) override {
     Connection c(*this);

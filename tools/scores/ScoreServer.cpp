@@ -1,11 +1,15 @@
 #include "ScoreServer.h"
 
+#include <unistd.h>
+
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <map>
 #include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 #include "Metrics.h"
@@ -27,6 +31,7 @@ using Params = std::multimap<std::string, std::string>;
 
 const char* const PlainText = "text/plain; charset=us-ascii";
 const char* const Html = "text/html; charset=utf-8";
+const char* const UploadPath = "/replay";
 const char* const ShowTarget = "/cgi/version.pl?prg=Fusewick&type=0&show";
 
 int Hex(char c) {
@@ -112,6 +117,22 @@ Call Classify(const Params& params, std::string& why) {
   return Call::Show;
 }
 
+// A decimal number without sign within [low, high].
+bool ParseBounded(const std::string& text, int64_t low, int64_t high, int64_t& out) {
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  int64_t v = std::stoll(text);
+  if (v < low || v > high) return false;
+  out = v;
+  return true;
+}
+
+// A text fit for one log field: printable, no quotes, bounded.
+std::string LogSafe(std::string_view text) {
+  std::string out;
+  for (char c : text.substr(0, 160)) out += (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') ? c : '?';
+  return out;
+}
+
 TResponse Text(int status, std::string body) {
   TResponse r;
   r.Status = status;
@@ -132,6 +153,15 @@ std::string Timestamp() {
   return buf;
 }
 
+// The front takes a recording's body on the upload path alone.
+TServiceOptions WithUploads(TServiceOptions options) {
+  options.Http.UploadBytes = options.MaxRecordingBytes;
+  options.Http.TakesUpload = [](std::string_view method, std::string_view target) {
+    return method == "POST" && target.substr(0, target.find('?')) == UploadPath;
+  };
+  return options;
+}
+
 }  // namespace
 
 struct ScoreServer::Impl {
@@ -147,6 +177,16 @@ struct ScoreServer::Impl {
             }),
         pool(o.StoreThreads, o.StoreQueue) {
     metrics.Rows = store.Count();
+    for (size_t i = 0; i < o.Verifiers; ++i) verifiers.emplace_back([this] { VerifyLoop(); });
+  }
+
+  ~Impl() {
+    {
+      std::lock_guard<std::mutex> hold(verifyLock);
+      stopVerifying = true;
+    }
+    verifyWake.notify_all();
+    for (auto& t : verifiers) t.join();
   }
 
   IScoreStore& store;
@@ -165,6 +205,20 @@ struct ScoreServer::Impl {
   // front's loop (which they post their answers to) still exists.
   HttpServer http;
   WorkPool pool;
+
+  // The verifier threads; stopped (a running child killed) first of all.
+  std::mutex verifyLock;
+  std::condition_variable verifyWake;
+  std::atomic<bool> stopVerifying{false};
+  std::atomic<bool> warnedNoVerifier{false};
+  std::vector<std::thread> verifiers;
+
+  void InvalidatePage() {
+    std::lock_guard<std::mutex> hold(cacheLock);
+    cacheValid = false;
+  }
+
+  TListing Listing() const { return options.ShowUnverified ? TListing::All : TListing::VerifiedOnly; }
 
   void Log(const std::string& peer, const std::string& method, const char* call, int status, size_t bytes, double ms,
            const std::string& reason) {
@@ -224,17 +278,24 @@ struct ScoreServer::Impl {
     size_t q = target.find('?');
     std::string_view path = target.substr(0, q);
     std::string_view query = q == std::string_view::npos ? std::string_view() : target.substr(q + 1);
-    const char* call = path == "/"                 ? "home"
-                       : path == "/cgi/version.pl" ? "version.pl"
-                       : path == "/healthz"        ? "healthz"
-                       : path == "/metrics"        ? "metrics"
-                                                   : "other";
+    const char* call = path == "/"                      ? "home"
+                       : path == "/cgi/version.pl"      ? "version.pl"
+                       : path == "/healthz"             ? "healthz"
+                       : path == "/metrics"             ? "metrics"
+                       : path == UploadPath             ? "upload"
+                       : path.rfind("/replay/", 0) == 0 ? "replay"
+                       : path == "/api/scores"          ? "api"
+                                                        : "other";
     if (std::string_view(call) == "other") return Refuse(req, respond, call, 404, "not_found", "not found");
-    if (req.Method != "GET") {
-      TResponse res = Text(405, "ERROR|only GET|");
-      res.Headers.emplace_back("Allow", "GET");
+    const char* method = path == UploadPath ? "POST" : "GET";
+    if (req.Method != method) {
+      TResponse res = Text(405, std::string("ERROR|only ") + method + "|");
+      res.Headers.emplace_back("Allow", method);
       return Answer(req, respond, call, std::move(res), "bad_method");
     }
+    if (path == UploadPath) return Upload(req, respond, query);
+    if (std::string_view(call) == "replay") return Download(req, respond, path.substr(8));
+    if (path == "/api/scores") return Api(req, respond, query);
     if (path == "/") {
       TResponse res;
       res.ContentType = Html;
@@ -295,10 +356,7 @@ struct ScoreServer::Impl {
         case TSubmitOutcome::Stored: {
           ++metrics.Stored;
           ++metrics.Rows;
-          {
-            std::lock_guard<std::mutex> hold(cacheLock);
-            cacheValid = false;
-          }
+          InvalidatePage();
           return Answer(req, respond, call, Text(200, "OK|stored|" + std::to_string(result.Id) + "|"),
                         s.Shortened ? "shortened" : "", false);
         }
@@ -329,7 +387,7 @@ struct ScoreServer::Impl {
     }
     OnStore(req, respond, call, [this, answer] {
       auto fetched = Clock::now();
-      std::string page = ShowPage(store.Best(ShowCount), store.Count());
+      std::string page = ShowPage(store.Best(ShowCount, 0, Listing()), store.Count());
       {
         std::lock_guard<std::mutex> hold(cacheLock);
         cachedPage = page;
@@ -340,6 +398,146 @@ struct ScoreServer::Impl {
     });
   }
 
+  // POST /replay?echo=E: the recording of the result submitted with E.
+  void Upload(TRequest& req, const TRespond& respond, std::string_view query) {
+    const char* call = "upload";
+    if (Limited(req, respond, call, TLimited::Upload)) return;
+    Params params = ParseQuery(query);
+    if (params.size() != 1 || params.begin()->first != "echo")
+      return Refuse(req, respond, call, 400, "bad_request", "malformed upload");
+    std::string echo = params.begin()->second;
+    if (echo.empty() || echo.size() > 64) return Refuse(req, respond, call, 400, "bad_request", "malformed echo value");
+    if (req.Body.empty()) return Refuse(req, respond, call, 400, "bad_request", "empty recording");
+    auto bytes = std::make_shared<const std::string>(std::move(req.Body));
+    req.Body.clear();
+    OnStore(req, respond, call, [this, req, respond, call, echo, bytes] {
+      TUploadResult result = store.AddRecording(echo, *bytes, int64_t(std::time(nullptr)));
+      switch (result.Outcome) {
+        case TUploadOutcome::Queued:
+          ++metrics.VerifyQueue;
+          verifyWake.notify_one();
+          return Answer(req, respond, call, Text(200, "OK|queued|" + std::to_string(result.ResultId) + "|"));
+        case TUploadOutcome::UnknownEcho:
+          return Refuse(req, respond, call, 403, "unknown_echo", "no result was submitted with this echo value");
+        case TUploadOutcome::HasRecording:
+          return Refuse(req, respond, call, 409, "has_recording", "the result has its recording");
+      }
+    });
+  }
+
+  // GET /replay/ID: the recording of a verified result, its bytes as stored.
+  void Download(const TRequest& req, const TRespond& respond, std::string_view idText) {
+    const char* call = "replay";
+    int64_t id = 0;
+    if (!ParseBounded(std::string(idText), 1, INT64_C(999999999999), id))
+      return Refuse(req, respond, call, 404, "not_found", "not found");
+    OnStore(req, respond, call, [this, req, respond, call, id] {
+      std::optional<std::string> bytes = store.VerifiedRecording(id);
+      if (!bytes) return Refuse(req, respond, call, 404, "not_found", "no verified recording");
+      TResponse res;
+      res.ContentType = "application/octet-stream";
+      res.Body = std::move(*bytes);
+      res.Headers = {{"Content-Disposition", "attachment; filename=\"fusewick-" + std::to_string(id) + ".fwr\""},
+                     {"Cache-Control", "public, max-age=86400"}};
+      Answer(req, respond, call, std::move(res));
+    });
+  }
+
+  // GET /api/scores[?limit=N][&offset=M]: the page's rows as JSON.
+  void Api(const TRequest& req, const TRespond& respond, std::string_view query) {
+    const char* call = "api";
+    Params params = ParseQuery(query);
+    int64_t limit = 100, offset = 0;
+    for (const auto& [key, value] : params) {
+      bool good = params.count(key) == 1 && ((key == "limit" && ParseBounded(value, 1, 10000, limit)) ||
+                                             (key == "offset" && ParseBounded(value, 0, INT64_C(1000000000), offset)));
+      if (!good)
+        return Refuse(req, respond, call, 400, "bad_request", "limit is 1 to 10000, offset 0 or more, nothing else");
+    }
+    OnStore(req, respond, call, [this, req, respond, call, limit, offset] {
+      TResponse res;
+      res.ContentType = "application/json";
+      res.Body = ScoresJson(store.Best(int(limit), offset, Listing()), offset);
+      res.Headers = {{"Cache-Control", "no-cache"}};
+      Answer(req, respond, call, std::move(res));
+    });
+  }
+
+  // A verifier thread: takes queued jobs (of any process sharing the
+  // database) one at a time and re-simulates them in a child process.
+  void VerifyLoop() {
+    const auto& verify = options.Verify;
+    const int64_t stale = verify.Time.count() / 1000 * 2 + 60;
+    auto idle = [this] {
+      std::unique_lock<std::mutex> hold(verifyLock);
+      verifyWake.wait_for(hold, options.VerifyPoll, [this] { return stopVerifying.load(); });
+    };
+    while (!stopVerifying) {
+      if (::access(verify.Program.c_str(), X_OK) != 0) {
+        // Said once, when a recording is waiting for it.
+        if (metrics.VerifyQueue > 0 && !warnedNoVerifier.exchange(true))
+          std::fprintf(stderr, "fusewick-scores: no verifier at %s: recordings wait in the queue\n",
+                       verify.Program.c_str());
+        idle();
+        continue;
+      }
+      std::optional<TVerifyJob> job;
+      try {
+        int64_t now = int64_t(std::time(nullptr));
+        job = store.TakeJob(now, now - stale);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "fusewick-scores: verification queue: %s\n", e.what());
+      }
+      if (!job) {
+        idle();
+        continue;
+      }
+      auto start = Clock::now();
+      TVerdict verdict = RunVerifier(verify, job->Recording, stopVerifying);
+      double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      // Interrupted, or the child could not be started: the job stays taken
+      // and is taken again once stale.
+      if (!verdict.Ran && !verdict.TimedOut) {
+        if (!stopVerifying)
+          std::fprintf(stderr, "fusewick-scores: verification of result %lld: %s\n", (long long)job->ResultId,
+                       verdict.Message.c_str());
+        continue;
+      }
+      bool verified = Confirms(verdict, job->Name, job->Score);
+      std::string why;
+      if (!verified) {
+        if (verdict.TimedOut)
+          why = "time limit";
+        else if (verdict.ExitStatus != 0)
+          why =
+              "status " + std::to_string(verdict.ExitStatus) + (verdict.Message.empty() ? "" : ": ") + verdict.Message;
+        else if (!verdict.HasName || !verdict.HasScore)
+          why = "no name or score in the output";
+        else
+          why = "re-played to " + verdict.Name + " " + std::to_string(verdict.Score) + ", not the submitted result";
+      }
+      try {
+        store.FinishJob(*job, verified, int64_t(std::time(nullptr)));
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "fusewick-scores: verification queue: %s\n", e.what());
+        continue;
+      }
+      if (verified) ++metrics.Verified;
+      ++metrics.Verifications;
+      metrics.VerifyMicroseconds += int64_t(seconds * 1e6);
+      if (metrics.VerifyQueue > 0) --metrics.VerifyQueue;
+      if (verified) InvalidatePage();
+      if (options.RequestLog) {
+        char line[512];
+        int n = std::snprintf(line, sizeof line, "ts=%s call=verify result=%lld outcome=%s ms=%.0f%s%s%s\n",
+                              Timestamp().c_str(), (long long)job->ResultId, verified ? "verified" : "refused",
+                              seconds * 1000, why.empty() ? "" : " reason=\"", LogSafe(why).c_str(),
+                              why.empty() ? "" : "\"");
+        std::fwrite(line, 1, size_t(std::min(n, int(sizeof line) - 1)), stderr);
+      }
+    }
+  }
+
   void Maintain() {
     limiter.Prune(Clock::now());
     if (maintaining.exchange(true)) return;
@@ -348,6 +546,7 @@ struct ScoreServer::Impl {
         metrics.RowsTrimmed += uint64_t(store.Maintain(int64_t(std::time(nullptr))));
         metrics.Rows = store.Count();
         metrics.DatabaseBytes = store.SizeBytes();
+        metrics.VerifyQueue = store.PendingJobs();
       } catch (const std::exception& e) {
         std::fprintf(stderr, "fusewick-scores: upkeep: %s\n", e.what());
       }
@@ -358,7 +557,7 @@ struct ScoreServer::Impl {
 };
 
 ScoreServer::ScoreServer(IScoreStore& store, const TServiceOptions& options)
-    : impl_(std::make_unique<Impl>(store, options)) {
+    : impl_(std::make_unique<Impl>(store, WithUploads(options))) {
   impl_->http.Every(options.MaintainEvery, [this] { impl_->Maintain(); });
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 // The world high-score service over HTTP: the version reply with a fresh
-// echo value, the submission, the world high-score page, the home page, and
-// for operators /healthz and /metrics. The network front runs on one event
-// loop; database work runs on a small pool of store threads.
+// echo value, the submission, the upload of the game's recording, the world
+// high-score page and its JSON form, the recordings of verified results, the
+// home page, and for operators /healthz and /metrics. The network front runs
+// on one event loop; database work runs on a small pool of store threads;
+// verifier threads re-simulate uploaded recordings, each in a child process.
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -12,6 +14,7 @@
 
 #include "HttpServer.h"
 #include "Store.h"
+#include "Verifier.h"
 
 namespace fusewick::scores {
 
@@ -27,6 +30,17 @@ struct TServiceOptions {
   double EchoRate = 60, SubmitRate = 20, UploadRate = 20;
   // Scores above this (or below 0) are refused as implausible.
   int64_t MaxScore = 1000000;
+  // Largest recording taken; no valid one is larger.
+  size_t MaxRecordingBytes = size_t(1) << 20;
+  // Threads that verify recordings (0: none in this process; jobs wait in
+  // the database for a process that has them), and how they run the replay
+  // runner.
+  size_t Verifiers = 1;
+  TVerifierOptions Verify;
+  // How often an idle verifier looks for jobs queued by other processes.
+  std::chrono::milliseconds VerifyPoll{1000};
+  // Whether the page and the API list unverified results at all.
+  bool ShowUnverified = true;
   bool RequestLog = true;
   std::chrono::milliseconds MaintainEvery{2000};
   std::chrono::milliseconds PageCacheTime{1000};

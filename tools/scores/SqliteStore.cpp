@@ -44,6 +44,10 @@ class Statement {
     sqlite3_bind_text(stmt_, i, s.data(), int(s.size()), SQLITE_TRANSIENT);
     return *this;
   }
+  Statement& Blob(int i, const std::string& s) {
+    sqlite3_bind_blob64(stmt_, i, s.data(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
   Statement& Int(int i, int64_t v) {
     sqlite3_bind_int64(stmt_, i, v);
     return *this;
@@ -56,6 +60,10 @@ class Statement {
     return false;
   }
   int64_t Column(int i) { return sqlite3_column_int64(stmt_, i); }
+  std::string ColumnBlob(int i) {
+    const void* p = sqlite3_column_blob(stmt_, i);
+    return p ? std::string(static_cast<const char*>(p), size_t(sqlite3_column_bytes(stmt_, i))) : std::string();
+  }
   std::string ColumnText(int i) {
     const unsigned char* p = sqlite3_column_text(stmt_, i);
     return p ? std::string(reinterpret_cast<const char*>(p), size_t(sqlite3_column_bytes(stmt_, i))) : std::string();
@@ -101,17 +109,36 @@ class SqliteStore : public IScoreStore {
            " verified INTEGER NOT NULL DEFAULT 0);"
            "CREATE TABLE IF NOT EXISTS echoes (value TEXT PRIMARY KEY, expires INTEGER NOT NULL) WITHOUT ROWID;"
            "CREATE TABLE IF NOT EXISTS meta (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;");
-      // Files from before the verified column get it, false for every row.
-      bool hasVerified = false;
-      {
-        Statement q(writer_, "SELECT 1 FROM pragma_table_info('results') WHERE name = 'verified'");
-        hasVerified = q.Step();
-      }
-      if (!hasVerified) Exec(writer_, "ALTER TABLE results ADD COLUMN verified INTEGER NOT NULL DEFAULT 0");
+      // Files from before the verified and echo columns get them: false and
+      // none for every row.
+      auto hasColumn = [&](const char* column) {
+        Statement q(writer_, "SELECT 1 FROM pragma_table_info('results') WHERE name = ?1");
+        q.Text(1, column);
+        return q.Step();
+      };
+      if (!hasColumn("verified")) Exec(writer_, "ALTER TABLE results ADD COLUMN verified INTEGER NOT NULL DEFAULT 0");
+      if (!hasColumn("echo")) Exec(writer_, "ALTER TABLE results ADD COLUMN echo TEXT");
       Exec(writer_,
            "CREATE INDEX IF NOT EXISTS results_by_score ON results (score DESC, id);"
+           "CREATE INDEX IF NOT EXISTS results_ranked ON results (verified DESC, score DESC, id);"
            "CREATE INDEX IF NOT EXISTS results_by_name ON results (name, score);"
-           "CREATE INDEX IF NOT EXISTS echoes_by_expiry ON echoes (expires);");
+           "CREATE INDEX IF NOT EXISTS results_by_echo ON results (echo) WHERE echo IS NOT NULL;"
+           "CREATE INDEX IF NOT EXISTS echoes_by_expiry ON echoes (expires);"
+           // A result's recorded game and the queue of recordings to verify;
+           // both go with their result.
+           "CREATE TABLE IF NOT EXISTS recordings ("
+           " result_id INTEGER PRIMARY KEY REFERENCES results (id) ON DELETE CASCADE,"
+           " bytes BLOB NOT NULL,"
+           " uploaded INTEGER NOT NULL);"
+           "CREATE TABLE IF NOT EXISTS verify_jobs ("
+           " id INTEGER PRIMARY KEY,"
+           " result_id INTEGER NOT NULL REFERENCES results (id) ON DELETE CASCADE,"
+           " state TEXT NOT NULL DEFAULT 'queued',"
+           " enqueued INTEGER NOT NULL,"
+           " taken INTEGER,"
+           " finished INTEGER);"
+           "CREATE INDEX IF NOT EXISTS verify_jobs_open ON verify_jobs (state, id);"
+           "CREATE INDEX IF NOT EXISTS verify_jobs_by_result ON verify_jobs (result_id);");
       // A file that cannot be written stops the start here, not at the
       // first submission.
       Exec(writer_, "INSERT OR REPLACE INTO meta (key, value) VALUES ('opened', datetime('now'))");
@@ -157,21 +184,30 @@ class SqliteStore : public IScoreStore {
       }
     }
     if (replaced) Statement(writer_, "DELETE FROM results WHERE id = ?1").Int(1, replaced).Step();
-    Statement insert(writer_,
-                     "INSERT INTO results (name, score, note, received, verified) VALUES (?1, ?2, ?3, ?4, ?5)");
-    insert.Text(1, row.Name).Int(2, row.Score).Text(3, row.Note).Int(4, row.Received).Int(5, row.Verified).Step();
+    Statement insert(
+        writer_, "INSERT INTO results (name, score, note, received, verified, echo) VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+    insert.Text(1, row.Name)
+        .Int(2, row.Score)
+        .Text(3, row.Note)
+        .Int(4, row.Received)
+        .Int(5, row.Verified)
+        .Text(6, echo)
+        .Step();
     int64_t id = sqlite3_last_insert_rowid(writer_);
     tx.Commit();
     if (!replaced) ++count_;
     return {TSubmitOutcome::Stored, id};
   }
 
-  std::vector<TResultRow> Best(int limit) override {
+  std::vector<TResultRow> Best(int limit, int64_t offset, TListing which) override {
     Reader reader(*this);
     std::vector<TResultRow> rows;
-    Statement q(reader.db,
-                "SELECT id, name, score, note, received, verified FROM results ORDER BY score DESC, id LIMIT ?1");
-    q.Int(1, limit);
+    Statement q(reader.db, which == TListing::All
+                               ? "SELECT id, name, score, note, received, verified FROM results"
+                                 " ORDER BY verified DESC, score DESC, id LIMIT ?1 OFFSET ?2"
+                               : "SELECT id, name, score, note, received, verified FROM results WHERE verified = 1"
+                                 " ORDER BY verified DESC, score DESC, id LIMIT ?1 OFFSET ?2");
+    q.Int(1, limit).Int(2, offset);
     while (q.Step()) {
       TResultRow r;
       r.Id = q.Column(0);
@@ -186,6 +222,84 @@ class SqliteStore : public IScoreStore {
   }
 
   int64_t Count() override { return count_.load(); }
+
+  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    Transaction tx(writer_);
+    Statement find(writer_, "SELECT id FROM results WHERE echo = ?1");
+    find.Text(1, echo);
+    if (echo.empty() || !find.Step()) return {TUploadOutcome::UnknownEcho, 0};
+    int64_t id = find.Column(0);
+    if (Statement(writer_, "SELECT 1 FROM recordings WHERE result_id = ?1").Int(1, id).Step())
+      return {TUploadOutcome::HasRecording, id};
+    Statement insert(writer_, "INSERT INTO recordings (result_id, bytes, uploaded) VALUES (?1, ?2, ?3)");
+    insert.Int(1, id).Int(3, now);
+    insert.Blob(2, bytes).Step();
+    Statement(writer_, "INSERT INTO verify_jobs (result_id, enqueued) VALUES (?1, ?2)").Int(1, id).Int(2, now).Step();
+    tx.Commit();
+    return {TUploadOutcome::Queued, id};
+  }
+
+  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    // BEGIN IMMEDIATE holds the file's write lock: one taker at a time, in
+    // this process or another.
+    Transaction tx(writer_);
+    // The oldest queued job, else the oldest stale one (two look-ups, so
+    // that each walks its index).
+    std::optional<TVerifyJob> job;
+    for (bool stale : {false, true}) {
+      Statement q(writer_, stale
+                               ? "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
+                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                                 " WHERE j.state = 'running' AND j.taken < ?1 ORDER BY j.id LIMIT 1"
+                               : "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
+                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                                 " WHERE j.state = 'queued' ORDER BY j.id LIMIT 1");
+      if (stale) q.Int(1, staleBefore);
+      if (q.Step()) {
+        job = TVerifyJob{q.Column(0), q.Column(1), q.ColumnText(2), int32_t(q.Column(3)), q.ColumnBlob(4)};
+        break;
+      }
+    }
+    if (!job) return std::nullopt;
+    Statement(writer_, "UPDATE verify_jobs SET state = 'running', taken = ?2 WHERE id = ?1")
+        .Int(1, job->JobId)
+        .Int(2, now)
+        .Step();
+    tx.Commit();
+    return job;
+  }
+
+  void FinishJob(const TVerifyJob& job, bool verified, int64_t now) override {
+    std::lock_guard<std::mutex> hold(writeLock_);
+    Transaction tx(writer_);
+    Statement(writer_, "UPDATE verify_jobs SET state = ?2, finished = ?3 WHERE id = ?1 AND state = 'running'")
+        .Int(1, job.JobId)
+        .Text(2, verified ? "verified" : "refused")
+        .Int(3, now)
+        .Step();
+    if (verified && sqlite3_changes(writer_) == 1)
+      Statement(writer_, "UPDATE results SET verified = 1 WHERE id = ?1").Int(1, job.ResultId).Step();
+    tx.Commit();
+  }
+
+  int64_t PendingJobs() override {
+    Reader reader(*this);
+    Statement q(reader.db, "SELECT count(*) FROM verify_jobs WHERE state IN ('queued', 'running')");
+    q.Step();
+    return q.Column(0);
+  }
+
+  std::optional<std::string> VerifiedRecording(int64_t resultId) override {
+    Reader reader(*this);
+    Statement q(reader.db,
+                "SELECT c.bytes FROM recordings c JOIN results r ON r.id = c.result_id"
+                " WHERE c.result_id = ?1 AND r.verified = 1");
+    q.Int(1, resultId);
+    if (!q.Step()) return std::nullopt;
+    return q.ColumnBlob(0);
+  }
 
   int64_t Maintain(int64_t now) override {
     std::lock_guard<std::mutex> hold(writeLock_);
@@ -248,6 +362,8 @@ class SqliteStore : public IScoreStore {
     try {
       sqlite3_busy_timeout(db, 5000);
       Exec(db, "PRAGMA journal_mode=WAL;");
+      // A removed result takes its recording and its verification job along.
+      Exec(db, "PRAGMA foreign_keys=ON;");
       Exec(db, fullSync_ ? "PRAGMA synchronous=FULL;" : "PRAGMA synchronous=NORMAL;");
     } catch (const StoreError& e) {
       sqlite3_close_v2(db);

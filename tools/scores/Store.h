@@ -1,11 +1,13 @@
 #pragma once
 // Where the world high scores live: the results, the echo values handed out
-// with version replies and (for recordings, later) the verification queue.
+// with version replies, the recorded games uploaded for them and the queue
+// of recordings waiting to be verified.
 // Two backends share this interface: one SQLite file for a single machine,
 // and PostgreSQL, which several server processes on any machines can share.
 // Every call may come from any of the server's store threads at once.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +50,30 @@ struct TSubmitResult {
   int64_t Id = 0;  // of the stored row
 };
 
+enum class TUploadOutcome {
+  Queued,
+  UnknownEcho,   // no stored result used this echo value
+  HasRecording,  // the result has its recording already
+};
+
+struct TUploadResult {
+  TUploadOutcome Outcome = TUploadOutcome::UnknownEcho;
+  int64_t ResultId = 0;
+};
+
+// A recording taken from the queue by a verifier, with the result it claims.
+struct TVerifyJob {
+  int64_t JobId = 0;
+  int64_t ResultId = 0;
+  std::string Name;
+  int32_t Score = 0;
+  std::string Recording;
+};
+
+// Which rows a listing holds: every row, or the verified ones only. Either
+// way verified rows come first, then the best score, then the earliest.
+enum class TListing { All, VerifiedOnly };
+
 class IScoreStore {
  public:
   virtual ~IScoreStore() = default;
@@ -55,10 +81,27 @@ class IScoreStore {
   // Records a fresh echo value, good for one submission until expires (Unix s).
   virtual void AddEcho(const std::string& value, int64_t expires) = 0;
   // Redeems the echo value and stores the result in one transaction: once
-  // this returns Stored, the row is committed.
+  // this returns Stored, the row is committed. The row keeps the echo value,
+  // so that the game's recording of the result can find it.
   virtual TSubmitResult Submit(const std::string& echo, const TResultRow& row, int64_t now) = 0;
-  // The best results, highest score first; equal scores in the order received.
-  virtual std::vector<TResultRow> Best(int limit) = 0;
+  // The results in the order of the page: verified first, then the highest
+  // score; equal ones in the order received. offset rows are skipped.
+  virtual std::vector<TResultRow> Best(int limit, int64_t offset = 0, TListing which = TListing::All) = 0;
+
+  // Stores the recording of the result that used the echo value and queues
+  // it for verification, in one transaction. A result takes one recording.
+  virtual TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) = 0;
+  // Takes the oldest queued job so that no other worker (in any process)
+  // takes it too; a job taken before staleBefore by a worker that never
+  // finished it is taken again. None when the queue is empty.
+  virtual std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) = 0;
+  // Ends a taken job; a verified one marks its result verified.
+  virtual void FinishJob(const TVerifyJob& job, bool verified, int64_t now) = 0;
+  // Jobs queued or taken and not finished.
+  virtual int64_t PendingJobs() = 0;
+  // The stored recording of a verified result; none for any other id.
+  virtual std::optional<std::string> VerifiedRecording(int64_t resultId) = 0;
+
   // Rows stored (as of the last Maintain, plus this process's own since).
   virtual int64_t Count() = 0;
   // Drops expired echo values and trims the results to the limits. Returns

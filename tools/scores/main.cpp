@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -44,6 +45,15 @@ void Usage(FILE* out) {
                "  --requests-per-connection N   requests on one connection (default 100)\n"
                "  --header-time S           seconds for a request's header, idle time included (default 5)\n"
                "  --body-time S             seconds for a request's body (default 10)\n"
+               "  --max-recording-bytes N   largest recording taken; larger uploads get 413 (default 1048576)\n"
+               "  --uploads-at-once N       uploads taken at once; more are answered 503 (default 32)\n"
+               "  --verifiers N             threads that verify recordings (default 1; 0: none in this process)\n"
+               "  --verifier PATH           the replay runner (default: fusewick-replay beside this program)\n"
+               "  --verifier-data DIR       the folder holding the game's Data/ (default: the runner's own)\n"
+               "  --verify-max-ticks N      ticks a verification may re-simulate (default 400000)\n"
+               "  --verify-time S           seconds a verification may take (default 60)\n"
+               "  --verify-memory MIB       address space of a verification in MiB (default 1024; 0: no limit)\n"
+               "  --show-unverified yes|no  whether the page and the API list unverified results (default yes)\n"
                "  --no-request-log          no line per request on stderr\n");
 }
 
@@ -54,6 +64,14 @@ bool ParseNumber(const char* text, long long low, long long high, long long& out
   if (errno != 0 || end == text || *end != '\0' || v < low || v > high) return false;
   out = v;
   return true;
+}
+
+// A program in the folder of this one.
+std::string BesideThisProgram(const char* name) {
+  std::error_code ec;
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) return name;
+  return (self.parent_path() / name).string();
 }
 
 }  // namespace
@@ -86,7 +104,14 @@ int main(int argc, char** argv) {
       {"--requests-per-connection", {1, 1000000, [&](long long v) { options.Http.RequestsPerConnection = int(v); }}},
       {"--header-time", {1, 3600, [&](long long v) { options.Http.HeaderTime = std::chrono::seconds(v); }}},
       {"--body-time", {1, 3600, [&](long long v) { options.Http.BodyTime = std::chrono::seconds(v); }}},
+      {"--max-recording-bytes", {1, 64 << 20, [&](long long v) { options.MaxRecordingBytes = size_t(v); }}},
+      {"--uploads-at-once", {1, 100000, [&](long long v) { options.Http.Uploads = int(v); }}},
+      {"--verifiers", {0, 64, [&](long long v) { options.Verifiers = size_t(v); }}},
+      {"--verify-max-ticks", {1, 100000000, [&](long long v) { options.Verify.MaxTicks = v; }}},
+      {"--verify-time", {1, 3600, [&](long long v) { options.Verify.Time = std::chrono::seconds(v); }}},
+      {"--verify-memory", {0, 1 << 20, [&](long long v) { options.Verify.AddressSpaceBytes = size_t(v) << 20; }}},
   };
+  options.Verify.Program = BesideThisProgram("fusewick-replay");
 
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -102,6 +127,17 @@ int main(int argc, char** argv) {
       host = argv[++i];
     } else if (arg == "--db" && hasValue) {
       db = argv[++i];
+    } else if (arg == "--verifier" && hasValue) {
+      options.Verify.Program = argv[++i];
+    } else if (arg == "--verifier-data" && hasValue) {
+      options.Verify.Data = argv[++i];
+    } else if (arg == "--show-unverified" && hasValue) {
+      std::string v = argv[++i];
+      if (v != "yes" && v != "no") {
+        std::fprintf(stderr, "fusewick-scores: --show-unverified takes yes or no, not %s\n", v.c_str());
+        return 2;
+      }
+      options.ShowUnverified = v == "yes";
     } else if (arg == "--full-sync") {
       fullSync = true;
     } else if (arg == "--no-request-log") {
