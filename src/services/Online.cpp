@@ -90,7 +90,7 @@ std::string ResultText(const std::string& name, int32_t score, const std::string
   return "type=0|name=" + name + "|score=" + std::to_string(score) + "|key=X|p=" + echo + "|add=" + addText + "|z=";
 }
 
-void SubmitScore(const std::string& name, int32_t score, const std::string& addText) {
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText, std::string_view /*recording*/) {
   TServerAddress server = ServerAddress();
   THttpClient http;
   http.Host = server.Host;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "services/ResultCode.h"
 
@@ -43,7 +44,7 @@ std::string ResultText(const std::string& name, int32_t score, const std::string
 // Sends the version request and, if the server answers "OK", the result of
 // the player's name, score and free text. Blocks until both are done; a
 // failed version request shows "Can't connect to server!".
-void SubmitScore(const std::string& name, int32_t score, const std::string& addText);
+void SubmitScore(const std::string& name, int32_t score, const std::string& addText, std::string_view recording = {});
 
 // Hands a URL to the desktop to open in the browser; failures are silent.
 void OpenUrl(const std::string& url);
