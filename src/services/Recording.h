@@ -38,6 +38,7 @@ constexpr double kMinRecordedFrameRate = 1, kMaxRecordedFrameRate = 1000;
 // Levels a game may start at (the replay runner's range).
 constexpr int32_t kMaxRecordedStartLevel = 1000;
 constexpr size_t kMaxGameVersionBytes = 32;
+constexpr uint32_t kMaxRecordedEventsPerTick = 1024;
 
 constexpr uint16_t kRecordingFormatVersion = 1;
 inline constexpr const char* kRecordingMagic = "FWRC";
