@@ -17,8 +17,7 @@ namespace {
 // Ticks tags: a run of ticks like the last one, or one tick with changes.
 constexpr uint8_t kTagRun = 0x00;
 constexpr uint8_t kTagTick = 0x20;
-constexpr uint8_t kTickLag = 0x01, kTickFrameRate = 0x02, kTickStates = 0x04, kTickCtrl = 0x08,
-                  kTickEvents = 0x10;
+constexpr uint8_t kTickLag = 0x01, kTickFrameRate = 0x02, kTickStates = 0x04, kTickCtrl = 0x08, kTickEvents = 0x10;
 constexpr uint32_t kMaxRun = uint32_t(kMaxRecordingTicks);
 constexpr size_t kMaxLevelMarks = 100000;
 constexpr int32_t kMaxUpHoldTime = 1 << 20;
@@ -100,8 +99,7 @@ struct TIn {
 };
 
 void CheckFrameRate(double fr, const char* what) {
-  if (!(fr >= kMinRecordedFrameRate && fr <= kMaxRecordedFrameRate))
-    Damaged(std::string(what) + " out of range");
+  if (!(fr >= kMinRecordedFrameRate && fr <= kMaxRecordedFrameRate)) Damaged(std::string(what) + " out of range");
 }
 
 void CheckTick(const TRecordedTick& t) {
@@ -112,16 +110,16 @@ void CheckTick(const TRecordedTick& t) {
 
 // The flags as one number: a bit per flag, in a fixed order.
 uint64_t FlagBits(const TInputFlags& f) {
-  const bool b[] = {f.UpHeld,       f.LeftHeld,    f.RightHeld,       f.FirePressed, f.PausePressed,
-                    f.EscapePressed, f.FireWasHeld, f.PauseWasHeld,    f.EscapeWasHeld, f.CtrlPressed,
+  const bool b[] = {f.UpHeld,        f.LeftHeld,    f.RightHeld,     f.FirePressed,   f.PausePressed,
+                    f.EscapePressed, f.FireWasHeld, f.PauseWasHeld,  f.EscapeWasHeld, f.CtrlPressed,
                     f.CtrlDown,      f.UpWasHeld,   f.UpGestureArmed};
   uint64_t v = 0;
   for (size_t i = 0; i < std::size(b); ++i) v |= uint64_t(b[i]) << i;
   return v;
 }
 void SetFlagBits(TInputFlags& f, uint64_t v) {
-  bool* b[] = {&f.UpHeld,       &f.LeftHeld,    &f.RightHeld,    &f.FirePressed,   &f.PausePressed,
-               &f.EscapePressed, &f.FireWasHeld, &f.PauseWasHeld, &f.EscapeWasHeld, &f.CtrlPressed,
+  bool* b[] = {&f.UpHeld,        &f.LeftHeld,    &f.RightHeld,     &f.FirePressed,   &f.PausePressed,
+               &f.EscapePressed, &f.FireWasHeld, &f.PauseWasHeld,  &f.EscapeWasHeld, &f.CtrlPressed,
                &f.CtrlDown,      &f.UpWasHeld,   &f.UpGestureArmed};
   for (size_t i = 0; i < std::size(b); ++i) *b[i] = (v >> i) & 1;
 }
@@ -154,7 +152,8 @@ void TTickWriter::FlushRun() {
 bool TTickWriter::Add(const TRecordedTick& t) {
   // The most one tick can add: a tag, the numbers, the events and a run.
   const size_t most = 1 + 5 + 8 + 10 + 5 + t.Events.size() + 6;
-  if (out_.size() + most > kMaxRecordingBodyBytes - 1024 || t.Events.size() > 2 * kMaxRecordedEventsPerTick) return false;
+  if (out_.size() + most > kMaxRecordingBodyBytes - 1024 || t.Events.size() > 2 * kMaxRecordedEventsPerTick)
+    return false;
   if (t.Events.empty() && ticks_ > 0 && t.SameAs(last_) && run_ < kMaxRun) {
     ++run_;
     ++ticks_;
