@@ -14,8 +14,14 @@
 #include <vector>
 
 #include "Replay.h"
+#include "game/PlayFlow.h"
+#include "services/Globals.h"
 #include "services/Recording.h"
+#include "services/Records.h"
 #include "services/SaveFiles.h"
+#include "services/Sound.h"
+#include "services/TestSeams.h"
+#include "services/Text.h"
 
 using namespace fusewick;
 namespace fs = std::filesystem;
@@ -23,6 +29,17 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kWantedTicks = 40000;
+
+// Every run starts from the program's start-up state, as a new process would.
+void ResetProgramState() {
+  ResetTestSeams();
+  ResetShellGlobals();
+  ResetTextState();
+  ResetGameGlobals();
+  ResetRecords();
+  ResetSound();
+  ResetRecorderState();
+}
 
 // A working folder that sees the built data, with its own Data/Save.
 struct Recordings {
@@ -37,6 +54,7 @@ struct Recordings {
     for (const char* sub : {"Res", "Music"})
       fs::create_directory_symlink(fs::path(FUSEWICK_BINARY_DIR) / "Data" / sub, Dir / "Data" / sub);
     std::vector<std::string> games;
+    ResetProgramState();
     RecorderState.OnRecorded = [&](const std::string& bytes, const TRecording& r) {
       if (Ticks >= kWantedTicks) return;
       games.push_back(bytes);
@@ -66,6 +84,7 @@ void BM_VerifyRecordedGames(benchmark::State& state) {
   }
   for (auto _ : state) {
     for (const std::string& file : recordings.Files) {
+      ResetProgramState();
       replay::TRunner runner(replay::ParseArguments({"--data", recordings.Dir.string(), "--replay", file}));
       runner.Run();
       if (!runner.ReplayResult().Divergence.empty()) {
@@ -76,7 +95,8 @@ void BM_VerifyRecordedGames(benchmark::State& state) {
   }
   state.counters["games"] = double(recordings.Files.size());
   state.counters["ticks"] = double(recordings.Ticks);
-  state.counters["ticks/s"] = benchmark::Counter(double(recordings.Ticks), benchmark::Counter::kIsIterationInvariantRate);
+  state.counters["ticks/s"] =
+      benchmark::Counter(double(recordings.Ticks), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_VerifyRecordedGames)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -25,6 +25,13 @@ std::string Slurp(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) lines.push_back(l);
+  return lines;
+}
+
 TRecordedTick Tick(int32_t lag, double fr, uint64_t states, bool ctrl = false, std::string_view events = {}) {
   TRecordedTick t;
   t.LagCount = lag;
@@ -39,9 +46,15 @@ TRecordedTick Tick(int32_t lag, double fr, uint64_t states, bool ctrl = false, s
 TRecording SampleRecording(std::vector<TRecordedTick>& ticks) {
   static const std::string typed = {char(TRecordedEvent::Char), 'A', char(TRecordedEvent::Char), '\r'};
   static const std::string close = {char(TRecordedEvent::Close), 0};
-  ticks = {Tick(1, 33.5, 0), Tick(1, 33.5, 0),          Tick(1, 33.5, 0),       Tick(1, 33.5, 1 << 3),
-           Tick(1, 33.5, 1 << 3, true), Tick(3, 33.5, 1 << 3), Tick(3, 30.25, 0, false, typed),
-           Tick(3, 30.25, 0),           Tick(1, 30.25, (uint64_t(1) << 35), false, close)};
+  ticks = {Tick(1, 33.5, 0),
+           Tick(1, 33.5, 0),
+           Tick(1, 33.5, 0),
+           Tick(1, 33.5, 1 << 3),
+           Tick(1, 33.5, 1 << 3, true),
+           Tick(3, 33.5, 1 << 3),
+           Tick(3, 30.25, 0, false, typed),
+           Tick(3, 30.25, 0),
+           Tick(1, 30.25, (uint64_t(1) << 35), false, close)};
   TTickWriter w;
   w.Reset(64);
   for (const TRecordedTick& t : ticks) EXPECT_TRUE(w.Add(t));
@@ -160,9 +173,10 @@ TEST(RecordingFormat, ReaderRefusesDamagedInput) {
       {"empty run", WithTicks(rate32 + std::string(2, '\0'), 2), "empty run"},
       {"lag 0", WithTicks(lagZero, 1), "lag out of range"},
       {"no frame rate", WithTicks(std::string{char(0x21), 2}, 1), "frame rate out of range"},
-      {"unknown input state", WithTicks(rate32 + std::string{char(0x24), char(0x80), char(0x80), char(0x80), char(0x80),
-                                                             char(0x80), char(0x80), 0x01},
-                                        2),
+      {"unknown input state",
+       WithTicks(rate32 + std::string{char(0x24), char(0x80), char(0x80), char(0x80), char(0x80), char(0x80),
+                                      char(0x80), 0x01},
+                 2),
        "input states out of range"},
       {"unknown event", WithTicks(rate32 + std::string{char(0x30), 1, 9, 0}, 2), "unknown event"},
       {"name too long", EncodeRecording(longName), "the name out of range"},
@@ -242,9 +256,9 @@ class RecordedGameTest : public ::testing::Test {
     for (std::string a; in >> a;) v.push_back(a);
     return replay::ParseArguments(v);
   }
-  replay::TReplayResult Replay(const std::string& path) {
+  replay::TReplayResult Replay(const std::string& path, const std::string& more = "") {
     ResetProgramState();
-    replay::TRunner runner(Parse("--replay " + path));
+    replay::TRunner runner(Parse("--replay " + path + " " + more));
     runner.Run();
     return runner.ReplayResult();
   }
@@ -253,18 +267,25 @@ class RecordedGameTest : public ::testing::Test {
 
 TEST_F(RecordedGameTest, RandomGameReplaysToItsScoresAndAlteredScoresDiverge) {
   {
-    replay::TRunner runner(Parse("--seed 3 --start game --random-input 3 --ticks 4000 --record game.fwr"));
+    replay::TRunner runner(
+        Parse("--seed 3 --start game --random-input 3 --ticks 4000 --record game.fwr --trace played.jsonl"));
     runner.Run();
     ASSERT_EQ(runner.RecordingsWritten(), 1);
   }
   const TRecording r = ReadRecordingFile("game.fwr");
   ASSERT_FALSE(r.Levels.empty()) << "the game should end a level";
   EXPECT_EQ(r.Start.Seed, 3u);
-  const replay::TReplayResult same = Replay("game.fwr");
+  const replay::TReplayResult same = Replay("game.fwr", "--trace replayed.jsonl");
   EXPECT_EQ(same.Divergence, "");
   EXPECT_EQ(same.Score, r.FinalScore);
   EXPECT_EQ(same.Level, r.FinalLevel);
   EXPECT_EQ(same.Ticks, r.Ticks);
+  // Tick by tick the same game, although the playback draws nothing; after
+  // the last tick the played run shows the table, the playback the menu.
+  const auto played = Lines(Slurp("played.jsonl")), replayed = Lines(Slurp("replayed.jsonl"));
+  ASSERT_EQ(replayed.size(), size_t(r.Ticks));
+  ASSERT_GT(played.size(), size_t(r.Ticks));
+  for (size_t i = 0; i + 1 < replayed.size(); ++i) ASSERT_EQ(replayed[i], played[i]) << "tick " << i + 1;
 
   struct Case {
     const char* What;
@@ -274,7 +295,10 @@ TEST_F(RecordedGameTest, RandomGameReplaysToItsScoresAndAlteredScoresDiverge) {
   const Case cases[] = {
       {"final score", [](TRecording& x) { x.FinalScore += 1; }, "tick"},
       {"a level's score", [](TRecording& x) { x.Levels[0].Score += 10; }, "level 1 ended at tick"},
-      {"a level never reached", [](TRecording& x) { x.Levels.push_back({x.FinalLevel, x.Ticks, x.FinalScore}); },
+      {"a level never reached",
+       [](TRecording& x) {
+         x.Levels.push_back({x.FinalLevel, x.Ticks, x.FinalScore});
+       },
        "before level"},
   };
   for (const Case& c : cases) {
@@ -312,7 +336,7 @@ TEST_F(RecordedFormGame, GameThroughTheFormIsKeptAndReplaysToItsNameAndScore) {
   Create();
   for (int i = 1; i <= 10; ++i) HighScores[size_t(i)] = {"LOW", -1};  // any score enters the table
   SetServerForTests("127.0.0.1", 1, std::chrono::milliseconds(300));  // nobody there
-  Click();  // New Game
+  Click();                                                            // New Game
   ASSERT_EQ(GameScreen, Game);
   for (int i = 0; i < 400 && PlayState != Running; ++i) Tick();
   Key(platform::VK_RIGHT, true);
@@ -346,7 +370,7 @@ TEST_F(RecordedFormGame, GameThroughTheFormIsKeptAndReplaysToItsNameAndScore) {
   ASSERT_EQ(kept.size(), 1u);
   EXPECT_EQ(kept[0].extension(), ".fwr");
   EXPECT_NE(kept[0].filename().string().find("-hs.fwr"), std::string::npos);  // it entered the table
-  EXPECT_EQ(Slurp(kept[0]), RecorderState.LastBytes);  // the bytes that went with the submission
+  EXPECT_EQ(Slurp(kept[0]), RecorderState.LastBytes);                         // the bytes that went with the submission
   const TRecording r = ReadRecordingFile(kept[0].string());
   EXPECT_TRUE(r.Submitted);
   EXPECT_EQ(r.Name, "AB");

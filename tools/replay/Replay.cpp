@@ -643,6 +643,8 @@ TTimedemo TRunner::Run() {
     } catch (const ERecordingError& e) {
       throw TReplayError(o.ReplayPath + ": " + e.what());
     }
+    // Without shots nobody sees the frames: their pixels are skipped.
+    if (o.Shots.empty() && form.MDXDraw.Surface()) form.MDXDraw.Surface()->Blind = true;
     StartGameAt(form, RecorderState.Current.Start.StartLevel);
   }
   FrameRateHeld = o.FrameRate;
