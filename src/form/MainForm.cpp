@@ -93,6 +93,7 @@ void LoadArchive(const char* path, Load&& load) {
 }
 }  // namespace
 
+namespace {
 // The images' names and sizes: the sprites' bounds, which play depends on.
 uint64_t ImageFingerprint() {
   uint64_t h = kFingerprintStart;
@@ -106,6 +107,7 @@ uint64_t ImageFingerprint() {
   }
   return h;
 }
+}  // namespace
 
 void LoadResources() {
   // Relative to the working directory; a missing or damaged archive stops
