@@ -294,6 +294,9 @@ TRecording DecodeRecording(std::string_view bytes) {
   const uint64_t packedSize = head.Fixed(4, "the header");
   if (bodySize == 0 || bodySize > kMaxRecordingBodyBytes) Damaged("body size out of range");
   if (packedSize != head.Left()) Damaged("its length is not the one its header gives");
+  // Deflate packs at most 1032 bytes into one: a larger body is a lie, and
+  // is refused before its room is taken.
+  if (bodySize > packedSize * 1032 + 1024) Damaged("its body is not the size its header gives");
 
   // Unpacked into exactly the declared size: more output is an error.
   std::string body(size_t(bodySize), '\0');
