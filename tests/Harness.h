@@ -15,6 +15,7 @@
 #include "platform/NullPlatform.h"
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
+#include "services/Recording.h"
 #include "services/Records.h"
 #include "services/Sound.h"
 #include "services/TestSeams.h"
@@ -65,6 +66,7 @@ inline void ResetProgramState() {
   ResetGameGlobals();
   ResetRecords();
   ResetSound();
+  ResetRecorderState();
 }
 
 // A picture of w x h whose pixel (x, y) is fn(x, y).

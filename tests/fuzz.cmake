@@ -28,3 +28,25 @@ add_test(NAME archive_fuzz
           ${CMAKE_SOURCE_DIR}/tests/fuzz/archive.dict ${CMAKE_CURRENT_BINARY_DIR}/fuzz-work ${FUSEWICK_FUZZ_SECONDS})
 math(EXPR fuzz_timeout "${FUSEWICK_FUZZ_SECONDS} + 180")
 set_tests_properties(archive_fuzz PROPERTIES TIMEOUT ${fuzz_timeout} LABELS fuzz)
+
+# The recorded-game reader's target, from its own source and zlib, run the
+# same way over tests/fuzz_corpus_recording/.
+set(FUSEWICK_RECORDING_FUZZ_SECONDS 60 CACHE STRING "How long the recording fuzz test runs, in seconds")
+set(recording_fuzzer ${CMAKE_CURRENT_BINARY_DIR}/recording-fuzzer)
+set(recording_sources ${CMAKE_SOURCE_DIR}/src/services/RecordingFormat.cpp)
+add_custom_command(OUTPUT ${recording_fuzzer}
+  COMMAND ${FUSEWICK_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
+          -Wall -Wextra -Werror -I${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests/fuzz/recording_fuzzer.cpp
+          ${recording_sources} -lz -o ${recording_fuzzer}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/recording_fuzzer.cpp ${recording_sources}
+          ${CMAKE_SOURCE_DIR}/src/services/Recording.h
+  COMMENT "Building the recording fuzz target with clang"
+  VERBATIM)
+add_custom_target(recording-fuzzer ALL DEPENDS ${recording_fuzzer})
+
+add_test(NAME recording_fuzz
+  COMMAND sh ${CMAKE_SOURCE_DIR}/tests/fuzz/run_fuzzer.sh ${recording_fuzzer}
+          ${CMAKE_SOURCE_DIR}/tests/fuzz_corpus_recording ${CMAKE_SOURCE_DIR}/tests/fuzz/recording.dict
+          ${CMAKE_CURRENT_BINARY_DIR}/recording-fuzz-work ${FUSEWICK_RECORDING_FUZZ_SECONDS})
+math(EXPR recording_fuzz_timeout "${FUSEWICK_RECORDING_FUZZ_SECONDS} + 180")
+set_tests_properties(recording_fuzz PROPERTIES TIMEOUT ${recording_fuzz_timeout} LABELS fuzz)

@@ -31,6 +31,16 @@ if(TARGET fusewick-replay)
                        ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
 endif()
 
+# Recording and playing back through the built runner's command line.
+if(TARGET fusewick-replay)
+  add_test(NAME ReplayExecutableRecordsAndPlaysBack
+           COMMAND ${CMAKE_COMMAND} -DREPLAY=$<TARGET_FILE:fusewick-replay> -DDATA=${CMAKE_BINARY_DIR}/Data
+                   -DWORK=${CMAKE_CURRENT_BINARY_DIR}/recording-cli -DPLAY=${play}
+                   -P ${CMAKE_CURRENT_SOURCE_DIR}/replay/recording_cli.cmake)
+  set_tests_properties(ReplayExecutableRecordsAndPlaysBack PROPERTIES TIMEOUT 600
+                       ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
+endif()
+
 # Soaks: seeded random play through the built runner, leaks checked in the
 # sanitizer build. FUSEWICK_SOAK_TICKS sets the length (the full soak is a
 # million ticks: -DFUSEWICK_SOAK_TICKS=1000000).

@@ -161,7 +161,7 @@ bool TDXDraw::SurfacesReady() {
 }
 
 void TDXDraw::Flip() {
-  if (!initialized_ || busy_ || !SurfacesReady()) return;
+  if (!initialized_ || busy_ || !SurfacesReady() || surface_->Blind) return;
   platform::Platform& p = platform::Current();
   // A flipped full screen is presented only while the form is active.
   if (presenter_ == Presenter::Flip && !p.IsForeground()) return;

@@ -61,6 +61,9 @@ class TDXInputStates {
   constexpr TDXInputStates operator+(TDXInputStates o) const { return TDXInputStates(bits_ | o.bits_); }
   friend constexpr bool operator==(TDXInputStates, TDXInputStates) = default;
   constexpr TDXInputStates() = default;
+  // The set as bits (state s is bit s), for recorded games.
+  constexpr uint64_t Bits() const { return bits_; }
+  static constexpr TDXInputStates FromBits(uint64_t b) { return TDXInputStates(b); }
 
  private:
   constexpr explicit TDXInputStates(uint64_t b) : bits_(b) {}

@@ -112,6 +112,7 @@ uint16_t TDirectDrawSurface::ColorMatch(TColor c) const {
 }
 
 void TDirectDrawSurface::Fill(uint32_t value) {
+  if (Blind) return;
   spansValid_ = false;
   std::fill(pixels_.begin(), pixels_.end(), uint16_t(value));
 }
@@ -137,6 +138,7 @@ void TDirectDrawSurface::BuildSpans() const {
 }
 
 void TDirectDrawSurface::Draw(int32_t x, int32_t y, TRect s, const TDirectDrawSurface* source, bool transparent) {
+  if (Blind) return;
   if (!source || x > width_ || y > height_) return;
   const int32_t askedLeft = s.Left, askedRight = s.Right;
   TRect d{x, y, x + s.Width(), y + s.Height()};
@@ -246,6 +248,7 @@ const TDirectDrawSurface::SpanRange* TDirectDrawSurface::SpansFor(int32_t left, 
 
 void TDirectDrawSurface::StretchDraw(const TRect& dest, const TRect& src, const TDirectDrawSurface* source,
                                      bool transparent) {
+  if (Blind) return;
   if (!source || dest.Empty() || src.Empty()) return;
   // Source rectangle limited to the source surface.
   if (src.Left < 0 || src.Top < 0 || src.Right > source->width_ || src.Bottom > source->height_) return;

@@ -72,6 +72,10 @@ class TDirectDrawSurface {
   }
 
   bool SystemMemory = false;
+  // Fill, Draw and StretchDraw into a blind surface do nothing, and a blind
+  // back surface is not presented: a headless re-play that no one watches
+  // skips the pixels (play never reads them).
+  bool Blind = false;
 
  private:
   // Opaque runs of each row (for colour-keyed copies), built on first use.

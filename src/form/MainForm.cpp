@@ -7,10 +7,12 @@
 #include "engine/Errors.h"
 #include "engine/Random.h"
 #include "form/Screens.h"
+#include "game/Level.h"
 #include "game/PlayFlow.h"
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
 #include "services/Online.h"
+#include "services/Recording.h"
 #include "services/SaveFiles.h"
 #include "services/Sound.h"
 #include "services/TestSeams.h"
@@ -60,7 +62,7 @@ TMForm::TMForm() {
   MDXTimer.OnTimer = [this](int32_t lag) { MDXTimerTimer(lag); };
   MDXTimer.SetEnabled(true);
   MForm = this;
-  ShowScreenAfterGame = ShowHighScores;
+  ShowScreenAfterGame = ShowScreenAfterPlay;
 }
 
 TMForm::~TMForm() {
@@ -91,6 +93,22 @@ void LoadArchive(const char* path, Load&& load) {
 }
 }  // namespace
 
+namespace {
+// The images' names and sizes: the sprites' bounds, which play depends on.
+uint64_t ImageFingerprint() {
+  uint64_t h = kFingerprintStart;
+  for (const TDXImageList* list : {&MForm->MDXImageList, &MForm->MDXImageList2}) {
+    for (int i = 0; i < list->Items.Count(); ++i) {
+      const TPictureCollectionItem* item = list->Items.Items(i);
+      const std::string size = std::to_string(item->PatternWidth()) + 'x' + std::to_string(item->PatternHeight()) +
+                               'x' + std::to_string(item->PatternCount()) + ';';
+      h = MixFingerprint(MixFingerprint(h, item->Name()), size);
+    }
+  }
+  return h;
+}
+}  // namespace
+
 void LoadResources() {
   // Relative to the working directory; a missing or damaged archive stops
   // the start-up with its error, before the save files are read, so that
@@ -98,6 +116,7 @@ void LoadResources() {
   LoadArchive("Data/Res/Images1.dxg", [](const char* p) { MForm->MDXImageList.Items.LoadFromFile(p); });
   LoadArchive("Data/Res/Images2.dxg", [](const char* p) { MForm->MDXImageList2.Items.LoadFromFile(p); });
   LoadArchive("Data/Res/Sounds.dxw", [](const char* p) { LoadSoundArchive(p); });
+  SetImageFingerprint(ImageFingerprint());
 }
 
 void TMForm::FormCreate() {
@@ -114,7 +133,87 @@ void TMForm::FormCreate() {
   MDXSpriteEngine.Engine()->Y = 0;
   PlayerName.clear();
   ShowMainMenu(TMainMenuButton::NewGame);
+  if (!RecordingToPlay.empty()) PlayRecordingFile(RecordingToPlay);
 }
+
+// ---- recorded games
+
+std::string RecordingToPlay;
+
+void PlayRecordingFile(const std::string& path) {
+  try {
+    BeginPlayback(ReadRecordingFile(path));
+  } catch (const ERecordingError& e) {
+    platform::Current().MessageBox(kApplicationTitle,
+                                   "The recording cannot be played back.\n\n" + std::string(e.what()));
+    return;
+  }
+  StartRecordedGame();
+}
+
+void StartRecordedGame() {
+  LeaveMainMenu();
+  StartNewGame();
+  // A game started at a later level built the levels before it at once.
+  for (int32_t l = 2; l <= RecorderState.Current.Start.StartLevel; ++l) StartLevel(l);
+}
+
+void ShowScreenAfterPlay() {
+  if (PlayingBack()) {
+    EndPlayback();
+    MForm->MDXInput.States = MForm->MDXInput.OldStates;  // the devices' keys again
+    ShowMainMenu(TMainMenuButton::NewGame);
+  } else {
+    ShowHighScores();
+  }
+}
+
+namespace {
+// Ends the playback at once: the game goes, the main menu follows.
+void StopPlayback() {
+  EndGame();
+  MForm->MDXSpriteEngine.FreeKilled();
+  ShowScreenAfterPlay();
+}
+
+// One tick of a recording: the watcher's P pauses and Escape stops it; else
+// the recorded events, input states and Ctrl press go in before the flags
+// are derived. False when no game tick is to run.
+bool PlaybackTick(TMForm& form, int32_t& lagCount, double& frameRate) {
+  // The devices as they are (States holds the recording's).
+  const TDXInputStates watcher = form.MDXInput.OldStates;
+  TRecorderState& st = RecorderState;
+  const bool pause = watcher.Has(isButton2) && !st.WatcherPauseHeld;
+  const bool escape = watcher.Has(isButton3) && !st.WatcherEscapeHeld;
+  st.WatcherPauseHeld = watcher.Has(isButton2);
+  st.WatcherEscapeHeld = watcher.Has(isButton3);
+  if (escape) {
+    StopPlayback();
+    return false;
+  }
+  if (pause) RecorderState.PlaybackPaused = !RecorderState.PlaybackPaused;
+  if (RecorderState.PlaybackPaused) return false;
+  TRecordedTick t;
+  if (!NextPlaybackTick(t)) {
+    StopPlayback();
+    return false;
+  }
+  for (size_t i = 0; i + 1 < t.Events.size(); i += 2) {
+    const char value = t.Events[i + 1];
+    if (TRecordedEvent(t.Events[i]) == TRecordedEvent::Char) {
+      if (GameScreen == Game && PlayState == NameEntry) NameEntryKey(value);
+    } else if (GameScreen == Game && PlayState == Running) {
+      OpenMessageWindow(QuitConfirm);
+    }
+  }
+  if (GameScreen != Game) return false;
+  form.MDXInput.States = TDXInputStates::FromBits(t.States);
+  CtrlPressed = t.CtrlPressed;
+  lagCount = t.LagCount;
+  frameRate = t.FrameRate;
+  return true;
+}
+}  // namespace
 
 // ---- the frame tick
 
@@ -163,8 +262,12 @@ void UpdateFrameRate() {
 
 void TMForm::MDXTimerTimer(int32_t lagCount) {
   MDXInput.Update();
+  double recordedFrameRate = 0;
+  if (GameScreen == Game && PlayingBack() && !PlaybackTick(*this, lagCount, recordedFrameRate)) return;
   UpdateInputFlags();
   UpdateFrameRate();
+  if (recordedFrameRate > 0) FrameRate = recordedFrameRate;
+  if (GameScreen == Game && RecordingGame()) RecordTick(lagCount, MDXInput.States.Bits(), CtrlPressed, FrameRate);
   switch (GameScreen) {
     case Game: GameFrame(lagCount); break;
     case MainMenu:
@@ -250,10 +353,13 @@ void TMForm::FormKeyUp(int& key, uint8_t) {
 }
 
 void TMForm::FormKeyPress(char& key) {
-  if (GameScreen == Game && PlayState == NameEntry)
+  if (GameScreen == Game && PlayState == NameEntry) {
+    if (PlayingBack()) return;  // the recording types
+    RecordEvent(TRecordedEvent::Char, uint8_t(key));
     NameEntryKey(key);
-  else if (GameScreen == Options && TextEditActive())
+  } else if (GameScreen == Options && TextEditActive()) {
     OptionsTextKey(key);
+  }
 }
 
 void TMForm::MDXDrawMouseMove(uint8_t, int32_t x, int32_t y) {
@@ -358,8 +464,16 @@ void TMForm::MDXDrawClick() {
 
 void TMForm::FormCloseQuery(bool& canClose) {
   canClose = false;
+  if (GameScreen == Game && PlayingBack()) {
+    StopPlayback();
+    QuitProgram();
+    return;
+  }
   if (GameScreen == Game) {
-    if (PlayState == Running) OpenMessageWindow(QuitConfirm);
+    if (PlayState == Running) {
+      RecordEvent(TRecordedEvent::Close, 0);
+      OpenMessageWindow(QuitConfirm);
+    }
     return;
   }
   QuitProgram();
@@ -424,6 +538,7 @@ void StartNewGame() {
   MenuButtonCount = 0;
   ResetGameState();
   UpdateFrameRate();
+  BeginGameRecording();  // or, for a recording played back, what it started from
   BuildGameScreen();
 }
 

@@ -4,6 +4,7 @@
 // flags and screen changes.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/Platform.h"
 #include "services/FormComponents.h"
@@ -52,6 +53,17 @@ void QuitProgram();
 // The system asks the program to end (a signal): saves what may be saved,
 // without a question or a message, and ends the program at once.
 void TerminateProgram();
+
+// Recorded games. A recording named here (the command line's --replay) is
+// played back once the program has started.
+extern std::string RecordingToPlay;
+// Reads a recording and plays it back; a bad one is told to the player and
+// the main menu stays.
+void PlayRecordingFile(const std::string& path);
+// Starts the game of the recording that BeginPlayback took.
+void StartRecordedGame();
+// After a game: the high-score table, or after a recording the main menu.
+void ShowScreenAfterPlay();
 
 // Runs the program on the current platform until QuitProgram; the exit status.
 int RunApplication();

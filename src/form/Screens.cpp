@@ -7,6 +7,7 @@
 #include "services/Captions.h"
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
+#include "services/Recording.h"
 #include "services/SaveFiles.h"
 #include "services/ScreenLayout.h"
 #include "services/Sound.h"
@@ -251,9 +252,13 @@ void NameEntryKey(char key) {
   if (key == kEnter) {
     // An empty name is taken as it is.
     CloseMessageWindow();
-    HighScores[11] = {PlayerName, Score};
-    SortHighScores();
-    SaveTableNow("Your score");  // on disk at once: a crash or a kill keeps it
+    // A recording played back leaves the player's table as it is.
+    if (!PlayingBack()) {
+      HighScores[11] = {PlayerName, Score};
+      SortHighScores();
+      SaveTableNow("Your score");  // on disk at once: a crash or a kill keeps it
+      NoteScoreEnteredTable();
+    }
     OpenMessageWindow(SubmitPrompt);
   } else if (key == kBackspace) {
     PlayerName = DeleteLastChar(PlayerName);

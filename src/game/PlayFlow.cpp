@@ -14,6 +14,7 @@
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
 #include "services/Online.h"
+#include "services/Recording.h"
 #include "services/SaveFiles.h"
 #include "services/Text.h"
 
@@ -83,6 +84,7 @@ void TearDownGameScreen() {
 void (*ShowScreenAfterGame)() = nullptr;
 
 void EndGame() {
+  NoteGameEnded(Score, Level);
   GameScreen = NoScreen;
   TearDownGameScreen();
   MForm->MDXSpriteEngine.FreeKilled();
@@ -119,7 +121,7 @@ void UpdatePlayState() {
     case QuitConfirm:
       if (KeyHeld(isButton4)) {
         CloseMessageWindow();
-        if (ScoreQualifies(Score))
+        if (RecordedScoreQualifies(Score))
           OpenMessageWindow(NameEntry);
         else
           LeaveGame();
@@ -128,11 +130,14 @@ void UpdatePlayState() {
       }
       break;
     case LevelComplete:
-      if (WindowTimeUp()) StartLevel(Level + 1);
+      if (WindowTimeUp()) {
+        NoteLevelEnd(Level, Score);
+        StartLevel(Level + 1);
+      }
       break;
     case GameLost:
       if (WindowTimeUp()) {
-        if (ScoreQualifies(Score))
+        if (RecordedScoreQualifies(Score))
           OpenMessageWindow(NameEntry);
         else
           LeaveGame();
@@ -201,7 +206,10 @@ void GameFrame(int32_t lagCount) {
       // "PLEASE WAIT" shows while the submission blocks.
       surface->ReleaseCanvas();
       f.MDXDraw.Flip();
-      SubmitScore(PlayerName, Score, GameOptions.AddText);
+      // The recording ends here and goes with the score; a recording played
+      // back submits nothing.
+      const std::string& recording = NoteSubmission(PlayerName, Score, Level);
+      if (!PlayingBack()) SubmitScore(PlayerName, Score, GameOptions.AddText, recording);
       CloseMessageWindow();
       LeaveGame();
     }

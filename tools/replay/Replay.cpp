@@ -24,6 +24,8 @@
 #endif
 #include "services/GameGlobals.h"
 #include "services/Globals.h"
+#include "services/Recording.h"
+#include "services/SaveFiles.h"
 #include "services/TestSeams.h"
 
 namespace fusewick::replay {
@@ -214,11 +216,29 @@ TOptions ParseArguments(const std::vector<std::string>& args) {
       o.Audio = true;
     } else if (a == "--data") {
       o.DataDir = value();
+    } else if (a == "--replay") {
+      o.ReplayPath = value();
+    } else if (a == "--max-ticks") {
+      o.MaxTicks = ParseInRange(value(), "--max-ticks", 1, kMaxTicks);
+    } else if (a == "--record") {
+      o.RecordPath = value();
     } else {
       throw TReplayError("unknown argument '" + a + "'");
     }
   }
   if (o.Level > 1 && !o.StartGame) throw TReplayError("--level needs --start game");
+  if (!o.ReplayPath.empty()) {
+    // The recording says what is played.
+    if (o.StartGame || o.StartButton || o.Ticks || !o.Script.empty() || o.Seed || o.RandomInput || o.Armed ||
+        o.FrameRate > 0 || !o.RecordPath.empty())
+      throw TReplayError(
+          "--replay goes only with --data, --max-ticks, --trace, --shot and --timedemo (the recording gives the rest)");
+    for (const auto& [tick, file] : o.Shots)
+      if (tick > kMaxTicks) throw TReplayError("--shot tick out of range");
+    return o;
+  }
+  if (o.MaxTicks) throw TReplayError("--max-ticks goes with --replay");
+  if (!o.RecordPath.empty() && o.Armed) throw TReplayError("--armed play cannot be recorded (the gun is not an input)");
   for (const auto& [tick, file] : o.Shots)
     if (tick > o.Ticks)
       throw TReplayError("--shot at tick " + std::to_string(tick) + " comes after the last tick (" +
@@ -346,11 +366,14 @@ struct TRunner::TImpl {
   std::unique_ptr<TMForm> Form;
   std::filesystem::path OldDir;
   TRunFigures Figures;
+  TReplayResult Result;
+  int32_t RecordingsWritten = 0;
 };
 
 TRunner::TRunner(TOptions options) : impl_(new TImpl) { impl_->Options = std::move(options); }
 
 TRunner::~TRunner() {
+  RecorderState.OnRecorded = nullptr;
   impl_->Form.reset();
   if (impl_->Audio) {
     platform::SetCurrentAudio(nullptr);
@@ -366,6 +389,24 @@ TRunner::~TRunner() {
 
 TMForm& TRunner::Form() { return *impl_->Form; }
 const TRunFigures& TRunner::Figures() const { return impl_->Figures; }
+const TReplayResult& TRunner::ReplayResult() const { return impl_->Result; }
+int32_t TRunner::RecordingsWritten() const { return impl_->RecordingsWritten; }
+
+std::string EscapeName(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    const auto b = uint8_t(c);
+    if (b < 0x20 || b > 0x7E || c == '\\') {
+      static const char kHex[] = "0123456789abcdef";
+      out += "\\x";
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
 
 namespace {
 void Deliver(TMForm& form, const platform::Event& e) { form.HandleEvent(e); }
@@ -402,6 +443,7 @@ void StartGameAt(TMForm& form, int32_t level) {
   MenuSelection = Button(TMainMenuButton::NewGame);
   form.MDXDrawClick();
   for (int32_t l = 2; l <= level; ++l) StartLevel(l);
+  RecordStartLevel(level);
 }
 
 // A restless player: holds and lets go of the directions, jumps short and
@@ -551,6 +593,24 @@ TTimedemo TRunner::Run() {
     std::filesystem::current_path(o.DataDir, ec);
     if (ec) throw TReplayError("cannot use data folder " + o.DataDir + ": " + ec.message());
   }
+  // A recording is read (and refused) before anything runs.
+  std::optional<TRecording> recording;
+  const bool replaying = !o.ReplayPath.empty();
+  if (replaying) {
+    try {
+      recording = ReadRecordingFile(o.ReplayPath);
+    } catch (const ERecordingError& e) {
+      throw TReplayError(e.what());
+    }
+    if (o.MaxTicks && recording->Ticks > *o.MaxTicks)
+      throw TReplayTooLong("the recording has " + std::to_string(recording->Ticks) + " ticks, more than --max-ticks " +
+                           std::to_string(*o.MaxTicks));
+    o.Ticks = recording->Ticks;
+    for (const auto& [tick, file] : o.Shots)
+      if (tick > o.Ticks)
+        throw TReplayError("--shot at tick " + std::to_string(tick) + " comes after the recording's last tick (" +
+                           std::to_string(o.Ticks) + ")");
+  }
   std::ofstream trace;
   if (!o.TracePath.empty()) {
     trace.open(o.TracePath, std::ios::binary);
@@ -570,9 +630,29 @@ TTimedemo TRunner::Run() {
   m.Form = std::make_unique<TMForm>();
   TMForm& form = *m.Form;
   if (BeforeCreate) BeforeCreate(form);
+  // The runner's games are recorded, but kept only where --record says.
+  RecorderState.Folder.clear();
+  if (!o.RecordPath.empty()) {
+    const std::string path = std::filesystem::absolute(o.RecordPath).string();
+    RecorderState.OnRecorded = [this, path](const std::string& bytes, const TRecording&) {
+      if (impl_->RecordingsWritten > 0) return;
+      if (!SaveFileAtomically(path, bytes)) throw TReplayError("cannot write recording " + path);
+      ++impl_->RecordingsWritten;
+    };
+  }
   form.FormCreate();
   form.MDXDraw.WindowShown();
   if (o.Seed) Randomize(*o.Seed);
+  if (replaying) {
+    try {
+      BeginPlayback(std::move(*recording));
+    } catch (const ERecordingError& e) {
+      throw TReplayError(o.ReplayPath + ": " + e.what());
+    }
+    // Without shots nobody sees the frames: their pixels are skipped.
+    if (o.Shots.empty() && form.MDXDraw.Surface()) form.MDXDraw.Surface()->Blind = true;
+    StartGameAt(form, RecorderState.Current.Start.StartLevel);
+  }
   FrameRateHeld = o.FrameRate;
   TRunFigures& fig = m.Figures;
   fig = {};
@@ -599,7 +679,7 @@ TTimedemo TRunner::Run() {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   int32_t tick = 1;
-  for (; tick <= o.Ticks && !m.Null.ExitRequested(); ++tick) {
+  for (; tick <= o.Ticks && !m.Null.ExitRequested() && !(replaying && !PlayingBack()); ++tick) {
     if (o.Audio) std::this_thread::sleep_until(start + std::chrono::milliseconds(int64_t(kTickMs) * tick));
     while (next < o.Script.size() && o.Script[next].Tick <= tick) Apply(form, m.Null, o.Script[next++]);
     if (randomPlayer && randomPlayer->Act(form, m.Null)) ++fig.GamesStarted;
@@ -633,6 +713,15 @@ TTimedemo TRunner::Run() {
     if (AfterTick) AfterTick(tick);
   }
   const double total = std::chrono::duration<double>(Clock::now() - start).count();
+  if (replaying) {
+    EndPlayback();
+    const TRecorderState& st = RecorderState;
+    m.Result.Score = st.ResultScore;
+    m.Result.Level = st.ResultLevel;
+    m.Result.Ticks = st.ResultTicks;
+    m.Result.Name = st.ResultSubmitted ? st.ResultName : std::string();
+    m.Result.Divergence = st.Divergence;
+  }
   fig.Ticks = tick - 1;
   fig.Seconds = total;
   if (trace.is_open()) {

@@ -76,7 +76,30 @@ struct TOptions {
   // The game's sound through SDL's audio (SDL_AUDIODRIVER=disk records it),
   // one tick per 30 ms of real time so that it sounds as in play.
   bool Audio = false;
+  // --replay FILE: plays a recorded game back (its ticks, from the main
+  // menu's New Game) and checks it against the scores it stores.
+  std::string ReplayPath;
+  std::optional<int32_t> MaxTicks;  // a longer recording is refused
+  // --record FILE: the recording of the first game that ends in the run.
+  std::string RecordPath;
 };
+
+// What re-playing a recording gave.
+struct TReplayResult {
+  int32_t Score = 0, Level = 0, Ticks = 0;
+  std::string Name;        // the name it submitted, or empty
+  std::string Divergence;  // empty when it reproduced the recording
+};
+
+// A recording longer than --max-ticks.
+class TReplayTooLong : public TReplayError {
+ public:
+  using TReplayError::TReplayError;
+};
+
+// The name as the runner prints it: bytes outside 0x20..0x7E and the
+// backslash as \xNN.
+std::string EscapeName(const std::string& name);
 
 // What a run saw: for soak runs.
 struct TRunFigures {
@@ -135,6 +158,10 @@ class TRunner {
   TTimedemo Run();
   TMForm& Form();
   const TRunFigures& Figures() const;
+  // After Run with ReplayPath.
+  const TReplayResult& ReplayResult() const;
+  // Recordings that --record wrote (0 or 1).
+  int32_t RecordingsWritten() const;
 
  private:
   struct TImpl;

@@ -24,7 +24,9 @@ void Usage() {
   std::cerr << "usage: fusewick-replay [--data DIR] [--seed N] [--start menu|game|options|highscores|help]\n"
                "                       [--level N] [--ticks N] [--script FILE] [--frame-rate F] [--trace FILE]\n"
                "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n"
-               "                       [--audio]\n";
+               "                       [--audio] [--record FILE]\n"
+               "       fusewick-replay --replay FILE [--max-ticks N] [--data DIR] [--trace FILE]\n"
+               "                       [--shot TICK:FILE.png]... [--timedemo]\n";
 }
 }  // namespace
 
@@ -62,6 +64,23 @@ int main(int argc, char** argv) {
     const TTimedemo demo = runner.Run();
     if (options.Timedemo) PrintTimedemo(demo, std::cout);
     if (options.RandomInput) PrintFigures(runner.Figures(), std::cout);
+    if (!options.RecordPath.empty() && runner.RecordingsWritten() == 0) {
+      std::cerr << "fusewick-replay: no game ended within the ticks: nothing recorded\n";
+      return 2;
+    }
+    if (!options.ReplayPath.empty()) {
+      const TReplayResult& r = runner.ReplayResult();
+      std::cout << "score: " << r.Score << "\nlevel: " << r.Level << "\nticks: " << r.Ticks
+                << "\nname: " << EscapeName(r.Name) << '\n'
+                << std::flush;
+      if (!r.Divergence.empty()) {
+        std::cerr << "fusewick-replay: the recording diverged: " << r.Divergence << '\n';
+        return 3;
+      }
+    }
+  } catch (const TReplayTooLong& e) {
+    std::cerr << "fusewick-replay: " << e.what() << '\n';
+    return 4;
   } catch (const TReplayError& e) {
     std::cerr << "fusewick-replay: " << e.what() << '\n';
     return 2;
