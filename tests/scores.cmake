@@ -25,7 +25,12 @@ add_test(NAME ScoresRateLimitsOneAddress
 # kill -9 during a flood loses no acknowledged submission.
 add_test(NAME ScoresKillDuringFloodLosesNothing
          COMMAND bash ${scores_load}/kill-flood.sh $<TARGET_FILE:fusewick-scores> $<TARGET_FILE:fusewick-scores-load> sqlite 3)
-set_tests_properties(ScoresSlowClientsDoNotStarvePlayers ScoresRateLimitsOneAddress ScoresKillDuringFloodLosesNothing
+# A scripted game submitted, uploaded, verified by the real replay runner and
+# served back; forged results offered its recording are refused.
+add_test(NAME ScoresVerifiedGameEndToEnd
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/scores/verified-game.sh $<TARGET_FILE:fusewick-scores>
+                 $<TARGET_FILE:fusewick-replay> ${CMAKE_BINARY_DIR}/Data $<TARGET_FILE:fusewick-scores-load>)
+set_tests_properties(ScoresSlowClientsDoNotStarvePlayers ScoresVerifiedGameEndToEnd ScoresRateLimitsOneAddress ScoresKillDuringFloodLosesNothing
                      PROPERTIES TIMEOUT 300 ENVIRONMENT "${scores_env}" RUN_SERIAL ON)
 
 # PostgreSQL: a throw-away server (initdb and pg_ctl in a temporary folder, as

@@ -19,6 +19,9 @@
 //       to FILE. Goes on through refusals and a server that
 //       disappears, until S seconds are over.
 //   check  --db FILE|URL --acked FILE...
+//   submit --port P --name NAME --score N
+//       One version request and one submission as the game sends them;
+//       prints the echo value used.
 //       Every acknowledged id is a row with its tag, and no tag is stored twice.
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -224,6 +227,20 @@ void PlayOnce(const TArgs& a, const std::string& from, int n, TTimes& times) {
             std::chrono::duration<double, std::milli>(t2 - t1).count());
 }
 
+// One result as the game sends it; prints the echo value it used.
+int SubmitOne(const TArgs& a) {
+  std::string host = a.Get("--host", "127.0.0.1"), from = a.Get("--from", "127.0.0.1");
+  int port = int(a.Num("--port", 8080));
+  auto limit = std::chrono::milliseconds(10000);
+  std::string reply, body;
+  if (Client(from, host, port, limit, false).Get(VersionTarget, reply) != 200) return 1;
+  const std::string echo = EchoOf(reply);
+  const int status = Client(from, host, port, limit, false)
+                         .Get(SubmitTarget(a.Get("--name", "PLAYER"), int32_t(a.Num("--score", 0)), echo, ""), body);
+  std::printf("%s\n", echo.c_str());
+  return status == 200 && body.rfind("OK", 0) == 0 ? 0 : 1;
+}
+
 int Report(const char* what, TTimes& times, double limitMs) {
   std::vector<double> ms = times.ms;
   std::sort(ms.begin(), ms.end());
@@ -408,7 +425,7 @@ int Check(const TArgs& a) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: fusewick-scores-load slow|player|flood|check [--option value]...\n");
+    std::fprintf(stderr, "usage: fusewick-scores-load slow|player|flood|check|submit [--option value]...\n");
     return 2;
   }
   std::string mode = argv[1];
@@ -424,6 +441,7 @@ int main(int argc, char** argv) {
     if (mode == "player") return Player(args);
     if (mode == "flood") return Flood(args);
     if (mode == "check") return Check(args);
+    if (mode == "submit") return SubmitOne(args);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fusewick-scores-load: %s\n", e.what());
     return 2;
