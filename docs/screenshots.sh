@@ -52,16 +52,19 @@ game=$!
 started+=($game)
 
 # The window SDL finally shows (it may make and drop one before).
-win=""
-for _ in $(seq 100); do
-  win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" 2>/dev/null | tail -1)" && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || { echo "the game window did not appear" >&2; exit 1; }
-sleep 1.5
-win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" | tail -1)"
-xdotool windowactivate --sync "$win" 2>/dev/null || true
-sleep 0.5
+find_window() {
+  win=""
+  for _ in $(seq 100); do
+    win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" 2>/dev/null | tail -1)" && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || { echo "the game window did not appear" >&2; exit 1; }
+  sleep 1.5
+  win="$(xdotool search --onlyvisible --name "^Fusewick v.2.0$" | tail -1)"
+  xdotool windowactivate --sync "$win" 2>/dev/null || true
+  sleep 0.5
+}
+find_window
 
 shot() {  # name: photographs the game window into docs/<name>.png
   sleep 0.6
@@ -140,3 +143,24 @@ ln -s "$build/Data/Music" "$play/Data/Music"
   --ticks 1503 --shot 1503:"$here/play-level6.png" >/dev/null
 rm -rf "$play"
 echo "docs/play-level6.png"
+
+# A recorded game played back in the window: the replay runner records a
+# restless player's game, the game plays it at its own pace; Escape ends the
+# playback on the main menu, whose exit button ends the game.
+rec="$(mktemp -d)"
+mkdir -p "$rec/Data/Save"
+ln -s "$build/Data/Res" "$rec/Data/Res"
+ln -s "$build/Data/Music" "$rec/Data/Music"
+"$build/fusewick-replay" --data "$rec" --seed 3 --start game --random-input 3 --ticks 4000 \
+  --record "$rec/game.fwr" >/dev/null
+./fusewick --replay "$rec/game.fwr" &
+game=$!
+started+=($game)
+find_window
+sleep 6
+shot playback
+key Escape
+point 400 450
+click
+wait $game || true
+rm -rf "$rec"
