@@ -1101,4 +1101,3 @@ TEST_F(ScoreServerTest, ApiPagesThroughTheResults) {
   ASSERT_EQ(Fetch(port, SubmitTarget + Code(ResultText("Q", 99, echo, "SAY \"HI\" \\ BYE")), body), 200);
   EXPECT_NE(Fetch(port, "/api/scores?limit=1").find("\"note\":\"SAY \\\"HI\\\" \\\\ BYE\""), std::string::npos);
 }
-
