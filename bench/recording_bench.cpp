@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "Replay.h"
+#include "form/MainForm.h"
 #include "game/PlayFlow.h"
 #include "services/Globals.h"
 #include "services/Recording.h"
@@ -29,17 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int32_t kWantedTicks = 40000;
-
-// Every run starts from the program's start-up state, as a new process would.
-void ResetProgramState() {
-  ResetTestSeams();
-  ResetShellGlobals();
-  ResetTextState();
-  ResetGameGlobals();
-  ResetRecords();
-  ResetSound();
-  ResetRecorderState();
-}
 
 // A working folder that sees the built data, with its own Data/Save.
 struct Recordings {

@@ -59,16 +59,6 @@ inline void InstallGameData() {
       std::filesystem::create_directory_symlink(built / sub, std::filesystem::path("Data") / sub);
 }
 
-inline void ResetProgramState() {
-  ResetTestSeams();
-  ResetShellGlobals();
-  ResetTextState();
-  ResetGameGlobals();
-  ResetRecords();
-  ResetSound();
-  ResetRecorderState();
-}
-
 // A picture of w x h whose pixel (x, y) is fn(x, y).
 template <typename Fn>
 PictureRef MakePicture(int w, int h, Fn fn) {

@@ -13,6 +13,7 @@
 #include "services/Globals.h"
 #include "services/Online.h"
 #include "services/Recording.h"
+#include "services/Records.h"
 #include "services/SaveFiles.h"
 #include "services/Sound.h"
 #include "services/TestSeams.h"
@@ -652,6 +653,16 @@ int RunApplication() {
       p.WaitForEvent(0);
   }
   return p.ExitStatus();
+}
+
+void ResetProgramState() {
+  ResetTestSeams();
+  ResetShellGlobals();
+  ResetTextState();
+  ResetGameGlobals();
+  ResetRecords();
+  ResetSound();
+  ResetRecorderState();
 }
 
 }  // namespace fusewick

@@ -65,6 +65,10 @@ void StartRecordedGame();
 // After a game: the high-score table, or after a recording the main menu.
 void ShowScreenAfterPlay();
 
+// Puts every program-wide state back to its start-up value, as a new process
+// has it (tests and benchmarks that run the program more than once).
+void ResetProgramState();
+
 // Runs the program on the current platform until QuitProgram; the exit status.
 int RunApplication();
 
