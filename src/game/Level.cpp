@@ -241,7 +241,8 @@ const std::array<int32_t, kRows + 1> RowCellCount = {0, 5, 10, 5, 10, 3, 10, 5, 
 const std::array<int32_t, kRows + 1> RowTemplateCount = {0, 5, 4, 4, 4, 4, 4, 4, 3, 0};
 const std::array<int32_t, kRows + 1> RowGap = {0, 45, 94, 19, 94, 19, 94, 66, 20, 38};
 
-// RowTemplates[row][template][column]; only rows 2 to 6 and 8 are generated; each keeps only its own code.
+// RowTemplates[row][template][column]. Only rows 2 to 6 and 8 are
+// generated; each keeps only its own code.
 const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates = {{
     {},  // row 0 unused
     {},  // row 1 stays empty
@@ -349,9 +350,7 @@ namespace {
 void ClearLevelGrid() {
   for (auto& row : LevelGrid) row.fill(CellEmpty);
 }
-}  // namespace
 
-namespace {
 // A crowded level may have no free place: a placement search gives up
 // after this many random draws and a scan of every column and lane.
 constexpr int32_t kPlacementDraws = 100;
