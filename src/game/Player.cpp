@@ -525,7 +525,7 @@ void TPlayer::TouchWall(const TWall& w) {
 void TPlayer::TouchItem(const TLevelItem& item) {
   if (State == Playing && item.ItemState != Exploding) {
     const TItemKind kind = item.Kind;
-    RemoveLevelItem(item.Slot);  // frees the item: read before
+    RemoveLevelItem(item.Slot);  // kills the item: its kind is taken first
     Collect(*this, kind);
   }
 }
