@@ -10,6 +10,7 @@
 #include "Harness.h"
 #include "engine/Display.h"
 #include "engine/Input.h"
+#include "form/Screens.h"
 #include "platform/SdlPlatform.h"
 
 using namespace fusewick;

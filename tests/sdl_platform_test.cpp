@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Harness.h"
+#include "form/Screens.h"
 #include "platform/SdlPlatform.h"
 #include "platform/WindowIcon.h"
 

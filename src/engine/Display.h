@@ -79,6 +79,8 @@ class TDXForm {
   // System commands the form does not handle itself (minimise, ...).
   virtual void DefaultSysCommand(uint32_t command);
 
+  // Kept for the design's window model: the mode switches set it, nothing
+  // reads it (the platform's window follows doFullScreen).
   TFormBorderStyle BorderStyle = bsSingle;
   bool Minimized = false;
 
@@ -87,9 +89,9 @@ class TDXForm {
   bool placementSaved_ = false;
 };
 
+// The display mode asked for (named in the error when it cannot be set).
 struct TDXDrawDisplay {
   int32_t BitCount = 16, Width = 800, Height = 600;
-  bool FixedBitCount = true, FixedRatio = true, FixedSize = false;
 };
 
 class TDXDraw {

@@ -80,7 +80,6 @@ class TCustomInput {
 
   bool BindInputStates = true;
   bool Enabled = true;
-  bool ForceFeedback = false;
   bool Initialized = false;
   TDXInputStates States;
 
@@ -112,7 +111,6 @@ class TJoystick : public TCustomInput {
   int32_t DeadZone(int axis) const { return deadZone_[size_t(axis)]; }
   int32_t Range(int axis) const { return range_[size_t(axis)]; }
 
-  bool AutoCenter = true;
   int32_t ID = 0;
   // The last reading: scaled axes and button bytes (bit 7 = pressed).
   int32_t X = 0, Y = 0, Z = 0;
@@ -149,7 +147,6 @@ class TDXInput {
   void Initialize();
 
   bool ActiveOnly = true;
-  bool UseDirectInput = true;
   TJoystick Joystick;
   TKeyboard Keyboard;
   TMouse Mouse;

@@ -658,6 +658,7 @@ int RunApplication() {
 void ResetProgramState() {
   ResetTestSeams();
   ResetShellGlobals();
+  MenuState = {};
   ResetTextState();
   ResetGameGlobals();
   ResetRecords();

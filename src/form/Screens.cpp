@@ -15,6 +15,8 @@
 
 namespace fusewick {
 
+TMenuState MenuState;
+
 namespace {
 
 // Right limits of the pen for taking another letter (less the cursor).

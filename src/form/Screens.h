@@ -1,9 +1,44 @@
 #pragma once
 // The menu screens: main menu, options, high scores and help.
+#include <array>
 #include <cstdint>
 #include <string>
 
 namespace fusewick {
+
+class TCaption;
+class TMenuButton;
+
+// What only the menu screens use: their buttons and selection, the mouse,
+// the screens' captions and the help page. `MenuState = {}` puts it back to
+// its start (ResetProgramState does, with the rest of the program's state).
+struct TMenuState {
+  std::array<TMenuButton*, 7> MenuButtons{};  // 1..6
+  int32_t MenuButtonCount = 0;
+  int32_t MenuSelection = 0;  // 1-based, 0 = none
+  bool MouseMoved = false;
+  int32_t MouseX = 0, MouseY = 0;
+  TCaption* MenuPointer = nullptr;
+  TCaption* OptionsCaption = nullptr;
+  TCaption* HighScoreCaption = nullptr;
+  TCaption* HelpCaption = nullptr;
+  int32_t HelpPage = 1;
+  bool MenuModeActive = false;  // the menus' music and mouse cursor are on
+};
+extern TMenuState MenuState;
+
+inline auto& MenuButtons = MenuState.MenuButtons;
+inline auto& MenuButtonCount = MenuState.MenuButtonCount;
+inline auto& MenuSelection = MenuState.MenuSelection;
+inline auto& MouseMoved = MenuState.MouseMoved;
+inline auto& MouseX = MenuState.MouseX;
+inline auto& MouseY = MenuState.MouseY;
+inline auto& MenuPointer = MenuState.MenuPointer;
+inline auto& OptionsCaption = MenuState.OptionsCaption;
+inline auto& HighScoreCaption = MenuState.HighScoreCaption;
+inline auto& HelpCaption = MenuState.HelpCaption;
+inline auto& HelpPage = MenuState.HelpPage;
+inline auto& MenuModeActive = MenuState.MenuModeActive;
 
 // Each screen's buttons, numbered as MenuSelection counts them (1-based,
 // in the order the screen creates them).

@@ -16,9 +16,9 @@
 
 namespace fusewick {
 
-// ---- slots
+TLevelState LevelState;
 
-TLevelSlots LevelSlots;
+// ---- slots
 
 namespace {
 auto& platformSerial = LevelSlots.PlatformSerial;
@@ -191,6 +191,7 @@ int32_t CountLevelItems() { return CountUsed(LevelItemUsed); }
 int32_t CountMonsters() { return CountUsed(MonsterUsed); }
 int32_t CountBullets() { return CountUsed(BulletUsed); }
 
+namespace {
 int32_t CountMonstersOfKind(TMonsterKind kind) {
   int32_t n = 0;
   for (int32_t i = 1; i <= kMonsterSlots; ++i)
@@ -215,6 +216,7 @@ int32_t CountWaitingOfKind(TItemKind kind) {
   }
   return n;
 }
+}  // namespace
 
 int32_t CountBombsLeft() {
   int32_t n = 0;
@@ -223,24 +225,24 @@ int32_t CountBombsLeft() {
   return n;
 }
 
-// ---- parameters
-
-int32_t CloudInterval = 0, CrossingPlatformInterval = 0, MonsterInterval = 0, BonusInterval = 0, FuseInterval = 0,
-        BonusLifetime = 0;
-int32_t CloudTimer = 0, CrossingPlatformTimer = 0, MonsterTimer = 0, BonusTimer = 0, FuseTimer = 0;
-std::array<bool, kMonsterKinds + 1> MonsterKindEnabled{};
-
 // ---- layout
 
-std::array<std::array<int32_t, kMaxCells + 1>, kRows + 1> LevelGrid{};
-std::array<int32_t, kRows + 1> RowY{};
+const std::array<int32_t, 6> ItemLaneY = {0, 121, 234, 292, 402, 509};
+
+namespace {
+auto& MonsterKindEnabled = LevelState.MonsterKindEnabled;
+auto& LevelGrid = LevelState.LevelGrid;
+auto& RowY = LevelState.RowY;
+
+// Cell codes of the layout grid.
+enum TCellCode : int32_t { CellEmpty = 0, CellWall = 3, CellFixed = 21, CellShuttle = 23, CellCloud = 24 };
 
 const std::array<int32_t, kRows + 1> RowCellCount = {0, 5, 10, 5, 10, 3, 10, 5, 3, 5};
 const std::array<int32_t, kRows + 1> RowTemplateCount = {0, 5, 4, 4, 4, 4, 4, 4, 3, 0};
 const std::array<int32_t, kRows + 1> RowGap = {0, 45, 94, 19, 94, 19, 94, 66, 20, 38};
-const std::array<int32_t, 6> ItemLaneY = {0, 121, 234, 292, 402, 509};
 
-// Only rows 2 to 6 and 8 are generated; each keeps only its own code.
+// RowTemplates[row][template][column]. Only rows 2 to 6 and 8 are
+// generated; each keeps only its own code.
 const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates = {{
     {},  // row 0 unused
     {},  // row 1 stays empty
@@ -266,6 +268,7 @@ const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> R
     {},  // row 9 stays empty
 }};
 
+// BombCountTable[kind 1..3][band 1..5]: items of the kind are Random(entry) + 1.
 const std::array<std::array<int32_t, 6>, 4> BombCountTable = {{
     {},
     {0, 3, 6, 9, 12, 15},  // bombs
@@ -273,11 +276,14 @@ const std::array<std::array<int32_t, 6>, 4> BombCountTable = {{
     {0, 1, 2, 3, 4, 5},    // dynamite
 }};
 
+// The monster kind each of the levels 2..6 brings, and how many of each
+// kind may be about at once.
 const std::array<TMonsterKind, 7> LevelNewMonsterKind = {TMonsterKind::None,  TMonsterKind::None, TMonsterKind::Pod,
                                                          TMonsterKind::Shark, TMonsterKind::Toad, TMonsterKind::Drone,
                                                          TMonsterKind::Bomber};
 const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind = {0, 1, 2, 2, 1, 2, 3, 2};
 
+// Placement footprint of an item kind.
 void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
   switch (kind) {
     case ItemBomb:
@@ -298,12 +304,7 @@ void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h) {
       break;
   }
 }
-
-// ---- ground and field
-
-std::array<TCaption*, 9> GroundTiles{};
-std::array<uint8_t, 9> GroundKinds{};
-double FieldLeft = kFieldLeft, FieldRight = kFieldRight, FieldTop = kFieldTop, FieldBottom = kFieldBottom;
+}  // namespace
 
 // ---- level-wide operations
 
@@ -345,11 +346,15 @@ void RemoveGroundTiles() {
   }
 }
 
+namespace {
 void ClearLevelGrid() {
   for (auto& row : LevelGrid) row.fill(CellEmpty);
 }
 
-namespace {
+// A crowded level may have no free place: a placement search gives up
+// after this many random draws and a scan of every column and lane.
+constexpr int32_t kPlacementDraws = 100;
+
 constexpr int32_t kGeneratedRows[] = {2, 3, 4, 5, 6, 8};
 
 int32_t RowCode(int32_t row) {
@@ -386,7 +391,6 @@ bool FindPlace(TItemKind kind, bool centred, double& x, double& y) {
     }
   return false;
 }
-}  // namespace
 
 void GenerateLevel() {
   for (int32_t i = 1; i <= 8; ++i) GroundKinds[size_t(i)] = uint8_t(Random(2));
@@ -437,7 +441,6 @@ void BuildLevel() {
   if (MonsterUsed[2]) Monsters[2]->PlaceOnPlatform(2, 10, 10);
 }
 
-namespace {
 // Round(previous / 1.2) as the fuse interval has always been computed: the
 // quotient in x87 extended precision (1.2 and the quotient each rounded to
 // a 64-bit mantissa, to nearest even), then rounded to an integer with ties
@@ -518,6 +521,19 @@ bool CountDown(int32_t& timer, int32_t interval) {
 // 20 give nothing.
 constexpr TItemKind kBonusDraw[8] = {ItemMoney10, ItemMoney20, ItemMoney50,  ItemGun,
                                      ItemEngine,  ItemEnergo,  ItemMegaBomb, ItemLife};
+
+// Lights the n-th waiting bomb in slot order.
+void LightFuse(int32_t n) {
+  int32_t seen = 0;
+  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
+    TLevelItem* it = LevelItems[size_t(i)];
+    if (!LevelItemUsed[size_t(i)] || !IsBombKind(it->Kind) || it->ItemState != Waiting) continue;
+    if (++seen == n) {
+      it->Ignite();
+      return;
+    }
+  }
+}
 }  // namespace
 
 void UpdateSpawns() {
@@ -571,18 +587,6 @@ void SpawnMonster(TMonsterKind kind) {
   }
 }
 
-void LightFuse(int32_t n) {
-  int32_t seen = 0;
-  for (int32_t i = 1; i <= kLevelItemSlots; ++i) {
-    TLevelItem* it = LevelItems[size_t(i)];
-    if (!LevelItemUsed[size_t(i)] || !IsBombKind(it->Kind) || it->ItemState != Waiting) continue;
-    if (++seen == n) {
-      it->Ignite();
-      return;
-    }
-  }
-}
-
 void RemoveFlyingMonsters() {
   for (int32_t i = 1; i <= kMonsterSlots; ++i)
     if (MonsterUsed[size_t(i)] && IsFlyingKind(Monsters[size_t(i)]->Kind)) RemoveMonster(i);
@@ -623,22 +627,6 @@ void ReserveSpriteMemory() {
   TRecycled<TMonster>::Reserve(2 * kMonsterSlots);
   TRecycled<TBullet>::Reserve(2 * kBulletSlots);
   TRecycled<TFire>::Reserve(160);
-}
-
-void ResetLevelState() {
-  FreeAllSlots();
-  nextSerial = 0;
-  CloudInterval = CrossingPlatformInterval = MonsterInterval = BonusInterval = FuseInterval = BonusLifetime = 0;
-  CloudTimer = CrossingPlatformTimer = MonsterTimer = BonusTimer = FuseTimer = 0;
-  MonsterKindEnabled.fill(false);
-  ClearLevelGrid();
-  RowY.fill(0);
-  GroundTiles.fill(nullptr);
-  GroundKinds.fill(0);
-  FieldLeft = kFieldLeft;
-  FieldRight = kFieldRight;
-  FieldTop = kFieldTop;
-  FieldBottom = kFieldBottom;
 }
 
 }  // namespace fusewick

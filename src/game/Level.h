@@ -30,8 +30,8 @@ constexpr int32_t kMonsterSlots = 10;
 constexpr int32_t kBulletSlots = 20;
 
 // The slot arrays, each object array beside its flags, and the serial
-// numbers that slot references are checked against; `LevelSlots = {}` frees
-// them all (the objects are the sprite engine's: only the references go).
+// numbers that slot references are checked against (the objects are the
+// sprite engine's: the slots hold only references).
 struct TLevelSlots {
   std::array<TPlatform*, kPlatformSlots + 1> Platforms{};
   std::array<bool, kPlatformSlots + 1> PlatformUsed{};
@@ -51,20 +51,6 @@ struct TLevelSlots {
   std::array<uint32_t, kWallSlots + 1> WallSerial{};
   uint32_t NextSerial = 0;
 };
-extern TLevelSlots LevelSlots;
-
-inline auto& Platforms = LevelSlots.Platforms;
-inline auto& PlatformUsed = LevelSlots.PlatformUsed;
-inline auto& Clouds = LevelSlots.Clouds;
-inline auto& CloudUsed = LevelSlots.CloudUsed;
-inline auto& Walls = LevelSlots.Walls;
-inline auto& WallUsed = LevelSlots.WallUsed;
-inline auto& LevelItems = LevelSlots.LevelItems;
-inline auto& LevelItemUsed = LevelSlots.LevelItemUsed;
-inline auto& Monsters = LevelSlots.Monsters;
-inline auto& MonsterUsed = LevelSlots.MonsterUsed;
-inline auto& Bullets = LevelSlots.Bullets;
-inline auto& BulletUsed = LevelSlots.BulletUsed;
 
 // A reference to a platform or wall by its slot. Every object that takes a
 // slot gets a new serial number, so the reference reads as 0 (nothing) once
@@ -109,55 +95,75 @@ int32_t CountWalls();
 int32_t CountLevelItems();
 int32_t CountMonsters();
 int32_t CountBullets();
-int32_t CountMonstersOfKind(TMonsterKind kind);
-// Bombs (kinds 1 to 3) waiting to be lit; waiting items of one kind.
-int32_t CountWaitingBombs();
-int32_t CountWaitingOfKind(TItemKind kind);
 // Bombs in any state: the level is complete when none is left.
 int32_t CountBombsLeft();
 
-// ---- level parameters and their countdowns (ms)
-
-extern int32_t CloudInterval, CrossingPlatformInterval, MonsterInterval, BonusInterval, FuseInterval, BonusLifetime;
-extern int32_t CloudTimer, CrossingPlatformTimer, MonsterTimer, BonusTimer, FuseTimer;
-// The monster kinds 1..7 that the monster timer may choose.
-extern std::array<bool, kMonsterKinds + 1> MonsterKindEnabled;
-
-// ---- layout
+// ---- layout, ground strip and play-field bounds
 
 constexpr int32_t kRows = 9;
 constexpr int32_t kMaxCells = 10;
-// Cell codes of the layout grid.
-enum TCellCode : int32_t { CellEmpty = 0, CellWall = 3, CellFixed = 21, CellShuttle = 23, CellCloud = 24 };
-
-// LevelGrid[row][column], row 1 at the bottom.
-extern std::array<std::array<int32_t, kMaxCells + 1>, kRows + 1> LevelGrid;
-// Top Y of each row.
-extern std::array<int32_t, kRows + 1> RowY;
-
-extern const std::array<int32_t, kRows + 1> RowCellCount;
-extern const std::array<int32_t, kRows + 1> RowTemplateCount;
-extern const std::array<int32_t, kRows + 1> RowGap;
-extern const std::array<int32_t, 6> ItemLaneY;
-// RowTemplates[row][template][column].
-extern const std::array<std::array<std::array<int32_t, kMaxCells + 1>, 5>, kRows + 1> RowTemplates;
-// BombCountTable[kind 1..3][band 1..5]: items of the kind are Random(entry) + 1.
-extern const std::array<std::array<int32_t, 6>, 4> BombCountTable;
-extern const std::array<TMonsterKind, 7> LevelNewMonsterKind;  // levels 2..6
-extern const std::array<int32_t, kMonsterKinds + 1> MaxMonstersOfKind;
-
-// Placement footprint of an item kind.
-void ItemFootprint(TItemKind kind, int32_t& w, int32_t& h);
-
-// ---- ground strip and play-field bounds
-
-extern std::array<TCaption*, 9> GroundTiles;  // 1..8, 100 px each at Y 566
-extern std::array<uint8_t, 9> GroundKinds;    // 0 water, 1 grass
+constexpr int32_t kGroundTiles = 8;  // 100 px each at Y kGroundTop
 constexpr int32_t kGroundTop = 566;
 // The play field: the screen down to the floor line, on which the hero
 // stands and bombs explode (the ground strip's grass reaches above it).
 constexpr double kFieldLeft = 0, kFieldRight = kScreenWidth, kFieldTop = 0, kFieldBottom = 585;
-extern double FieldLeft, FieldRight, FieldTop, FieldBottom;
+
+// Item lanes 1..5: the top Y of the lanes items are placed on.
+extern const std::array<int32_t, 6> ItemLaneY;
+
+// ---- the level's state
+
+// Everything a running level changes: its slots, the spawn parameters and
+// their countdowns, the layout grid, the ground strip and the play field.
+// `LevelState = {}` puts all of it back to its start-up values;
+// FreeAllSlots empties only the slots.
+struct TLevelState {
+  TLevelSlots Slots;
+  // Spawn intervals and their countdowns, ms.
+  int32_t CloudInterval = 0, CrossingPlatformInterval = 0, MonsterInterval = 0, BonusInterval = 0, FuseInterval = 0,
+          BonusLifetime = 0;
+  int32_t CloudTimer = 0, CrossingPlatformTimer = 0, MonsterTimer = 0, BonusTimer = 0, FuseTimer = 0;
+  // The monster kinds 1..7 that the monster timer may choose.
+  std::array<bool, kMonsterKinds + 1> MonsterKindEnabled{};
+  // LevelGrid[row][column] holds cell codes, row 1 at the bottom.
+  std::array<std::array<int32_t, kMaxCells + 1>, kRows + 1> LevelGrid{};
+  std::array<int32_t, kRows + 1> RowY{};  // top Y of each row
+  std::array<TCaption*, kGroundTiles + 1> GroundTiles{};
+  std::array<uint8_t, kGroundTiles + 1> GroundKinds{};  // 0 water, 1 grass
+  double FieldLeft = kFieldLeft, FieldRight = kFieldRight, FieldTop = kFieldTop, FieldBottom = kFieldBottom;
+};
+extern TLevelState LevelState;
+
+inline auto& LevelSlots = LevelState.Slots;
+inline auto& CloudInterval = LevelState.CloudInterval;
+inline auto& CrossingPlatformInterval = LevelState.CrossingPlatformInterval;
+inline auto& MonsterInterval = LevelState.MonsterInterval;
+inline auto& BonusInterval = LevelState.BonusInterval;
+inline auto& FuseInterval = LevelState.FuseInterval;
+inline auto& BonusLifetime = LevelState.BonusLifetime;
+inline auto& CloudTimer = LevelState.CloudTimer;
+inline auto& CrossingPlatformTimer = LevelState.CrossingPlatformTimer;
+inline auto& MonsterTimer = LevelState.MonsterTimer;
+inline auto& BonusTimer = LevelState.BonusTimer;
+inline auto& FuseTimer = LevelState.FuseTimer;
+inline auto& GroundTiles = LevelState.GroundTiles;
+inline auto& GroundKinds = LevelState.GroundKinds;
+inline auto& FieldLeft = LevelState.FieldLeft;
+inline auto& FieldRight = LevelState.FieldRight;
+inline auto& FieldTop = LevelState.FieldTop;
+inline auto& FieldBottom = LevelState.FieldBottom;
+inline auto& Platforms = LevelSlots.Platforms;
+inline auto& PlatformUsed = LevelSlots.PlatformUsed;
+inline auto& Clouds = LevelSlots.Clouds;
+inline auto& CloudUsed = LevelSlots.CloudUsed;
+inline auto& Walls = LevelSlots.Walls;
+inline auto& WallUsed = LevelSlots.WallUsed;
+inline auto& LevelItems = LevelSlots.LevelItems;
+inline auto& LevelItemUsed = LevelSlots.LevelItemUsed;
+inline auto& Monsters = LevelSlots.Monsters;
+inline auto& MonsterUsed = LevelSlots.MonsterUsed;
+inline auto& Bullets = LevelSlots.Bullets;
+inline auto& BulletUsed = LevelSlots.BulletUsed;
 
 // ---- level-wide operations
 
@@ -168,15 +174,10 @@ void FreeAllSlots();
 void ClearLevel();
 void CreateGroundTiles();
 void RemoveGroundTiles();
-void ClearLevelGrid();
-void GenerateLevel();
-void BuildLevel();
 void StartLevel(int32_t level);
 // The five spawn countdowns, once per tick while play runs.
 void UpdateSpawns();
 void SpawnMonster(TMonsterKind kind);
-// Lights the n-th waiting bomb in slot order.
-void LightFuse(int32_t n);
 // Removes, or blows up, every monster but the two walker kinds.
 void RemoveFlyingMonsters();
 void BlowUpFlyingMonsters();
@@ -190,15 +191,8 @@ bool RectsTouch(double ax, double ay, double aw, double ah, double bx, double by
 // No platform, wall or item touches the kind's footprint at (x, y).
 bool PlaceIsFree(TItemKind kind, double x, double y);
 
-// A crowded level may have no free place: a placement search gives up
-// after this many random draws and a scan of every column and lane.
-constexpr int32_t kPlacementDraws = 100;
-
 // Memory for the level's sprites, set aside before a game so that play
 // does not ask the heap for it.
 void ReserveSpriteMemory();
-
-// Puts every level global back to its start-up value (tests start clean).
-void ResetLevelState();
 
 }  // namespace fusewick

@@ -33,7 +33,7 @@ void ResetGameState() {
 
 void ResetGameGlobals() {
   GameState = {};
-  ResetLevelState();
+  LevelState = {};
   PlayerGlobals = {};
   ResetGameImages();
 }

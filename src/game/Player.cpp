@@ -449,8 +449,8 @@ void TPlayer::Step(int32_t moveCount) {
 
 void TPlayer::ScanContacts() {
   // The boxes are taken where the hero stands at each test: a wall may have
-  // pushed it back since the last one.
-  bool done = false;
+  // pushed it back since the last one. Platforms, walls, items, monsters, each
+  // in slot order: the order decides where the hero ends up.
   auto bodyTouches = [this](const TSprite* s) {
     return RectsTouch(X + BodyLeft, Y, BodyWidth, Height, s->X, s->Y, s->Width, s->Height);
   };
@@ -458,13 +458,13 @@ void TPlayer::ScanContacts() {
     return RectsTouch(X + ItemBoxLeft, Y, ItemBoxWidth, Height, s->X, s->Y, s->Width, s->Height);
   };
   for (int32_t i = 1; i <= kPlatformSlots; ++i)
-    if (PlatformUsed[size_t(i)] && bodyTouches(Platforms[size_t(i)])) Collide(Platforms[size_t(i)], done);
+    if (PlatformUsed[size_t(i)] && bodyTouches(Platforms[size_t(i)])) TouchPlatform(*Platforms[size_t(i)]);
   for (int32_t i = 1; i <= kWallSlots; ++i)
-    if (WallUsed[size_t(i)] && bodyTouches(Walls[size_t(i)])) Collide(Walls[size_t(i)], done);
+    if (WallUsed[size_t(i)] && bodyTouches(Walls[size_t(i)])) TouchWall(*Walls[size_t(i)]);
   for (int32_t i = 1; i <= kLevelItemSlots; ++i)
-    if (LevelItemUsed[size_t(i)] && itemBoxTouches(LevelItems[size_t(i)])) Collide(LevelItems[size_t(i)], done);
+    if (LevelItemUsed[size_t(i)] && itemBoxTouches(LevelItems[size_t(i)])) TouchItem(*LevelItems[size_t(i)]);
   for (int32_t i = 1; i <= kMonsterSlots; ++i)
-    if (MonsterUsed[size_t(i)] && itemBoxTouches(Monsters[size_t(i)])) Collide(Monsters[size_t(i)], done);
+    if (MonsterUsed[size_t(i)] && itemBoxTouches(Monsters[size_t(i)])) TouchMonster(*Monsters[size_t(i)]);
 }
 
 namespace {
@@ -488,46 +488,50 @@ void Collect(TPlayer& player, TItemKind kind) {
 }
 }  // namespace
 
-void TPlayer::Collide(TSprite* other, bool&) {
-  const double bodyL = X + BodyLeft, bodyR = X + BodyRight, top = Y, bottom = Y + Height;
-  if (auto* p = dynamic_cast<TPlatform*>(other)) {
-    // Platforms hold only from above, while falling.
-    const TContactSide side =
-        ContactSide(bodyL, bodyR, top, bottom, p->X, p->X + p->Width, p->Y, p->Y + p->Height, VelX, VelY);
-    if (side == TopSide && VelY > 0) {
-      Airborne = false;
-      PlatformIndex = PlatformRef(p->Slot);
-      Y = p->Y - Height;
-      VelY = 0;
-      VelX += p->Speed;
-    }
-  } else if (auto* w = dynamic_cast<TWall*>(other)) {
-    switch (ContactSide(bodyL, bodyR, top, bottom, w->X, w->X + w->Width, w->Y, w->Y + w->Height, VelX, VelY)) {
-      case LeftSide: X = w->X - BodyRight - 1; break;
-      case RightSide: X = w->X + w->Width - BodyLeft + 1; break;
-      case TopSide:
-        Airborne = false;
-        WallIndex = WallRef(w->Slot);
-        Y = w->Y - Height;
-        VelY = 0;
-        break;
-      case BottomSide:
-        // The bump ends the rise; the hero then falls.
-        Airborne = false;
-        Y = w->Y + w->Height + 1;
-        VelY = 0;
-        break;
-      default: break;
-    }
-  } else if (auto* it = dynamic_cast<TLevelItem*>(other)) {
-    if (State == Playing && it->ItemState != Exploding) {
-      const TItemKind kind = it->Kind;
-      RemoveLevelItem(it->Slot);
-      Collect(*this, kind);
-    }
-  } else if (auto* m = dynamic_cast<TMonster*>(other)) {
-    if (m->State == Alive && (State == Playing || State == Frozen) && ActiveBonus != EnergyBonus) Die();
+void TPlayer::TouchPlatform(const TPlatform& p) {
+  // Platforms hold only from above, while falling.
+  const TContactSide side =
+      ContactSide(X + BodyLeft, X + BodyRight, Y, Y + Height, p.X, p.X + p.Width, p.Y, p.Y + p.Height, VelX, VelY);
+  if (side == TopSide && VelY > 0) {
+    Airborne = false;
+    PlatformIndex = PlatformRef(p.Slot);
+    Y = p.Y - Height;
+    VelY = 0;
+    VelX += p.Speed;
   }
+}
+
+void TPlayer::TouchWall(const TWall& w) {
+  switch (
+      ContactSide(X + BodyLeft, X + BodyRight, Y, Y + Height, w.X, w.X + w.Width, w.Y, w.Y + w.Height, VelX, VelY)) {
+    case LeftSide: X = w.X - BodyRight - 1; break;
+    case RightSide: X = w.X + w.Width - BodyLeft + 1; break;
+    case TopSide:
+      Airborne = false;
+      WallIndex = WallRef(w.Slot);
+      Y = w.Y - Height;
+      VelY = 0;
+      break;
+    case BottomSide:
+      // The bump ends the rise; the hero then falls.
+      Airborne = false;
+      Y = w.Y + w.Height + 1;
+      VelY = 0;
+      break;
+    default: break;
+  }
+}
+
+void TPlayer::TouchItem(const TLevelItem& item) {
+  if (State == Playing && item.ItemState != Exploding) {
+    const TItemKind kind = item.Kind;
+    RemoveLevelItem(item.Slot);  // kills the item: its kind is taken first
+    Collect(*this, kind);
+  }
+}
+
+void TPlayer::TouchMonster(const TMonster& m) {
+  if (m.State == Alive && (State == Playing || State == Frozen) && ActiveBonus != EnergyBonus) Die();
 }
 
 bool TPlayer::IsUnsupported() {

@@ -25,10 +25,6 @@ using enum TContactSide;
 enum class TBonus : uint8_t { NoBonus = 0, GunBonus = 1, EngineBonus = 2, EnergyBonus = 3 };
 using enum TBonus;
 
-// Where a jump is: not jumping, first jump with the key still held, key
-// released or high jump done.
-enum class TJumpStage : int32_t { NotJumping = 0, KeyHeld = 1, Done = 2 };
-
 // The side of Other that Self reached within one tick's travel (dx, dy in
 // px/s): the bands are tested bottom, top, left, right, a later match winning.
 TContactSide ContactSide(double selfLeft, double selfRight, double selfTop, double selfBottom, double otherLeft,
@@ -40,7 +36,6 @@ class TPlayer : public TImageSprite {
   explicit TPlayer(const std::string& name);
 
   void Step(int32_t moveCount) override;
-  void Collide(TSprite* other, bool& done) override;
   void Render() override;
 
   // Once per tick from the game frame: bonus countdown, gun, jumps, walking.
@@ -48,10 +43,32 @@ class TPlayer : public TImageSprite {
   void Respawn();
   void Hurt(int32_t damage);
   void Freeze();
-  void Die();
   void DropBonus();
   void TakeBonus(TBonus kind);
 
+  int32_t Energy = 5;  // hit points, 0..5
+  bool EngineOn = false;
+  double VelX = 0;               // px/s applied this tick
+  double VelY = 0;               // px/s, positive = down
+  int32_t HealthBlinkTimer = 0;  // ms; the HUD's energy-bar blink phase
+  bool Airborne = false;
+  TSlotRef PlatformIndex;  // the platform stood on
+  TSlotRef WallIndex;      // the wall stood on
+  TPlayerState State = Created;
+  int32_t StateTimer = 0;     // ms left in Spawning, Frozen, Dying
+  int32_t BonusTimeLeft = 0;  // ms left of the running bonus
+  // The box that takes items and meets monsters and shots, from X.
+  int32_t ItemBoxLeft = 14, ItemBoxWidth = 35;
+  TFire* EngineFlame = nullptr;
+  TFire* JumpFlame = nullptr;
+  bool GameOver = false;  // the last life has been lost
+
+ private:
+  // Where a jump is: not jumping, first jump with the key still held, key
+  // released or high jump done.
+  enum class TJumpStage : int32_t { NotJumping = 0, KeyHeld = 1, Done = 2 };
+
+  void Die();
   void Jump();
   void HighJump();
   void CheckJumpKey();
@@ -65,36 +82,27 @@ class TPlayer : public TImageSprite {
   // Looks the image up and sizes the sprite to 80 % of its pattern.
   void SetImage(const std::string& name);
   void SetBoxes();
+  // Every platform, wall, item and monster the hero touches, each handled
+  // by its kind's handler.
   void ScanContacts();
+  void TouchPlatform(const TPlatform& p);
+  void TouchWall(const TWall& w);
+  void TouchItem(const TLevelItem& item);
+  void TouchMonster(const TMonster& m);
   bool IsUnsupported();
   void PlaceAttachments();
 
-  int32_t Energy = 5;  // hit points, 0..5
-  bool EngineOn = false;
-  double VelX = 0;               // px/s applied this tick
-  double VelY = 0;               // px/s, positive = down
-  double WalkSpeed = 0;          // -150, 0 or +150 px/s
-  int32_t HealthBlinkTimer = 0;  // ms; the HUD's energy-bar blink phase
-  int32_t HighJumpTimer = 0;     // ms until a held jump becomes a high jump
+  double WalkSpeed = 0;       // -150, 0 or +150 px/s
+  int32_t HighJumpTimer = 0;  // ms until a held jump becomes a high jump
   TJumpStage JumpStage = TJumpStage::NotJumping;
   bool JumpReleased = false;
-  bool Airborne = false;
   bool InWater = false;
-  TSlotRef PlatformIndex;  // the platform stood on
-  TSlotRef WallIndex;      // the wall stood on
-  TPlayerState State = Created;
-  int32_t StateTimer = 0;     // ms left in Spawning, Frozen, Dying
-  int32_t BonusTimeLeft = 0;  // ms left of the running bonus
-  int32_t Facing = 0;         // -1 left, +1 right, 0 not yet chosen
-  int32_t ItemBoxLeft = 14, ItemBoxRight = 49, ItemBoxWidth = 35;
+  int32_t Facing = 0;  // -1 left, +1 right, 0 not yet chosen
+  int32_t ItemBoxRight = 49;
+  // The body (walls, platforms, water, the field's edges), from X.
   int32_t BodyLeft = 25, BodyRight = 47, BodyWidth = 22;
-  TFire* EngineFlame = nullptr;
   TFire* GunFlash = nullptr;
-  TFire* JumpFlame = nullptr;
   int32_t JumpFlameTimer = 0;  // ms the jump flame stays visible
-  bool GameOver = false;       // the last life has been lost
-
- private:
   // The looks set last, so that an unchanged look is not looked up again.
   const std::string* look_ = nullptr;
   const std::string* flash_ = nullptr;

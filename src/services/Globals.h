@@ -1,8 +1,10 @@
 #pragma once
-// The shell's program-wide state: the current screen, the play state, the
-// options and menu state, and the input flags derived once per tick. It all
-// lives in ShellState, so that `ShellState = {}` puts every value back to
-// its start; the names below refer to its members.
+// The shell's program-wide state: the current screen, the play state and
+// its message window, what the play screen shows, and the input flags
+// derived once per tick. It all lives in ShellState, so that
+// `ShellState = {}` puts every value back to its start; the names below
+// refer to its members. What only the menus use is the form's (TMenuState
+// in form/Screens.h).
 #include <array>
 #include <cstdint>
 #include <string>
@@ -14,7 +16,6 @@ namespace fusewick {
 
 class TCaption;
 class TCursorCaption;
-class TMenuButton;
 class TBackground;
 
 // The screen shown; the trace prints it as its number.
@@ -57,17 +58,7 @@ struct TShellState {
   // The four option fields live in GameOptions (services/Records.h):
   // GameOptions.FullScreen, .MusicOn, .SoundOn, .AddText.
 
-  std::array<TMenuButton*, 7> MenuButtons{};  // 1..6
-  int32_t MenuButtonCount = 0;
-  int32_t MenuSelection = 0;
-  bool MouseMoved = false;
-  int32_t MouseX = 0, MouseY = 0;
   TCursorCaption* TextCursor = nullptr;
-  TCaption* MenuPointer = nullptr;
-  TCaption* OptionsCaption = nullptr;
-  TCaption* HighScoreCaption = nullptr;
-  TCaption* HelpCaption = nullptr;
-  int32_t HelpPage = 1;
   TBackground* Background = nullptr;
   int32_t Lives = 0;
   std::string PlayerName;
@@ -75,7 +66,6 @@ struct TShellState {
   TCaption* RightPanel = nullptr;
   int32_t LeftPanelY = 0;
   bool SubmitConfirmed = false;
-  bool MenuModeActive = false;
   double FrameRate = 1000.0 / kTimerInterval;
 
   TInputFlags Input;
@@ -87,18 +77,7 @@ inline auto& PlayState = ShellState.PlayState;
 inline auto& PlayfieldActive = ShellState.PlayfieldActive;
 inline auto& MessageWindow = ShellState.MessageWindow;
 inline auto& WindowTimer = ShellState.WindowTimer;
-inline auto& MenuButtons = ShellState.MenuButtons;
-inline auto& MenuButtonCount = ShellState.MenuButtonCount;
-inline auto& MenuSelection = ShellState.MenuSelection;
-inline auto& MouseMoved = ShellState.MouseMoved;
-inline auto& MouseX = ShellState.MouseX;
-inline auto& MouseY = ShellState.MouseY;
 inline auto& TextCursor = ShellState.TextCursor;
-inline auto& MenuPointer = ShellState.MenuPointer;
-inline auto& OptionsCaption = ShellState.OptionsCaption;
-inline auto& HighScoreCaption = ShellState.HighScoreCaption;
-inline auto& HelpCaption = ShellState.HelpCaption;
-inline auto& HelpPage = ShellState.HelpPage;
 inline auto& Background = ShellState.Background;
 inline auto& Lives = ShellState.Lives;
 inline auto& PlayerName = ShellState.PlayerName;
@@ -106,7 +85,6 @@ inline auto& LeftPanel = ShellState.LeftPanel;
 inline auto& RightPanel = ShellState.RightPanel;
 inline auto& LeftPanelY = ShellState.LeftPanelY;
 inline auto& SubmitConfirmed = ShellState.SubmitConfirmed;
-inline auto& MenuModeActive = ShellState.MenuModeActive;
 inline auto& FrameRate = ShellState.FrameRate;
 
 inline auto& UpHeld = ShellState.Input.UpHeld;
