@@ -193,7 +193,8 @@ int main(int argc, char** argv) {
                        g.Place.Program.c_str(), why.c_str());
           return 2;
         }
-        std::fprintf(stderr, "fusewick-scores: no verifier (%s): recordings wait in the queue\n", why.c_str());
+        // No runner beside the server: recordings wait in the queue (said
+        // once one does).
         continue;
       }
     }
