@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -61,7 +62,8 @@ TRecording SampleRecording(std::vector<TRecordedTick>& ticks) {
   w.Finish();
   TRecording r;
   r.GameVersion = "2.0";
-  r.Fingerprint = 0x1234567890abcdefull;
+  r.LogicVersion = 77;
+  r.ImageFingerprint = 0x1234567890abcdefull;
   r.Start.Seed = 0xdeadbeef;
   r.Start.StartLevel = 6;
   r.Start.FrameRate = 33.5;
@@ -85,7 +87,8 @@ TEST(RecordingFormat, RoundTrip) {
   const std::string bytes = EncodeRecording(r);
   const TRecording back = DecodeRecording(bytes);
   EXPECT_EQ(back.GameVersion, "2.0");
-  EXPECT_EQ(back.Fingerprint, r.Fingerprint);
+  EXPECT_EQ(back.LogicVersion, 77u);
+  EXPECT_EQ(back.ImageFingerprint, r.ImageFingerprint);
   EXPECT_EQ(back.Start.Seed, r.Start.Seed);
   EXPECT_EQ(back.Start.StartLevel, 6);
   EXPECT_EQ(back.Start.FrameRate, 33.5);
@@ -133,8 +136,9 @@ std::string WithTicks(std::string stream, int32_t ticks) {
 TEST(RecordingFormat, ReaderRefusesDamagedInput) {
   std::vector<TRecordedTick> ticks;
   const std::string good = EncodeRecording(SampleRecording(ticks));
-  // The header: magic 4, format 2, version 1 + 3, fingerprint 8, sizes 4 + 4.
-  constexpr size_t kBodySizeAt = 4 + 2 + 1 + 3 + 8;
+  // The header: magic 4, format 2, version 1 + 3, logic version 4, images 8,
+  // sizes 4 + 4.
+  constexpr size_t kBodySizeAt = 4 + 2 + 1 + 3 + 4 + 8;
   auto patched = [&](size_t at, uint32_t v, int bytes) {
     std::string s = good;
     for (int i = 0; i < bytes; ++i) s[at + size_t(i)] = char(uint8_t(v >> (8 * i)));
@@ -159,8 +163,10 @@ TEST(RecordingFormat, ReaderRefusesDamagedInput) {
       {"empty", "", "not a recording"},
       {"another file", "PK\x03\x04 a zip", "not a recording"},
       {"oversized", oversized, "larger than 1 MB"},
-      {"another format", patched(4, 2, 2), "recording format 2"},
+      {"the format before logic versions", patched(4, 1, 2), "format 1, made by an older game"},
+      {"a later format", patched(4, 3, 2), "format 3, made by a newer game"},
       {"cut in the header", good.substr(0, 12), "ends inside"},
+      {"game version not text", patched(7, 0x0a, 1), "not text"},
       {"cut in the data", good.substr(0, good.size() - 1), "its length"},
       {"a byte more", good + '\0', "its length"},
       {"data damaged", patched(good.size() - 6, 0x5a5a, 2), "damaged recording"},
@@ -317,20 +323,73 @@ TEST_F(RecordedGameTest, RandomGameReplaysToItsScoresAndAlteredScoresDiverge) {
   EXPECT_THROW(runner.Run(), replay::TReplayTooLong);
 }
 
-TEST_F(RecordedGameTest, RecordingFromAnotherLogicIsRefused) {
+// A recording plays on every build of its logic version, whatever game
+// version it names; another logic version or other images are refused with
+// a message naming them.
+TEST_F(RecordedGameTest, RecordingOfAnotherLogicVersionOrOtherImagesIsRefused) {
   {
     replay::TRunner runner(Parse("--seed 3 --start game --random-input 3 --ticks 4000 --record game.fwr"));
     runner.Run();
   }
-  TRecording r = ReadRecordingFile("game.fwr");
-  r.Fingerprint ^= 1;
-  ASSERT_TRUE(SaveFileAtomically("other.fwr", EncodeRecording(r)));
-  ResetProgramState();
-  replay::TRunner runner(Parse("--replay other.fwr"));
-  EXPECT_THROW(runner.Run(), replay::TReplayError);
+  const TRecording made = ReadRecordingFile("game.fwr");
+  EXPECT_EQ(made.LogicVersion, kLogicVersion);
+  EXPECT_EQ(made.GameVersion, GameVersionText());
+  struct Case {
+    const char* What;
+    std::function<void(TRecording&)> Change;
+    const char* Says;  // nullptr: it plays
+  };
+  const std::string older = "made by logic version " + std::to_string(kLogicVersion - 1) +
+                            " (game 1.9); this game plays logic version " + std::to_string(kLogicVersion);
+  const Case cases[] = {
+      {"another game version", [](TRecording& r) { r.GameVersion = "9.9"; }, nullptr},
+      {"an older logic",
+       [](TRecording& r) {
+         r.LogicVersion = kLogicVersion - 1;
+         r.GameVersion = "1.9";
+       },
+       older.c_str()},
+      {"a newer logic", [](TRecording& r) { r.LogicVersion = kLogicVersion + 1; }, "made by logic version"},
+      {"other images", [](TRecording& r) { r.ImageFingerprint ^= 1; }, "other images"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.What);
+    TRecording r = made;
+    c.Change(r);
+    ASSERT_TRUE(SaveFileAtomically("other.fwr", EncodeRecording(r)));
+    ResetProgramState();
+    replay::TRunner runner(Parse("--replay other.fwr"));
+    try {
+      runner.Run();
+      EXPECT_EQ(c.Says, nullptr) << "played";
+      EXPECT_EQ(runner.ReplayResult().Divergence, "");
+    } catch (const replay::TReplayError& e) {
+      ASSERT_NE(c.Says, nullptr) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.Says), std::string::npos) << e.what();
+    }
+  }
 }
 
 class RecordedFormGame : public FormHarness {};
+
+// The game refuses a recording of another logic version in a message box
+// naming both, and stays on the main menu.
+TEST_F(RecordedFormGame, RecordingOfAnotherLogicVersionIsRefusedInAMessageBox) {
+  Create();
+  TRecording r;
+  r.GameVersion = "2.1";
+  r.LogicVersion = kLogicVersion + 1;
+  ASSERT_TRUE(SaveFileAtomically("newer.fwr", EncodeRecording(r)));
+  PlayRecordingFile("newer.fwr");
+  ASSERT_EQ(null.MessageBoxes.size(), 1u);
+  EXPECT_NE(
+      null.MessageBoxes[0].second.find("made by logic version " + std::to_string(kLogicVersion + 1) +
+                                       " (game 2.1); this game plays logic version " + std::to_string(kLogicVersion)),
+      std::string::npos)
+      << null.MessageBoxes[0].second;
+  EXPECT_FALSE(PlayingBack());
+  EXPECT_EQ(GameScreen, MainMenu);
+}
 
 TEST_F(RecordedFormGame, GameThroughTheFormIsKeptAndReplaysToItsNameAndScore) {
   Create();

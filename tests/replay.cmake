@@ -60,3 +60,14 @@ if(TARGET fusewick-replay)
                          ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
   endforeach()
 endif()
+
+# The corpus of recorded games re-played to their stored scores: a change
+# that changes play fails it until the logic version is bumped and the
+# corpus re-recorded (scripts/record-corpus).
+if(TARGET fusewick-replay)
+  add_test(NAME ReplayCorpusPlaysToItsScores
+           COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/replay/corpus.sh $<TARGET_FILE:fusewick-replay>
+                   ${CMAKE_BINARY_DIR}/Data ${CMAKE_CURRENT_SOURCE_DIR}/recordings)
+  set_tests_properties(ReplayCorpusPlaysToItsScores PROPERTIES TIMEOUT 600
+                       ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ASAN_OPTIONS=detect_leaks=0")
+endif()

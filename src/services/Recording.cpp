@@ -17,9 +17,6 @@
 #include "services/Records.h"
 #include "services/SaveFiles.h"
 
-#ifndef FUSEWICK_LOGIC_DIGEST
-#define FUSEWICK_LOGIC_DIGEST "unknown"
-#endif
 #ifndef FUSEWICK_VERSION
 #define FUSEWICK_VERSION "0"
 #endif
@@ -28,7 +25,7 @@ namespace fusewick {
 
 TRecorderState RecorderState;
 
-// ---- version and fingerprint
+// ---- versions and the images' fingerprint
 
 std::string GameVersionText() { return FUSEWICK_VERSION; }
 
@@ -41,12 +38,6 @@ uint64_t MixFingerprint(uint64_t h, std::string_view bytes) {
 }
 
 void SetImageFingerprint(uint64_t h) { RecorderState.ImageFingerprint = h; }
-
-uint64_t LogicFingerprint() {
-  std::string image;
-  for (int i = 0; i < 8; ++i) image += char(uint8_t(RecorderState.ImageFingerprint >> (8 * i)));
-  return MixFingerprint(MixFingerprint(kFingerprintStart, FUSEWICK_LOGIC_DIGEST), image);
-}
 
 // ---- the recorder
 
@@ -74,7 +65,8 @@ void FinishRecording(bool submitted, const std::string& name, int32_t score, int
   TRecording& r = st.Current;
   st.Writer.Finish();
   r.GameVersion = GameVersionText();
-  r.Fingerprint = LogicFingerprint();
+  r.LogicVersion = kLogicVersion;
+  r.ImageFingerprint = st.ImageFingerprint;
   r.Ticks = st.Tick;
   r.TickStream = st.Writer.Stream();
   r.FinalScore = score;
@@ -232,10 +224,15 @@ bool RecordedScoreQualifies(int32_t score) {
 }
 
 void BeginPlayback(TRecording r) {
-  if (r.Fingerprint != LogicFingerprint())
-    throw ERecordingError("the recording was made by another version of the game (" +
+  if (r.LogicVersion != kLogicVersion)
+    throw ERecordingError("the recording was made by logic version " + std::to_string(r.LogicVersion) + " (game " +
                           (r.GameVersion.empty() ? std::string("unknown") : r.GameVersion) +
-                          ", other game logic): this one cannot play it back");
+                          "); this game plays logic version " + std::to_string(kLogicVersion) + " (game " +
+                          GameVersionText() + ")");
+  if (r.ImageFingerprint != RecorderState.ImageFingerprint)
+    throw ERecordingError("the recording was played with other images (their names or sizes differ from those in " +
+                          std::string("this game's Data/Res), though with the same logic version ") +
+                          std::to_string(kLogicVersion) + ": this game cannot play it back");
   if (r.Start.Interval != (MForm ? MForm->MDXTimer.Interval() : kTimerInterval))
     throw ERecordingError("the recording was made with another timer interval");
   TRecorderState& st = RecorderState;

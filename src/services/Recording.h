@@ -7,9 +7,9 @@
 // requests that came before the tick. With them it keeps the score at the
 // end of every level and of the game, and the name the game submitted.
 //
-// The file ("NAME.fwr") is a short header (magic, format version, game
-// version, the fingerprint of the game logic that made it) and a zlib
-// stream of the body. The ticks are run-length coded: a tick like the one
+// The file ("NAME.fwr") is a short header (RecordingHeader.h: magic, format
+// version, game version, the logic version that made it and a fingerprint
+// of the images it was played with) and a zlib stream of the body. The ticks are run-length coded: a tick like the one
 // before costs nothing but a count. The reader takes nothing on trust:
 // sizes, counts, lengths and values are checked against fixed bounds, and
 // the body is unpacked into a buffer of the size the header declares, no
@@ -23,6 +23,8 @@
 #include <vector>
 
 #include "services/Globals.h"
+#include "services/LogicVersion.h"
+#include "services/RecordingHeader.h"
 
 namespace fusewick {
 
@@ -37,11 +39,7 @@ constexpr int32_t kMaxRecordedLag = 1 << 20;
 constexpr double kMinRecordedFrameRate = 1, kMaxRecordedFrameRate = 1000;
 // Levels a game may start at (the replay runner's range).
 constexpr int32_t kMaxRecordedStartLevel = 1000;
-constexpr size_t kMaxGameVersionBytes = 32;
 constexpr uint32_t kMaxRecordedEventsPerTick = 1024;
-
-constexpr uint16_t kRecordingFormatVersion = 1;
-inline constexpr const char* kRecordingMagic = "FWRC";
 
 // Where the game keeps its recordings (relative to the working folder), and
 // how many of the latest games it keeps besides those whose score is in the
@@ -87,8 +85,9 @@ struct TRecordingStart {
 };
 
 struct TRecording {
-  std::string GameVersion;
-  uint64_t Fingerprint = 0;
+  std::string GameVersion;    // the game's version, for information
+  uint32_t LogicVersion = 0;  // the logic that made it (kLogicVersion)
+  uint64_t ImageFingerprint = 0;
   TRecordingStart Start;
   int32_t Ticks = 0;
   std::string TickStream;
@@ -144,11 +143,12 @@ TRecording DecodeRecording(std::string_view bytes);
 // Reads at most kMaxRecordingBytes + 1 of a plain file and decodes it.
 TRecording ReadRecordingFile(const std::string& path);
 
-// The game's version ("2.0") and the fingerprint of its logic: a digest of
-// the game logic's sources that the build derives, mixed with the sizes of
-// the loaded images (the sprites' bounds are part of play).
+// The game's version ("2.0"), for information: a recording plays on every
+// build of its logic version (LogicVersion.h).
 std::string GameVersionText();
-uint64_t LogicFingerprint();
+// The loaded images' names and sizes (the sprites' bounds are part of play),
+// set by the form once the archives are loaded; a recording carries it and
+// plays back only with the same.
 void SetImageFingerprint(uint64_t h);
 // FNV-1a, 64 bits, to mix into the image fingerprint.
 uint64_t MixFingerprint(uint64_t h, std::string_view bytes);
@@ -216,7 +216,8 @@ void NoteGameEnded(int32_t score, int32_t level);
 bool RecordedScoreQualifies(int32_t score);
 
 // Playback: the recording is checked against this build (ERecordingError
-// when it was made by another logic) and played by the next new game.
+// naming both logic versions when it was made by another one, or when it
+// was played with other images) and played by the next new game.
 void BeginPlayback(TRecording r);
 // The next tick to play; false at the recording's end.
 bool NextPlaybackTick(TRecordedTick& tick);

@@ -265,7 +265,8 @@ std::string EncodeRecording(const TRecording& r) {
   const std::string version = r.GameVersion.substr(0, kMaxGameVersionBytes);
   out += char(uint8_t(version.size()));
   out += version;
-  PutFixed(out, r.Fingerprint, 8);
+  PutFixed(out, r.LogicVersion, 4);
+  PutFixed(out, r.ImageFingerprint, 8);
   PutFixed(out, body.size(), 4);
   PutFixed(out, packed.size(), 4);
   out += packed;
@@ -276,22 +277,28 @@ std::string EncodeRecording(const TRecording& r) {
 TRecording DecodeRecording(std::string_view bytes) {
   if (bytes.size() > kMaxRecordingBytes)
     throw ERecordingError("not a recording: larger than " + std::to_string(kMaxRecordingBytes >> 20) + " MB");
-  if (bytes.size() < 4 || bytes.substr(0, 4) != kRecordingMagic)
-    throw ERecordingError("not a recording (it does not start as one)");
-  TIn head{bytes, 4};
+  TRecordingHeader h;
+  switch (ReadRecordingHeader(bytes, h)) {
+    case THeaderRead::Read: break;
+    case THeaderRead::NotOne: throw ERecordingError("not a recording (it does not start as one)");
+    case THeaderRead::OldFormat:
+      throw ERecordingError(
+          h.Format < kRecordingFormatVersion
+              ? "the recording is of format " + std::to_string(h.Format) +
+                    ", made by an older game before recordings carried a logic version: this game reads format " +
+                    std::to_string(kRecordingFormatVersion) + " only"
+              : "the recording is of format " + std::to_string(h.Format) +
+                    ", made by a newer game: this game reads format " + std::to_string(kRecordingFormatVersion));
+    case THeaderRead::Short: Damaged("it ends inside the header");
+    case THeaderRead::BadText: Damaged("game version is not text");
+  }
   TRecording r;
-  const uint64_t format = head.Fixed(2, "the header");
-  if (format != kRecordingFormatVersion)
-    throw ERecordingError("recording format " + std::to_string(format) + " is not the one this game reads (" +
-                          std::to_string(kRecordingFormatVersion) + ")");
-  const size_t versionBytes = head.Byte("the header");
-  if (versionBytes > kMaxGameVersionBytes) Damaged("game version too long");
-  r.GameVersion = std::string(head.Bytes(versionBytes, "the header"));
-  for (char c : r.GameVersion)
-    if (uint8_t(c) < 0x20 || uint8_t(c) > 0x7E) Damaged("game version is not text");
-  r.Fingerprint = head.Fixed(8, "the header");
-  const uint64_t bodySize = head.Fixed(4, "the header");
-  const uint64_t packedSize = head.Fixed(4, "the header");
+  r.GameVersion = h.GameVersion;
+  r.LogicVersion = h.LogicVersion;
+  r.ImageFingerprint = h.ImageFingerprint;
+  TIn head{bytes, h.Size};
+  const uint64_t bodySize = h.BodyBytes;
+  const uint64_t packedSize = h.PackedBytes;
   if (bodySize == 0 || bodySize > kMaxRecordingBodyBytes) Damaged("body size out of range");
   if (packedSize != head.Left()) Damaged("its length is not the one its header gives");
   // Deflate packs at most 1032 bytes into one: a larger body is a lie, and

@@ -33,6 +33,7 @@ std::string AsBody(const uint8_t* data, size_t size) {
   std::string out = "FWRC";
   Put(out, kRecordingFormatVersion, 2);
   out += char(0);
+  Put(out, kLogicVersion, 4);
   Put(out, 0, 8);
   Put(out, size, 4);
   Put(out, packed.size(), 4);
@@ -47,7 +48,8 @@ void ReadOne(std::string_view bytes) {
     return;
   }
   const TRecording again = DecodeRecording(EncodeRecording(r));
-  Check(again.Fingerprint == r.Fingerprint && again.GameVersion == r.GameVersion);
+  Check(again.LogicVersion == r.LogicVersion && again.ImageFingerprint == r.ImageFingerprint &&
+        again.GameVersion == r.GameVersion);
   Check(again.Start.Seed == r.Start.Seed && again.Start.StartLevel == r.Start.StartLevel);
   Check(again.Ticks == r.Ticks && again.TickStream == r.TickStream && again.Levels == r.Levels);
   Check(again.FinalScore == r.FinalScore && again.FinalLevel == r.FinalLevel && again.Name == r.Name);

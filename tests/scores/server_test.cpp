@@ -4,7 +4,10 @@
 #include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <optional>
 
 #include "Pages.h"
 #include "Store.h"
@@ -12,6 +15,7 @@
 #include "Verifier.h"
 #include "online_helpers.h"
 #include "services/HttpClient.h"
+#include "services/RecordingHeader.h"
 
 using namespace fusewick;
 using namespace fusewick::scores;
@@ -143,19 +147,24 @@ int RunServer(const std::string& args, std::string& output, bool asNobody = fals
 
 // A stand-in for the replay runner: it prints the recording itself, which
 // the tests write as the runner's lines; a few recordings ask for a runner
-// that hangs, crashes, floods its output or reports a divergence.
-std::string FakeVerifier(const TempFolder& dir) {
-  const std::string path = (dir / "fake-replay").string();
+// that hangs, crashes, floods its output or reports a divergence. Asked, it
+// says it plays the logic version given; each run is logged under its name.
+std::string FakeVerifier(const TempFolder& dir, uint32_t logicVersion = 1, const std::string& name = "fake-replay") {
+  const std::string path = (dir.Path() / name).string();
   std::ofstream(path) << "#!/bin/sh\n"
-                         "[ \"$1\" = --replay ] && [ \"$3\" = --max-ticks ] && [ -n \"$4\" ] ||"
-                         " { echo 'fusewick-replay: bad arguments' >&2; exit 2; }\n"
-                         "case \"$(head -c 5 \"$2\")\" in\n"
-                         "  HANG!) exec sleep 600 ;;\n"
-                         "  CRASH) kill -SEGV $$ ;;\n"
-                         "  FLOOD) exec yes 'score: 1' ;;\n"
-                         "  DIVER) cat \"$2\"; echo 'fusewick-replay: diverged at tick 9' >&2; exit 3 ;;\n"
-                         "esac\n"
-                         "printf '%s\\n' \"$(head -c 60 \"$2\" | tr '\\n' ' ')\" >> '" +
+                         "[ \"$*\" = --logic-version ] && { echo " +
+                             std::to_string(logicVersion) +
+                             "; exit 0; }\n"
+                             "[ \"$1\" = --replay ] && [ \"$3\" = --max-ticks ] && [ -n \"$4\" ] ||"
+                             " { echo 'fusewick-replay: bad arguments' >&2; exit 2; }\n"
+                             "case \"$(head -c 5 \"$2\")\" in\n"
+                             "  HANG!) exec sleep 600 ;;\n"
+                             "  CRASH) kill -SEGV $$ ;;\n"
+                             "  FLOOD) exec yes 'score: 1' ;;\n"
+                             "  DIVER) cat \"$2\"; echo 'fusewick-replay: diverged at tick 9' >&2; exit 3 ;;\n"
+                             "esac\n"
+                             "printf '" +
+                             name + " %s\\n' \"$(head -c 60 \"$2\" | tr -d '\\000' | tr '\\n' ' ')\" >> '" +
                              (dir / "runs.log").string() +
                              "'\n"
                              "cat \"$2\"\n";
@@ -218,6 +227,27 @@ std::vector<std::string> ApiRows(uint16_t port, const std::string& query = "") {
                    (json.compare(verified + 11, 4, "true") == 0 ? " verified" : " -"));
   }
   return rows;
+}
+
+// The rows of /api/scores, reduced to "NAME STATUS" each.
+std::vector<std::string> ApiStatuses(uint16_t port) {
+  std::string json = Fetch(port, "/api/scores");
+  std::vector<std::string> rows;
+  for (size_t at = 0; (at = json.find("\"name\":\"", at)) != std::string::npos; ++at) {
+    size_t end = json.find('"', at + 8);
+    size_t status = json.find("\"status\":\"", end) + 10;
+    rows.push_back(json.substr(at + 8, end - at - 8) + " " + json.substr(status, json.find('"', status) - status));
+  }
+  return rows;
+}
+
+// A recording's header naming a logic version, and then the runner's lines
+// (which the fake runner prints back).
+std::string RecordingOf(uint32_t logicVersion, const std::string& name, int32_t score) {
+  std::string bytes = std::string(kRecordingMagic) + char(kRecordingFormatVersion) + '\0' + char(3) + "2.0";
+  for (int i = 0; i < 4; ++i) bytes += char(uint8_t(logicVersion >> (8 * i)));
+  bytes += std::string(16, '\x01');  // images, sizes
+  return bytes + "\n" + RunnerLines(name, score);
 }
 
 }  // namespace
@@ -842,20 +872,21 @@ TEST_P(StoreTest, ARecordingIsQueuedOnceAndVerifiesItsResult) {
   std::string bytes;
   for (int i = 0; i < 1000; ++i) bytes += char(i % 256);
 
-  EXPECT_EQ(store->AddRecording(other, bytes, 1001).Outcome, TUploadOutcome::UnknownEcho);  // issued, never used
-  EXPECT_EQ(store->AddRecording("", bytes, 1001).Outcome, TUploadOutcome::UnknownEcho);
-  TUploadResult up = store->AddRecording(echo, bytes, 1001);
+  EXPECT_EQ(store->AddRecording(other, bytes, std::nullopt, 1001).Outcome,
+            TUploadOutcome::UnknownEcho);  // issued, never used
+  EXPECT_EQ(store->AddRecording("", bytes, std::nullopt, 1001).Outcome, TUploadOutcome::UnknownEcho);
+  TUploadResult up = store->AddRecording(echo, bytes, std::nullopt, 1001);
   ASSERT_EQ(up.Outcome, TUploadOutcome::Queued);
-  EXPECT_EQ(store->AddRecording(echo, "second", 1002).Outcome, TUploadOutcome::HasRecording);
+  EXPECT_EQ(store->AddRecording(echo, "second", std::nullopt, 1002).Outcome, TUploadOutcome::HasRecording);
   EXPECT_EQ(store->PendingJobs(), 1);
 
-  auto job = store->TakeJob(1003, 0);
+  auto job = store->TakeJob(1003, 0, {1});
   ASSERT_TRUE(job);
   EXPECT_EQ(job->ResultId, up.ResultId);
   EXPECT_EQ(job->Name, "SAM");
   EXPECT_EQ(job->Score, 50);
   EXPECT_EQ(job->Recording, bytes);
-  EXPECT_FALSE(store->TakeJob(1003, 0));  // taken
+  EXPECT_FALSE(store->TakeJob(1003, 0, {1}));  // taken
   EXPECT_FALSE(store->VerifiedRecording(up.ResultId));
   store->FinishJob(*job, true, 1004);
   EXPECT_EQ(store->PendingJobs(), 0);
@@ -878,17 +909,17 @@ TEST_P(StoreTest, ARefusedOrAbandonedJobLeavesTheResultUnverified) {
   store->AddEcho(b, 2000);
   store->Submit(a, TResultRow{0, "A", 5, "", 1000, false}, 1000);
   store->Submit(b, TResultRow{0, "B", 6, "", 1000, false}, 1000);
-  store->AddRecording(a, "ra", 1000);
-  store->AddRecording(b, "rb", 1000);
-  auto first = store->TakeJob(1000, 0);
-  auto second = store->TakeJob(1000, 0);
+  store->AddRecording(a, "ra", std::nullopt, 1000);
+  store->AddRecording(b, "rb", std::nullopt, 1000);
+  auto first = store->TakeJob(1000, 0, {1});
+  auto second = store->TakeJob(1000, 0, {1});
   ASSERT_TRUE(first && second);
   EXPECT_EQ(first->Name, "A");
   store->FinishJob(*first, false, 1001);
   // The second's worker went away: its job is taken again once stale, and
   // finishing the abandoned copy afterwards changes nothing twice.
-  EXPECT_FALSE(store->TakeJob(1100, 1000));
-  auto again = store->TakeJob(1200, 1101);
+  EXPECT_FALSE(store->TakeJob(1100, 1000, {1}));
+  auto again = store->TakeJob(1200, 1101, {1});
   ASSERT_TRUE(again);
   EXPECT_EQ(again->Name, "B");
   store->FinishJob(*again, false, 1201);
@@ -896,6 +927,39 @@ TEST_P(StoreTest, ARefusedOrAbandonedJobLeavesTheResultUnverified) {
   for (const auto& row : store->Best(10)) EXPECT_FALSE(row.Verified) << row.Name;
   EXPECT_FALSE(store->VerifiedRecording(first->ResultId));
   EXPECT_EQ(store->PendingJobs(), 0);
+}
+
+// A job goes to a worker with a runner for its logic version; one of
+// another version waits, queued, for a worker that has it; one whose
+// header could not be read goes to any worker.
+TEST_P(StoreTest, JobsAreTakenByTheWorkersOfTheirLogicVersion) {
+  auto store = Open();
+  const std::pair<const char*, std::optional<uint32_t>> uploads[] = {{"V3", 3}, {"V5", 5}, {"NONE", std::nullopt}};
+  for (const auto& [name, version] : uploads) {
+    std::string echo = NewEchoValue();
+    store->AddEcho(echo, 2000);
+    store->Submit(echo, TResultRow{0, name, 10, "", 1000, false}, 1000);
+    store->AddRecording(echo, name, version, 1000);
+  }
+  auto first = store->TakeJob(1000, 0, {3, 4});
+  auto second = store->TakeJob(1000, 0, {3, 4});
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->Name, "V3");
+  EXPECT_EQ(first->LogicVersion, 3u);
+  EXPECT_EQ(second->Name, "NONE");
+  EXPECT_EQ(second->LogicVersion, std::nullopt);
+  EXPECT_FALSE(store->TakeJob(1000, 0, {3, 4}));
+  EXPECT_FALSE(store->TakeJob(1000, 0, {}));
+  EXPECT_EQ(store->PendingJobs(), 3);
+  // The listing tells each row's job and version.
+  std::map<std::string, std::pair<std::string, std::optional<uint32_t>>> listed;
+  for (const TResultRow& r : store->Best(10)) listed[r.Name] = {r.Job, r.LogicVersion};
+  EXPECT_EQ(listed["V5"], std::make_pair(std::string("queued"), std::optional<uint32_t>(5)));
+  EXPECT_EQ(listed["V3"].first, "running");
+  // A later worker with the runner of version 5 takes it.
+  auto late = store->TakeJob(1001, 0, {5});
+  ASSERT_TRUE(late);
+  EXPECT_EQ(late->Name, "V5");
 }
 
 TEST_P(StoreTest, UnwritableDatabaseStopsTheStart) {
@@ -1045,6 +1109,78 @@ TEST_F(ScoreServerTest, ForgedUploadsAreNeverVerified) {
   EXPECT_EQ(Upload(port, echo, RunnerLines("SAM", 500)), 200);
   ASSERT_TRUE(VerifiedCount(port, judged + 1));
   EXPECT_EQ(ApiRows(port, "?limit=1")[0], "SAM 500 verified");
+}
+
+TEST(Verifier, ReadsTheLogicVersionOfARecordingsHeader) {
+  const std::string current = RecordingOf(7, "A", 1);
+  std::string formatOne = current;
+  formatOne[4] = 1;
+  const std::pair<std::string, std::optional<uint32_t>> cases[] = {
+      {current, 7},
+      {formatOne, 0},  // before logic versions
+      {current.substr(0, 12), std::nullopt},
+      {RunnerLines("A", 1), std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [bytes, version] : cases) EXPECT_EQ(RecordingLogicVersion(bytes), version) << bytes.size();
+}
+
+// Recordings of two logic versions, each verified by its own runner (one
+// given with its version, one asked for it); one of a version without a
+// runner waits, shown as unverifiable, until the server is started with
+// its runner.
+TEST_F(ScoreServerTest, EachLogicVersionIsVerifiedByItsRunner) {
+  const std::vector<std::string> limits = {"--echo-rate", "0", "--submit-rate", "0", "--upload-rate", "0"};
+  auto with = [&](std::vector<std::string> verifiers) {
+    verifiers.insert(verifiers.end(), limits.begin(), limits.end());
+    return verifiers;
+  };
+  ScoreServerProcess server(dir / "scores.sqlite", with({"--verifier", "3=" + FakeVerifier(dir, 99, "runner-3"),
+                                                         "--verifier", FakeVerifier(dir, 4, "runner-4")}));
+  uint16_t port = server.Port();
+  const std::pair<uint32_t, const char*> games[] = {{3, "OLD"}, {4, "NEW"}, {5, "NEWER"}};
+  for (const auto& [version, name] : games) {
+    std::string echo = Submit(port, name, 100);
+    ASSERT_EQ(Upload(port, echo, RecordingOf(version, name, 100)), 200);
+  }
+  ASSERT_TRUE(VerifiedCount(port, 2));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(Metric(port, "fusewick_scores_verification_seconds_count"), 2);
+  EXPECT_EQ(ApiStatuses(port),
+            (std::vector<std::string>{"OLD verified", "NEW verified", "NEWER unverifiable: made by version 5"}));
+  EXPECT_EQ(ApiRows(port)[2], "NEWER 100 -");
+  EXPECT_NE(Fetch(port, ShowTarget).find("<span class=\"status\">unverifiable: made by version 5</span>"),
+            std::string::npos);
+  std::ifstream log(dir / "runs.log");
+  std::vector<std::string> runs;
+  for (std::string line; std::getline(log, line);) runs.push_back(line.substr(0, line.find(' ')));
+  std::sort(runs.begin(), runs.end());
+  EXPECT_EQ(runs, (std::vector<std::string>{"runner-3", "runner-4"}));
+
+  // Started again with a runner for version 5: the waiting job is taken up.
+  server.Kill(SIGTERM);
+  ScoreServerProcess updated(dir / "scores.sqlite", with({"--verifier", "5=" + FakeVerifier(dir, 5, "runner-5")}));
+  port = updated.Port();
+  ASSERT_TRUE(VerifiedCount(port, 1));
+  EXPECT_EQ(ApiStatuses(port), (std::vector<std::string>{"OLD verified", "NEW verified", "NEWER verified"}));
+}
+
+TEST_F(ScoreServerTest, VerifiersThatCannotBeUsedStopTheStart) {
+  const std::string three = FakeVerifier(dir, 3, "runner-3");
+  std::ofstream(dir / "mute") << "#!/bin/sh\nexit 0\n";
+  ::chmod((dir / "mute").c_str(), 0755);
+  const std::pair<std::string, const char*> cases[] = {
+      {"--verifier " + (dir / "missing").string(), "give its logic version as --verifier N=PATH"},
+      {"--verifier " + (dir / "mute").string(), "did not answer with a logic version"},
+      {"--verifier 3=" + three + " --verifier " + three, "two verifiers for logic version 3"},
+      {"--verifier 3=", "bad value for --verifier"},
+      {"--verifier 99999999999=" + three, "bad value for --verifier"},
+  };
+  for (const auto& [args, says] : cases) {
+    std::string output;
+    EXPECT_EQ(RunServer("--port 0 --db " + (dir / "s.sqlite").string() + " " + args, output), 2) << args;
+    EXPECT_NE(output.find(says), std::string::npos) << args << ": " << output;
+  }
 }
 
 TEST_F(ScoreServerTest, UploadsAtOnceAreBounded) {

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <string_view>
 
 #include "Replay.h"
+#include "services/LogicVersion.h"
 
 namespace {
 std::atomic<uint64_t> allocations{0};
@@ -26,7 +28,8 @@ void Usage() {
                "                       [--shot TICK:FILE.png]... [--timedemo] [--random-input SEED] [--armed]\n"
                "                       [--audio] [--record FILE]\n"
                "       fusewick-replay --replay FILE [--max-ticks N] [--data DIR] [--trace FILE]\n"
-               "                       [--shot TICK:FILE.png]... [--timedemo]\n";
+               "                       [--shot TICK:FILE.png]... [--timedemo]\n"
+               "       fusewick-replay --logic-version     (prints the logic version it plays)\n";
 }
 }  // namespace
 
@@ -50,6 +53,11 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 int main(int argc, char** argv) {
   using namespace fusewick::replay;
   TOptions options;
+  // Asked by the score server: which recordings this runner verifies.
+  if (argc == 2 && std::string_view(argv[1]) == "--logic-version") {
+    std::cout << fusewick::kLogicVersion << '\n';
+    return 0;
+  }
   try {
     options = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const TReplayError& e) {

@@ -25,6 +25,7 @@ const char* const Style =
     "td.note,td.date{color:#9aa6d8;font-size:14px}"
     "tr.top td.name{color:#ffcf3a}"
     "td.check a{color:#7dffa0;text-decoration:none;font-size:14px}"
+    "td.check span.status{color:#a0a0b0;font-size:12px}"
     "a{color:#7dc8ff}"
     "</style>";
 
@@ -92,11 +93,15 @@ std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total) {
     ++rank;
     page += rank <= 3 ? "<tr class=\"top\">" : "<tr>";
     page += "<td class=\"rank\">" + std::to_string(rank) + "</td><td class=\"name\">" + Shown(r.Name, ShownNameLength) +
-            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"check\">" +
-            (r.Verified ? "<a class=\"verified\" href=\"" + ReplayPath(r.Id) +
-                              "\" title=\"re-played to this score; download the recording\">&#10003; replay</a>"
-                        : std::string()) +
-            "</td><td class=\"note\">" + Shown(r.Note, ShownNoteLength) + "</td><td class=\"date\">" +
+            "</td><td class=\"score\">" + std::to_string(r.Score) + "</td><td class=\"check\">";
+    // Verified: a link to the recording; otherwise where its verification
+    // stands, if it has a recording.
+    if (r.Verified)
+      page += "<a class=\"verified\" href=\"" + ReplayPath(r.Id) +
+              "\" title=\"re-played to this score; download the recording\">&#10003; replay</a>";
+    else if (!r.Status.empty() && r.Status != "no recording")
+      page += "<span class=\"status\">" + HtmlEscape(r.Status) + "</span>";
+    page += "</td><td class=\"note\">" + Shown(r.Note, ShownNoteLength) + "</td><td class=\"date\">" +
             Date(r.Received) + "</td></tr>\n";
   }
   if (rows.empty()) page += "<tr><td colspan=\"6\">No results yet.</td></tr>\n";
@@ -133,7 +138,8 @@ std::string ScoresJson(const std::vector<TResultRow>& rows, int64_t offset) {
     out += "\n{\"rank\":" + std::to_string(rank) + ",\"name\":\"" + JsonEscape(ShownText(r.Name, ShownNameLength)) +
            "\",\"score\":" + std::to_string(r.Score) + ",\"verified\":" + (r.Verified ? "true" : "false") +
            ",\"replay\":" + (r.Verified ? "\"" + ReplayPath(r.Id) + "\"" : std::string("null")) + ",\"note\":\"" +
-           JsonEscape(ShownText(r.Note, ShownNoteLength)) + "\",\"date\":\"" + Date(r.Received) + "\"}";
+           JsonEscape(ShownText(r.Note, ShownNoteLength)) + "\",\"date\":\"" + Date(r.Received) + "\"";
+    out += ",\"status\":\"" + JsonEscape(r.Status) + "\"}";
   }
   out += rows.empty() ? "]\n" : "\n]\n";
   return out;

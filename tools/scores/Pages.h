@@ -20,14 +20,15 @@ inline constexpr size_t ShownNoteLength = 64;
 std::string ReplayPath(int64_t resultId);
 
 // The world high-score page: rank, name, score, free text and date of each
-// row; a verified one is marked and links its recording.
+// row; a verified one is marked and links its recording, any other shows
+// its status (pending, failed, unverifiable: made by version N).
 std::string ShowPage(const std::vector<TResultRow>& rows, int64_t total);
 
 // Escapes a text for a JSON string (without the quotes).
 std::string JsonEscape(std::string_view text);
 
 // The results as a JSON array of objects: rank, name, score, verified,
-// replay (its path, or null), note, date. Names and notes as on the page.
+// replay (its path, or null), note, date, status. Names and notes as on the page.
 std::string ScoresJson(const std::vector<TResultRow>& rows, int64_t offset);
 
 // The game's home page, linking to the world high scores at showTarget.

@@ -30,6 +30,10 @@ class Result {
     return std::string(PQgetvalue(r_, row, col), size_t(PQgetlength(r_, row, col)));
   }
   int64_t Int(int row, int col) const { return std::stoll(Text(row, col)); }
+  std::optional<uint32_t> Version(int row, int col) const {
+    if (PQgetisnull(r_, row, col)) return std::nullopt;
+    return uint32_t(Int(row, col));
+  }
   // Throws StoreError unless the statement succeeded.
   void Check(PGconn* c) const;
   int64_t Affected() const {
@@ -117,6 +121,9 @@ class PostgresStore : public IScoreStore {
           " enqueued BIGINT NOT NULL,"
           " taken BIGINT)");
       Run(c.conn, "ALTER TABLE verify_jobs ADD COLUMN IF NOT EXISTS finished BIGINT");
+      // The logic version a recording names (NULL: unreadable, and for the
+      // jobs of databases from before it): which verifier takes the job.
+      Run(c.conn, "ALTER TABLE verify_jobs ADD COLUMN IF NOT EXISTS logic_version BIGINT");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_queued ON verify_jobs (id) WHERE state = 'queued'");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_running ON verify_jobs (taken) WHERE state = 'running'");
       Run(c.conn, "CREATE INDEX IF NOT EXISTS verify_jobs_by_result ON verify_jobs (result_id)");
@@ -183,22 +190,26 @@ class PostgresStore : public IScoreStore {
   std::vector<TResultRow> Best(int limit, int64_t offset, TListing which) override {
     Connection c(*this);
     auto r = Run(c.conn,
-                 which == TListing::All ? "SELECT id, name, score, note, received, verified FROM results"
-                                          " ORDER BY verified DESC, score DESC, id LIMIT $1 OFFSET $2"
-                                        : "SELECT id, name, score, note, received, verified FROM results WHERE verified"
-                                          " ORDER BY verified DESC, score DESC, id LIMIT $1 OFFSET $2",
+                 which == TListing::All
+                     ? "SELECT r.id, r.name, r.score, r.note, r.received, r.verified, j.state, j.logic_version"
+                       " FROM results r LEFT JOIN verify_jobs j ON j.result_id = r.id"
+                       " ORDER BY r.verified DESC, r.score DESC, r.id LIMIT $1 OFFSET $2"
+                     : "SELECT r.id, r.name, r.score, r.note, r.received, r.verified, j.state, j.logic_version"
+                       " FROM results r LEFT JOIN verify_jobs j ON j.result_id = r.id WHERE r.verified"
+                       " ORDER BY r.verified DESC, r.score DESC, r.id LIMIT $1 OFFSET $2",
                  {std::to_string(limit), std::to_string(offset)});
     std::vector<TResultRow> rows;
     rows.reserve(size_t(r->Rows()));
     for (int i = 0; i < r->Rows(); ++i)
-      rows.push_back(
-          {r->Int(i, 0), r->Text(i, 1), int32_t(r->Int(i, 2)), r->Text(i, 3), r->Int(i, 4), r->Text(i, 5) == "t"});
+      rows.push_back({r->Int(i, 0), r->Text(i, 1), int32_t(r->Int(i, 2)), r->Text(i, 3), r->Int(i, 4),
+                      r->Text(i, 5) == "t", r->Text(i, 6), r->Version(i, 7)});
     return rows;
   }
 
   int64_t Count() override { return count_.load(); }
 
-  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) override {
+  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, std::optional<uint32_t> logicVersion,
+                             int64_t now) override {
     if (echo.empty()) return {TUploadOutcome::UnknownEcho, 0};
     Connection c(*this);
     Transaction tx(c.conn);
@@ -217,30 +228,35 @@ class PostgresStore : public IScoreStore {
     Result inserted(PQexecParams(c.conn, "INSERT INTO recordings (result_id, bytes, uploaded) VALUES ($1, $2, $3)", 3,
                                  nullptr, values, lengths, formats, 0));
     inserted.Check(c.conn);
-    Run(c.conn, "INSERT INTO verify_jobs (result_id, enqueued) VALUES ($1, $2)", {id, when});
+    Run(c.conn, "INSERT INTO verify_jobs (result_id, enqueued, logic_version) VALUES ($1, $2, NULLIF($3, '')::bigint)",
+        {id, when, logicVersion ? std::to_string(*logicVersion) : std::string()});
     tx.Commit();
     return {TUploadOutcome::Queued, std::stoll(id)};
   }
 
-  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) override {
+  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore, const TLogicVersions& versions) override {
     Connection c(*this);
     Transaction tx(c.conn);
     // SKIP LOCKED: workers in other processes pass over the job this one
     // holds instead of waiting for it or taking it too.
     // The oldest queued job, else the oldest stale one (two look-ups, so
     // that each walks its index).
+    // Only the jobs of the logic versions given (or of none).
     std::unique_ptr<Result> taken;
+    const std::string list = LogicVersionList(versions);
     for (bool stale : {false, true}) {
       taken = stale ? Run(c.conn,
                           "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
                           " SELECT id FROM verify_jobs WHERE state = 'running' AND taken < $2"
-                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
-                          {std::to_string(now), std::to_string(staleBefore)})
+                          " AND (logic_version IS NULL OR position(',' || logic_version || ',' in $3) > 0)"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id, logic_version",
+                          {std::to_string(now), std::to_string(staleBefore), list})
                     : Run(c.conn,
                           "UPDATE verify_jobs SET state = 'running', taken = $1 WHERE id = ("
                           " SELECT id FROM verify_jobs WHERE state = 'queued'"
-                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id",
-                          {std::to_string(now)});
+                          " AND (logic_version IS NULL OR position(',' || logic_version || ',' in $2) > 0)"
+                          " ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED) RETURNING id, result_id, logic_version",
+                          {std::to_string(now), list});
       if (taken->Rows() > 0) break;
     }
     if (taken->Rows() == 0) {
@@ -250,6 +266,7 @@ class PostgresStore : public IScoreStore {
     TVerifyJob job;
     job.JobId = taken->Int(0, 0);
     job.ResultId = taken->Int(0, 1);
+    job.LogicVersion = taken->Version(0, 2);
     std::string id = taken->Text(0, 1);
     const char* values[] = {id.c_str()};
     Result r(PQexecParams(c.conn,

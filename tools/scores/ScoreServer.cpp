@@ -220,6 +220,25 @@ struct ScoreServer::Impl {
 
   TListing Listing() const { return options.ShowUnverified ? TListing::All : TListing::VerifiedOnly; }
 
+  // Where each row's verification stands, for the page and the API: a
+  // recording waiting for a logic version this process has no runner for is
+  // "unverifiable" (a process without verifier threads judges none).
+  std::vector<TResultRow> WithStatus(std::vector<TResultRow> rows) const {
+    for (TResultRow& r : rows) {
+      if (r.Verified)
+        r.Status = "verified";
+      else if (r.Job.empty())
+        r.Status = "no recording";
+      else if (r.Job == "refused" || r.Job == "verified")
+        r.Status = "failed";
+      else if (r.LogicVersion && options.Verifiers > 0 && !options.Runners.count(*r.LogicVersion))
+        r.Status = "unverifiable: made by version " + std::to_string(*r.LogicVersion);
+      else
+        r.Status = "pending";
+    }
+    return rows;
+  }
+
   void Log(const std::string& peer, const std::string& method, const char* call, int status, size_t bytes, double ms,
            const std::string& reason) {
     if (!options.RequestLog) return;
@@ -387,7 +406,7 @@ struct ScoreServer::Impl {
     }
     OnStore(req, respond, call, [this, answer] {
       auto fetched = Clock::now();
-      std::string page = ShowPage(store.Best(ShowCount, 0, Listing()), store.Count());
+      std::string page = ShowPage(WithStatus(store.Best(ShowCount, 0, Listing())), store.Count());
       {
         std::lock_guard<std::mutex> hold(cacheLock);
         cachedPage = page;
@@ -410,8 +429,10 @@ struct ScoreServer::Impl {
     if (req.Body.empty()) return Refuse(req, respond, call, 400, "bad_request", "empty recording");
     auto bytes = std::make_shared<const std::string>(std::move(req.Body));
     req.Body.clear();
-    OnStore(req, respond, call, [this, req, respond, call, echo, bytes] {
-      TUploadResult result = store.AddRecording(echo, *bytes, int64_t(std::time(nullptr)));
+    // Which runner verifies it: the logic version its header names.
+    const std::optional<uint32_t> version = RecordingLogicVersion(*bytes);
+    OnStore(req, respond, call, [this, req, respond, call, echo, bytes, version] {
+      TUploadResult result = store.AddRecording(echo, *bytes, version, int64_t(std::time(nullptr)));
       switch (result.Outcome) {
         case TUploadOutcome::Queued:
           ++metrics.VerifyQueue;
@@ -457,34 +478,42 @@ struct ScoreServer::Impl {
     OnStore(req, respond, call, [this, req, respond, call, limit, offset] {
       TResponse res;
       res.ContentType = "application/json";
-      res.Body = ScoresJson(store.Best(int(limit), offset, Listing()), offset);
+      res.Body = ScoresJson(WithStatus(store.Best(int(limit), offset, Listing())), offset);
       res.Headers = {{"Cache-Control", "no-cache"}};
       Answer(req, respond, call, std::move(res));
     });
   }
 
   // A verifier thread: takes queued jobs (of any process sharing the
-  // database) one at a time and re-simulates them in a child process.
+  // database) of the logic versions it has runners for, one at a time, and
+  // re-simulates each in a child process with the runner of its version.
   void VerifyLoop() {
-    const auto& verify = options.Verify;
-    const int64_t stale = verify.Time.count() / 1000 * 2 + 60;
+    const int64_t stale = options.Verify.Time.count() / 1000 * 2 + 60;
     auto idle = [this] {
       std::unique_lock<std::mutex> hold(verifyLock);
       verifyWake.wait_for(hold, options.VerifyPoll, [this] { return stopVerifying.load(); });
     };
     while (!stopVerifying) {
-      if (::access(verify.Program.c_str(), X_OK) != 0) {
+      TLogicVersions versions;
+      std::string missing;
+      for (const auto& [version, place] : options.Runners) {
+        if (::access(place.Program.c_str(), X_OK) == 0)
+          versions.push_back(version);
+        else
+          missing = place.Program;
+      }
+      if (versions.empty()) {
         // Said once, when a recording is waiting for it.
         if (metrics.VerifyQueue > 0 && !warnedNoVerifier.exchange(true))
-          std::fprintf(stderr, "fusewick-scores: no verifier at %s: recordings wait in the queue\n",
-                       verify.Program.c_str());
+          std::fprintf(stderr, "fusewick-scores: no verifier%s%s: recordings wait in the queue\n",
+                       missing.empty() ? "" : " at ", missing.c_str());
         idle();
         continue;
       }
       std::optional<TVerifyJob> job;
       try {
         int64_t now = int64_t(std::time(nullptr));
-        job = store.TakeJob(now, now - stale);
+        job = store.TakeJob(now, now - stale, versions);
       } catch (const std::exception& e) {
         std::fprintf(stderr, "fusewick-scores: verification queue: %s\n", e.what());
       }
@@ -492,6 +521,12 @@ struct ScoreServer::Impl {
         idle();
         continue;
       }
+      TVerifierOptions verify = options.Verify;
+      const TVerifierPlace& place = job->LogicVersion && options.Runners.count(*job->LogicVersion)
+                                        ? options.Runners.at(*job->LogicVersion)
+                                        : options.Runners.rbegin()->second;
+      verify.Program = place.Program;
+      verify.Data = place.Data;
       auto start = Clock::now();
       TVerdict verdict = RunVerifier(verify, job->Recording, stopVerifying);
       double seconds = std::chrono::duration<double>(Clock::now() - start).count();

@@ -34,9 +34,14 @@ struct TServiceOptions {
   size_t MaxRecordingBytes = size_t(1) << 20;
   // Threads that verify recordings (0: none in this process; jobs wait in
   // the database for a process that has them), and how they run the replay
-  // runner.
+  // runner: Verify's bounds, with the runner and data of the recording's
+  // logic version (a recording whose header cannot be read goes to the
+  // runner of the highest one, which refuses it). A recording of a logic
+  // version without a runner waits in the queue, "unverifiable", until a
+  // process that has one takes it.
   size_t Verifiers = 1;
   TVerifierOptions Verify;
+  TVerifierPlaces Runners;
   // How often an idle verifier looks for jobs queued by other processes.
   std::chrono::milliseconds VerifyPoll{1000};
   // Whether the page and the API list unverified results at all.

@@ -59,7 +59,18 @@ class Statement {
     if (rc != SQLITE_DONE) Fail(db_, "step");
     return false;
   }
+  Statement& Version(int i, std::optional<uint32_t> v) {
+    if (v)
+      sqlite3_bind_int64(stmt_, i, *v);
+    else
+      sqlite3_bind_null(stmt_, i);
+    return *this;
+  }
   int64_t Column(int i) { return sqlite3_column_int64(stmt_, i); }
+  std::optional<uint32_t> ColumnVersion(int i) {
+    if (sqlite3_column_type(stmt_, i) == SQLITE_NULL) return std::nullopt;
+    return uint32_t(sqlite3_column_int64(stmt_, i));
+  }
   std::string ColumnBlob(int i) {
     const void* p = sqlite3_column_blob(stmt_, i);
     return p ? std::string(static_cast<const char*>(p), size_t(sqlite3_column_bytes(stmt_, i))) : std::string();
@@ -139,6 +150,12 @@ class SqliteStore : public IScoreStore {
            " finished INTEGER);"
            "CREATE INDEX IF NOT EXISTS verify_jobs_open ON verify_jobs (state, id);"
            "CREATE INDEX IF NOT EXISTS verify_jobs_by_result ON verify_jobs (result_id);");
+      // The logic version a recording names (NULL: unreadable, and for the
+      // jobs of files from before it): which verifier takes the job.
+      {
+        Statement q(writer_, "SELECT 1 FROM pragma_table_info('verify_jobs') WHERE name = 'logic_version'");
+        if (!q.Step()) Exec(writer_, "ALTER TABLE verify_jobs ADD COLUMN logic_version INTEGER");
+      }
       // A file that cannot be written stops the start here, not at the
       // first submission.
       Exec(writer_, "INSERT OR REPLACE INTO meta (key, value) VALUES ('opened', datetime('now'))");
@@ -202,11 +219,14 @@ class SqliteStore : public IScoreStore {
   std::vector<TResultRow> Best(int limit, int64_t offset, TListing which) override {
     Reader reader(*this);
     std::vector<TResultRow> rows;
-    Statement q(reader.db, which == TListing::All
-                               ? "SELECT id, name, score, note, received, verified FROM results"
-                                 " ORDER BY verified DESC, score DESC, id LIMIT ?1 OFFSET ?2"
-                               : "SELECT id, name, score, note, received, verified FROM results WHERE verified = 1"
-                                 " ORDER BY verified DESC, score DESC, id LIMIT ?1 OFFSET ?2");
+    Statement q(reader.db,
+                which == TListing::All
+                    ? "SELECT r.id, r.name, r.score, r.note, r.received, r.verified, j.state, j.logic_version"
+                      " FROM results r LEFT JOIN verify_jobs j ON j.result_id = r.id"
+                      " ORDER BY r.verified DESC, r.score DESC, r.id LIMIT ?1 OFFSET ?2"
+                    : "SELECT r.id, r.name, r.score, r.note, r.received, r.verified, j.state, j.logic_version"
+                      " FROM results r LEFT JOIN verify_jobs j ON j.result_id = r.id WHERE r.verified = 1"
+                      " ORDER BY r.verified DESC, r.score DESC, r.id LIMIT ?1 OFFSET ?2");
     q.Int(1, limit).Int(2, offset);
     while (q.Step()) {
       TResultRow r;
@@ -216,6 +236,8 @@ class SqliteStore : public IScoreStore {
       r.Note = q.ColumnText(3);
       r.Received = q.Column(4);
       r.Verified = q.Column(5) != 0;
+      r.Job = q.ColumnText(6);
+      r.LogicVersion = q.ColumnVersion(7);
       rows.push_back(std::move(r));
     }
     return rows;
@@ -223,7 +245,8 @@ class SqliteStore : public IScoreStore {
 
   int64_t Count() override { return count_.load(); }
 
-  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) override {
+  TUploadResult AddRecording(const std::string& echo, const std::string& bytes, std::optional<uint32_t> logicVersion,
+                             int64_t now) override {
     std::lock_guard<std::mutex> hold(writeLock_);
     Transaction tx(writer_);
     Statement find(writer_, "SELECT id FROM results WHERE echo = ?1");
@@ -235,12 +258,16 @@ class SqliteStore : public IScoreStore {
     Statement insert(writer_, "INSERT INTO recordings (result_id, bytes, uploaded) VALUES (?1, ?2, ?3)");
     insert.Int(1, id).Int(3, now);
     insert.Blob(2, bytes).Step();
-    Statement(writer_, "INSERT INTO verify_jobs (result_id, enqueued) VALUES (?1, ?2)").Int(1, id).Int(2, now).Step();
+    Statement(writer_, "INSERT INTO verify_jobs (result_id, enqueued, logic_version) VALUES (?1, ?2, ?3)")
+        .Int(1, id)
+        .Int(2, now)
+        .Version(3, logicVersion)
+        .Step();
     tx.Commit();
     return {TUploadOutcome::Queued, id};
   }
 
-  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) override {
+  std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore, const TLogicVersions& versions) override {
     std::lock_guard<std::mutex> hold(writeLock_);
     // BEGIN IMMEDIATE holds the file's write lock: one taker at a time, in
     // this process or another.
@@ -249,16 +276,19 @@ class SqliteStore : public IScoreStore {
     // that each walks its index).
     std::optional<TVerifyJob> job;
     for (bool stale : {false, true}) {
-      Statement q(writer_, stale
-                               ? "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
-                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
-                                 " WHERE j.state = 'running' AND j.taken < ?1 ORDER BY j.id LIMIT 1"
-                               : "SELECT j.id, j.result_id, r.name, r.score, c.bytes FROM verify_jobs j"
-                                 " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
-                                 " WHERE j.state = 'queued' ORDER BY j.id LIMIT 1");
-      if (stale) q.Int(1, staleBefore);
+      Statement q(writer_,
+                  stale ? "SELECT j.id, j.result_id, r.name, r.score, c.bytes, j.logic_version FROM verify_jobs j"
+                          " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                          " WHERE j.state = 'running' AND j.taken < ?1 AND (j.logic_version IS NULL"
+                          " OR instr(?2, ',' || j.logic_version || ',') > 0) ORDER BY j.id LIMIT 1"
+                        : "SELECT j.id, j.result_id, r.name, r.score, c.bytes, j.logic_version FROM verify_jobs j"
+                          " JOIN results r ON r.id = j.result_id JOIN recordings c ON c.result_id = j.result_id"
+                          " WHERE j.state = 'queued' AND (j.logic_version IS NULL"
+                          " OR instr(?2, ',' || j.logic_version || ',') > 0) ORDER BY j.id LIMIT 1");
+      q.Int(1, staleBefore).Text(2, LogicVersionList(versions));
       if (q.Step()) {
-        job = TVerifyJob{q.Column(0), q.Column(1), q.ColumnText(2), int32_t(q.Column(3)), q.ColumnBlob(4)};
+        job = TVerifyJob{q.Column(0),          q.Column(1),     q.ColumnText(2),
+                         int32_t(q.Column(3)), q.ColumnBlob(4), q.ColumnVersion(5)};
         break;
       }
     }
@@ -415,6 +445,12 @@ std::unique_ptr<IScoreStore> OpenStore(const std::string& location, const TStore
   if (location.rfind("postgresql://", 0) == 0 || location.rfind("postgres://", 0) == 0)
     return OpenPostgresStore(location, limits, fullSync);
   return OpenSqliteStore(location, limits, fullSync);
+}
+
+std::string LogicVersionList(const TLogicVersions& versions) {
+  std::string list = ",";
+  for (uint32_t v : versions) list += std::to_string(v) + ",";
+  return list;
 }
 
 std::string NewEchoValue() {

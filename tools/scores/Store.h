@@ -26,6 +26,14 @@ struct TResultRow {
   std::string Note;       // the player's free text
   int64_t Received = 0;   // Unix seconds
   bool Verified = false;  // re-played from a recording to exactly this result
+  // Its recording's verification: "" (no recording), "queued", "running",
+  // "verified" or "refused"; and the logic version the recording names
+  // (none when its header could not be read).
+  std::string Job{};
+  std::optional<uint32_t> LogicVersion{};
+  // For the page and the API, set by the server: "verified", "pending",
+  // "failed", "unverifiable: made by version N" or "no recording".
+  std::string Status{};
 };
 
 struct TStoreLimits {
@@ -68,7 +76,11 @@ struct TVerifyJob {
   std::string Name;
   int32_t Score = 0;
   std::string Recording;
+  std::optional<uint32_t> LogicVersion;  // none: its header could not be read
 };
+
+// The logic versions a worker has verifiers for.
+using TLogicVersions = std::vector<uint32_t>;
 
 // Which rows a listing holds: every row, or the verified ones only. Either
 // way verified rows come first, then the best score, then the earliest.
@@ -89,12 +101,16 @@ class IScoreStore {
   virtual std::vector<TResultRow> Best(int limit, int64_t offset = 0, TListing which = TListing::All) = 0;
 
   // Stores the recording of the result that used the echo value and queues
-  // it for verification, in one transaction. A result takes one recording.
-  virtual TUploadResult AddRecording(const std::string& echo, const std::string& bytes, int64_t now) = 0;
-  // Takes the oldest queued job so that no other worker (in any process)
-  // takes it too; a job taken before staleBefore by a worker that never
-  // finished it is taken again. None when the queue is empty.
-  virtual std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore) = 0;
+  // it for verification, in one transaction, with the logic version its
+  // header names (none when unreadable). A result takes one recording.
+  virtual TUploadResult AddRecording(const std::string& echo, const std::string& bytes,
+                                     std::optional<uint32_t> logicVersion, int64_t now) = 0;
+  // Takes the oldest queued job of one of the logic versions (or of none:
+  // any worker takes those) so that no other worker (in any process) takes
+  // it too; a job taken before staleBefore by a worker that never finished
+  // it is taken again. None when no such job waits: the jobs of other logic
+  // versions stay queued for a worker that has their verifier.
+  virtual std::optional<TVerifyJob> TakeJob(int64_t now, int64_t staleBefore, const TLogicVersions& versions) = 0;
   // Ends a taken job; a verified one marks its result verified.
   virtual void FinishJob(const TVerifyJob& job, bool verified, int64_t now) = 0;
   // Jobs queued or taken and not finished.
@@ -122,6 +138,9 @@ std::unique_ptr<IScoreStore> OpenStore(const std::string& location, const TStore
 
 std::unique_ptr<IScoreStore> OpenSqliteStore(const std::string& path, const TStoreLimits& limits, bool fullSync);
 std::unique_ptr<IScoreStore> OpenPostgresStore(const std::string& url, const TStoreLimits& limits, bool fullSync);
+
+// The versions as the stores' queries take them: ",3,4,".
+std::string LogicVersionList(const TLogicVersions& versions);
 
 // A fresh echo value: 32 lower-case hex digits from the system's random source.
 std::string NewEchoValue();

@@ -13,6 +13,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "services/RecordingHeader.h"
+
 namespace fusewick::scores {
 
 namespace {
@@ -120,6 +122,89 @@ bool ParseVerifierOutput(std::string_view output, TVerdict& verdict) {
 bool Confirms(const TVerdict& verdict, const std::string& name, int32_t score) {
   return verdict.Ran && verdict.ExitStatus == 0 && verdict.HasName && verdict.HasScore && verdict.Name == name &&
          verdict.Score == int64_t(score);
+}
+
+std::optional<uint32_t> RecordingLogicVersion(std::string_view recording) {
+  TRecordingHeader header;
+  switch (ReadRecordingHeader(recording, header)) {
+    case THeaderRead::Read: return header.LogicVersion;
+    case THeaderRead::OldFormat:
+      if (header.Format == 1) return 0;
+      return std::nullopt;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<uint32_t> AskLogicVersion(const std::string& program, std::string& why) {
+  if (::access(program.c_str(), X_OK) != 0) {
+    why = "no program at " + program;
+    return std::nullopt;
+  }
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    why = "cannot make a pipe";
+    return std::nullopt;
+  }
+  std::string self = program, flag = "--logic-version";
+  char* argv[] = {self.data(), flag.data(), nullptr};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int devnull = ::open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+      ::dup2(devnull, 0);
+      ::dup2(devnull, 2);
+    }
+    ::dup2(out[1], 1);
+    Limit(RLIMIT_CORE, 0);
+    rlimit cpu{10, 11};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+    ::execv(argv[0], argv);
+    _exit(127);
+  }
+  ::close(out[1]);
+  if (pid < 0) {
+    ::close(out[0]);
+    why = "cannot start " + program;
+    return std::nullopt;
+  }
+  // At most a line, within ten seconds.
+  std::string text;
+  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  char buf[64];
+  while (text.size() < 64) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    pollfd p{out[0], POLLIN, 0};
+    if (left <= 0 || ::poll(&p, 1, int(left)) <= 0) break;
+    ssize_t n = ::read(out[0], buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    text.append(buf, size_t(n));
+  }
+  ::close(out[0]);
+  // It ends right after its answer; one still running at the deadline is
+  // killed.
+  int status = 0;
+  bool exited = false;
+  for (;;) {
+    exited = ::waitpid(pid, &status, WNOHANG) == pid;
+    if (exited || Clock::now() >= deadline) break;
+    ::usleep(10000);
+  }
+  if (!exited) {
+    ::kill(pid, SIGKILL);
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    why = program + " --logic-version did not end";
+    return std::nullopt;
+  }
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  int64_t version = 0;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || text.find_first_not_of("0123456789") != std::string::npos ||
+      !ParseCount(text, version) || version > int64_t(UINT32_MAX)) {
+    why = program + " --logic-version did not answer with a logic version";
+    return std::nullopt;
+  }
+  return uint32_t(version);
 }
 
 TVerdict RunVerifier(const TVerifierOptions& options, const std::string& recording, const std::atomic<bool>& stop) {

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +32,23 @@ struct TVerdict {
   int64_t Score = 0;
   std::string Message;  // the child's first line on stderr, or why it failed
 };
+
+// A replay runner and its data, by the logic version it plays.
+struct TVerifierPlace {
+  std::string Program;
+  std::string Data;  // its --data folder; empty: the runner's own default
+};
+using TVerifierPlaces = std::map<uint32_t, TVerifierPlace>;
+
+// Asks a runner which logic version it plays ("PROGRAM --logic-version"
+// prints the number), within a few seconds. None, with why, when it cannot
+// say (missing, not a runner, a runner from before logic versions).
+std::optional<uint32_t> AskLogicVersion(const std::string& program, std::string& why);
+
+// The logic version a recording's header names; none when the header
+// cannot be read. A recording of format 1 (before logic versions) is
+// version 0: the runner of the release before them verifies it.
+std::optional<uint32_t> RecordingLogicVersion(std::string_view recording);
 
 // Reads the runner's "score: N" and "name: NAME" lines (NAME with \xNN
 // escapes); other lines are skipped. A line given twice, a malformed number

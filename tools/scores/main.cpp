@@ -13,8 +13,10 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "ScoreServer.h"
 #include "Store.h"
@@ -48,8 +50,11 @@ void Usage(FILE* out) {
                "  --max-recording-bytes N   largest recording taken; larger uploads get 413 (default 1048576)\n"
                "  --uploads-at-once N       uploads taken at once; more are answered 503 (default 32)\n"
                "  --verifiers N             threads that verify recordings (default 1; 0: none in this process)\n"
-               "  --verifier PATH           the replay runner (default: fusewick-replay beside this program)\n"
-               "  --verifier-data DIR       the folder holding the game's Data/ (default: the runner's own)\n"
+               "  --verifier [N=]PATH       a replay runner, for the recordings of logic version N (without N=,\n"
+               "                            the runner is asked: PATH --logic-version); repeatable, one per\n"
+               "                            version (default: fusewick-replay beside this program)\n"
+               "  --verifier-data DIR       the folder holding Data/ for the --verifier before it (default: the\n"
+               "                            runner's own)\n"
                "  --verify-max-ticks N      ticks a verification may re-simulate (default 400000)\n"
                "  --verify-time S           seconds a verification may take (default 60)\n"
                "  --verify-memory MIB       address space of a verification in MiB (default 1024; 0: no limit)\n"
@@ -111,7 +116,14 @@ int main(int argc, char** argv) {
       {"--verify-time", {1, 3600, [&](long long v) { options.Verify.Time = std::chrono::seconds(v); }}},
       {"--verify-memory", {0, 1 << 20, [&](long long v) { options.Verify.AddressSpaceBytes = size_t(v) << 20; }}},
   };
-  options.Verify.Program = BesideThisProgram("fusewick-replay");
+  // The runners as given: "N=PATH" or "PATH" (asked for its version once
+  // the options are read), each with its data folder.
+  struct TGivenVerifier {
+    std::optional<uint32_t> Version;
+    fusewick::scores::TVerifierPlace Place;
+  };
+  std::vector<TGivenVerifier> given;
+  bool verifierGiven = false;
 
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
@@ -128,9 +140,25 @@ int main(int argc, char** argv) {
     } else if (arg == "--db" && hasValue) {
       db = argv[++i];
     } else if (arg == "--verifier" && hasValue) {
-      options.Verify.Program = argv[++i];
+      std::string v = argv[++i];
+      TGivenVerifier g;
+      const size_t eq = v.find('=');
+      long long n = 0;
+      if (eq != std::string::npos && eq > 0 && v.find_first_not_of("0123456789") == eq) {
+        if (!ParseNumber(v.substr(0, eq).c_str(), 0, UINT32_MAX, n) || eq + 1 == v.size()) {
+          std::fprintf(stderr, "fusewick-scores: bad value for --verifier: %s\n", v.c_str());
+          return 2;
+        }
+        g.Version = uint32_t(n);
+        v = v.substr(eq + 1);
+      }
+      g.Place.Program = v;
+      if (!verifierGiven) given.clear();
+      verifierGiven = true;
+      given.push_back(g);
     } else if (arg == "--verifier-data" && hasValue) {
-      options.Verify.Data = argv[++i];
+      if (given.empty()) given.push_back({std::nullopt, {BesideThisProgram("fusewick-replay"), ""}});
+      given.back().Place.Data = argv[++i];
     } else if (arg == "--show-unverified" && hasValue) {
       std::string v = argv[++i];
       if (v != "yes" && v != "no") {
@@ -148,6 +176,30 @@ int main(int argc, char** argv) {
     } else {
       std::fprintf(stderr, "fusewick-scores: unknown option or missing value: %s\n", arg.c_str());
       Usage(stderr);
+      return 2;
+    }
+  }
+
+  // Each runner's logic version; a runner given by path alone is asked. A
+  // process without verifier threads runs none and asks none.
+  if (given.empty()) given.push_back({std::nullopt, {BesideThisProgram("fusewick-replay"), ""}});
+  for (TGivenVerifier& g : options.Verifiers > 0 ? given : std::vector<TGivenVerifier>{}) {
+    if (!g.Version) {
+      std::string why;
+      g.Version = fusewick::scores::AskLogicVersion(g.Place.Program, why);
+      if (!g.Version) {
+        if (verifierGiven) {
+          std::fprintf(stderr, "fusewick-scores: --verifier %s: %s; give its logic version as --verifier N=PATH\n",
+                       g.Place.Program.c_str(), why.c_str());
+          return 2;
+        }
+        // No runner beside the server: recordings wait in the queue (said
+        // once one does).
+        continue;
+      }
+    }
+    if (!options.Runners.emplace(*g.Version, g.Place).second) {
+      std::fprintf(stderr, "fusewick-scores: two verifiers for logic version %u\n", *g.Version);
       return 2;
     }
   }
