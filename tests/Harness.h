@@ -91,11 +91,13 @@ class FormHarness : public ::testing::Test {
     null.Advance(30);
     form->MDXTimer.Idle();
   }
-  // Types a character (a key press's character event).
-  void Type(char c) {
+  // Types a character (a key press's character event; the key that typed
+  // it, when known). The open text input takes it with the next tick.
+  void Type(char c, int key = 0) {
     platform::Event e;
     e.Type = platform::EventType::Char;
     e.Char = uint8_t(c);
+    e.Key = key;
     form->HandleEvent(e);
   }
   void MouseTo(int x, int y) {

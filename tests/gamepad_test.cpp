@@ -293,6 +293,7 @@ TEST_F(PadMenuTest, AGameIsStartedPlayedAndItsScoreEnteredWithThePadAlone) {
   Hold(SDL_CONTROLLER_BUTTON_Y);
   ASSERT_EQ(PlayState, NameEntry);
   Press(SDL_CONTROLLER_BUTTON_A);  // Enter: the name as it stands
+  form->MDXTimerTimer(1);          // taken with the next tick
   EXPECT_EQ(PlayState, SubmitPrompt);
   EXPECT_EQ(HighScores[1].Score, 5000);
   Hold(SDL_CONTROLLER_BUTTON_B);  // no, not sent

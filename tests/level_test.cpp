@@ -394,6 +394,48 @@ TEST_F(LevelTest, NameEntryThenHoldingYSubmitsOnce) {
   ResetTestSeams();
 }
 
+// The hero's controls use the Ctrl press up: one shot a press, held or not.
+TEST_F(LevelTest, ACtrlPressShootsOnce) {
+  OpenField();
+  StandAt(500);
+  Player->TakeBonus(GunBonus);
+  Tick();
+  const int before = CountBullets();
+  Key(platform::VK_CONTROL, true);
+  Tick();
+  EXPECT_EQ(CountBullets(), before + 1);
+  EXPECT_FALSE(form->PendingInput().CtrlPressed);
+  Ticks(3);
+  EXPECT_EQ(CountBullets(), before + 1);
+}
+
+// Y held at the quit question opens the name entry; its auto-repeat types
+// nothing there until it is let go.
+TEST_F(LevelTest, AKeyHeldAsTheNamePromptOpensTypesNothingUntilLetGo) {
+  OpenField();
+  StandAt(500);
+  Score = 150;
+  PlayerName.clear();
+  Key(platform::VK_ESCAPE, true);
+  Tick();
+  Key(platform::VK_ESCAPE, false);
+  ASSERT_EQ(PlayState, QuitConfirm);
+  Key('Y', true);
+  Type('y', 'Y');
+  Tick();
+  ASSERT_EQ(PlayState, NameEntry);
+  for (int i = 0; i < 6; ++i) {
+    Type(i % 2 ? 'y' : 'Y', 'Y');  // the auto-repeat's characters
+    Tick();
+  }
+  EXPECT_EQ(PlayerName, "");
+  Key('Y', false);
+  Key('Y', true);
+  Type('y', 'Y');
+  Tick();
+  EXPECT_EQ(PlayerName, "Y");
+}
+
 TEST_F(LevelTest, EndGameLeavesNoGameSpriteNorReferenceBehind) {
   OpenField();
   StandAt(500);

@@ -71,16 +71,21 @@ TEST_F(MainFormTest, HeldUpNeedsAReleaseBeforeTheNextGesture) {
 
 TEST_F(MainFormTest, CtrlAutoRepeatReportsOncePerPress) {
   Create();
+  auto pressed = [&] { return form->PendingInput().CtrlPressed; };
   Key(VK_CONTROL, true);
-  EXPECT_TRUE(CtrlPressed);
-  CtrlPressed = false;    // used by the game
-  Key(VK_CONTROL, true);  // auto-repeat
-  EXPECT_FALSE(CtrlPressed);
-  Key(VK_CONTROL, false);
-  EXPECT_FALSE(CtrlDown);
-  Key(VK_CONTROL, true);
+  EXPECT_TRUE(pressed());
+  Tick();  // the menus leave it for the game
+  EXPECT_TRUE(pressed());
   Key(VK_CONTROL, true);  // a repeat clears an unused press
-  EXPECT_FALSE(CtrlPressed);
+  EXPECT_FALSE(pressed());
+  Key(VK_CONTROL, true);  // and reports nothing new
+  EXPECT_FALSE(pressed());
+  Key(VK_CONTROL, false);
+  EXPECT_FALSE(form->CtrlDown());
+  Key(VK_CONTROL, true);
+  EXPECT_TRUE(pressed());
+  Key(VK_CONTROL, false);  // so does the key-up
+  EXPECT_FALSE(pressed());
 }
 
 TEST_F(MainFormTest, FrameRateIsNominalUntilMeasured) {
@@ -254,7 +259,9 @@ TEST_F(MainFormTest, GameWindowsAndTheCloseRequest) {
   Tick();
   EXPECT_EQ(PlayState, Running);
   null.SetKey('N', false);
-  form->HandleEvent(close);  // while running: the question
+  form->HandleEvent(close);  // while running: the question, with the next tick
+  EXPECT_EQ(PlayState, Running);
+  Tick();
   EXPECT_EQ(PlayState, QuitConfirm);
   null.SetKey('Y', true);
   Tick();  // score 0 does not qualify: straight to the high scores

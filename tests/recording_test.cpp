@@ -412,10 +412,11 @@ TEST_F(RecordedFormGame, GameThroughTheFormIsKeptAndReplaysToItsNameAndScore) {
   Tick();
   Key('Y', false);
   ASSERT_EQ(PlayState, NameEntry);
-  for (char c : std::string("AB\r")) {
-    Type(c);
-    Tick();
-  }
+  Type('A');  // two letters within one tick
+  Type('B');
+  Tick();
+  Type('\r');
+  Tick();
   ASSERT_EQ(PlayState, SubmitPrompt);
   Key('Y', true);
   Tick();

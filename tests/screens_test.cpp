@@ -13,6 +13,7 @@
 #include "services/Captions.h"
 #include "services/Online.h"
 #include "services/SaveFiles.h"
+#include "services/Text.h"
 
 using namespace fusewick;
 using namespace fusewick::testing;
@@ -278,6 +279,7 @@ TEST_F(ScreensTest, OptionsSurviveARestart) {
   MenuSelection = 4;
   Press(VK_RETURN);
   for (char c : std::string("hi there")) Type(c);
+  Tick();  // what was typed reaches the row with the tick
   form->HandleEvent(Event{EventType::Close});
   ASSERT_TRUE(null.Exit);
 
@@ -336,8 +338,10 @@ TEST_F(ScreensTest, OptionsTextRow) {
   Tick();
   EXPECT_EQ(TextCursor->X, 292);  // an empty text: the cursor at its start
   for (char c : std::string("ab c1-")) Type(c);
+  Tick();
   EXPECT_EQ(GameOptions.AddText, "AB C");
   Type(8);
+  Tick();
   EXPECT_EQ(GameOptions.AddText, "AB ");
   Type('d');
   Ticks(2);  // the cursor goes where the previous frame's text ended
@@ -355,12 +359,14 @@ TEST_F(ScreensTest, OptionsTextRow) {
   EXPECT_LT(full.size(), 40u);
   EXPECT_GE(TextEndX, 526 - TextCursor->Width);
   Type(' ');
+  Tick();
   EXPECT_EQ(GameOptions.AddText, full + " ");
 
   // Any key with another button chosen stops the editing.
   Press(VK_DOWN);
   EXPECT_FALSE(TextEditActive());
   Type('x');
+  Tick();
   EXPECT_EQ(GameOptions.AddText, full + " ");
   Ticks(2);
   EXPECT_FALSE(TextCursor->Visible);
@@ -379,10 +385,12 @@ TEST_F(ScreensTest, TheOptionsTextStopsAtItsByteBound) {
   }
   EXPECT_EQ(GameOptions.AddText, std::string(kTextFitBytes, 'I'));
   for (size_t i = 0; i < kMaxTextBytes; ++i) Type(' ');
+  Tick();
   EXPECT_EQ(GameOptions.AddText.size(), kMaxTextBytes);
   Type(8);
   Type(' ');
   Type(' ');
+  Tick();
   EXPECT_EQ(GameOptions.AddText.size(), kMaxTextBytes);
 }
 
@@ -393,18 +401,23 @@ TEST_F(ScreensTest, OptionsTextTakesLettersUpToItsExactLimit) {
   Press(VK_RETURN);
   ASSERT_TRUE(TextEditActive());
   const int W = TextCursor->Width;
-  // Letters while the pen is left of 526 less the cursor's width; spaces
-  // whatever the width.
+  // Letters while the text's pen ends left of 526 less the cursor's width
+  // (as many I's as fit); spaces whatever the width.
+  const std::string fits(kTextFitBytes, 'I'), short1 = fits.substr(1);
+  GameOptions.AddText = short1;
+  EXPECT_LT(OptionsTextEnd(), 526 - W);
+  GameOptions.AddText = fits;
+  EXPECT_GE(OptionsTextEnd(), 526 - W);
   const struct {
-    int textEndX;
+    std::string text;
     char key;
-    const char* want;
-  } cases[] = {{525 - W, 'q', "ABQ"}, {526 - W, 'q', "AB"}, {526 - W, ' ', "AB "}, {9999, 8, "A"}};
+    std::string want;
+  } cases[] = {{short1, 'i', fits}, {fits, 'i', fits}, {fits, ' ', fits + " "}, {"AB", 8, "A"}};
   for (const auto& c : cases) {
-    GameOptions.AddText = "AB";
-    TextEndX = c.textEndX;
+    GameOptions.AddText = c.text;
     Type(c.key);
-    EXPECT_EQ(GameOptions.AddText, c.want) << c.textEndX << " '" << c.key << "'";
+    Tick();
+    EXPECT_EQ(GameOptions.AddText, c.want) << c.text << " '" << c.key << "'";
   }
 }
 
@@ -454,32 +467,54 @@ class NameEntryTest : public ScreensTest {
 };
 
 TEST_F(NameEntryTest, Rules) {
+  // Letters while the name's pen ends left of 504 less the cursor's width
+  // (as many I's as fit); spaces whatever the width.
   const int W = TextCursor->Width;
+  const std::string fits(kNameFitBytes, 'I'), short1 = fits.substr(1);
+  PlayerName = short1;
+  EXPECT_LT(NameTextEnd(), 504 - W);
+  PlayerName = fits;
+  EXPECT_GE(NameTextEnd(), 504 - W);
   struct Case {
     std::string name;
-    int textEndX;
     char key;
     std::string want;
   };
   const Case cases[] = {
-      {"", 0, 'a', "A"},
-      {"A", 0, 'b', "AB"},
-      {"AB", 0, ' ', "AB "},
-      {"AB", 0, '7', "AB"},  // digits and the rest are ignored
-      {"AB", 0, '@', "AB"},
-      {"AB", 0, 8, "A"},  // Backspace
-      {"", 0, 8, ""},
-      {"AB", 503 - W, 'c', "ABC"},
-      {"AB", 504 - W, 'c', "AB"},   // the pen has reached the limit
-      {"AB", 504 - W, ' ', "AB "},  // spaces are still taken
-      {"", 9999, 'z', "Z"},         // the first letter always is
+      {"", 'a', "A"},
+      {"A", 'b', "AB"},
+      {"AB", ' ', "AB "},
+      {"AB", '7', "AB"},  // digits and the rest are ignored
+      {"AB", '@', "AB"},
+      {"AB", 8, "A"},  // Backspace
+      {"", 8, ""},
+      {short1, 'i', fits},
+      {fits, 'i', fits},        // the pen has reached the limit
+      {fits, ' ', fits + " "},  // spaces are still taken
   };
   for (const Case& c : cases) {
     PlayerName = c.name;
-    TextEndX = c.textEndX;
     Type(c.key);
+    Tick();
     EXPECT_EQ(PlayerName, c.want) << "'" << c.name << "' + " << int(c.key);
   }
+}
+
+// Every character typed within one tick reaches the name, each measured
+// against the name as it has grown.
+TEST_F(NameEntryTest, EveryCharacterOfATickReachesTheName) {
+  PlayerName.clear();
+  Tick();
+  // The empty name's frame left the pen after the prompt, past the limit:
+  // a check of the last drawn text would take only the first letter.
+  ASSERT_GE(TextEndX, 504 - TextCursor->Width);
+  for (char c : std::string("abc d")) Type(c);
+  Tick();
+  EXPECT_EQ(PlayerName, "ABC D");
+  PlayerName = std::string(kNameFitBytes - 2, 'I');
+  for (char c : std::string("iii ")) Type(c);
+  Tick();
+  EXPECT_EQ(PlayerName, std::string(kNameFitBytes, 'I') + " ");
 }
 
 TEST_F(NameEntryTest, TypingDrawsTheNameWithTheCursorOnItsLastCharacter) {
@@ -515,6 +550,7 @@ TEST_F(NameEntryTest, EnterStoresTheResultAndAsksToSendIt) {
   }
   const int sprites = Sprites();
   Type(13);
+  Tick();
   EXPECT_EQ(PlayState, SubmitPrompt);
   EXPECT_EQ(TextCursor, nullptr);
   // 550 goes between 600 and 500; 100 drops out.
@@ -535,6 +571,7 @@ TEST_F(NameEntryTest, EnterStoresTheResultAndAsksToSendIt) {
 TEST_F(NameEntryTest, TheEntryIsOnDiskAtOnce) {
   for (char c : std::string("kept")) Type(c);
   Type(13);
+  Tick();
   EXPECT_TRUE(null.MessageBoxes.empty());
   ResetRecords();
   LoadSaveFiles();
@@ -546,6 +583,7 @@ TEST_F(NameEntryTest, AFailedSaveIsToldWithThePath) {
   std::ofstream("Data/Save") << "not a folder";
   Type('x');
   Type(13);
+  Tick();
   EXPECT_EQ(PlayState, SubmitPrompt);
   ASSERT_EQ(null.MessageBoxes.size(), 1u);
   const std::string path = (dir.Path() / "Data" / "Save" / "hs").string();
@@ -565,22 +603,27 @@ TEST_F(NameEntryTest, ANameStopsAtItsByteBound) {
   }
   EXPECT_EQ(PlayerName, std::string(kNameFitBytes, 'I'));
   for (size_t i = 0; i < kMaxNameBytes; ++i) Type(' ');
+  Tick();
   EXPECT_EQ(PlayerName.size(), kMaxNameBytes);
   Type(8);
   Type('i');
+  Tick();
   EXPECT_EQ(PlayerName.size(), kMaxNameBytes - 1);  // no room on screen
   Type(' ');
   Type(' ');
+  Tick();
   EXPECT_EQ(PlayerName.size(), kMaxNameBytes);
   // A short name with spaces: the same bound.
   PlayerName = "A";
   for (size_t i = 0; i < 2 * kMaxNameBytes; ++i) Type(' ');
+  Tick();
   EXPECT_EQ(PlayerName, "A" + std::string(kMaxNameBytes - 1, ' '));
 }
 
 TEST_F(NameEntryTest, AnEmptyNameIsAccepted) {
   PlayerName.clear();
   Type(13);
+  Tick();
   EXPECT_EQ(HighScores[6], (THighScore{"", 550}));
 }
 

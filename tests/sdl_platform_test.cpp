@@ -161,6 +161,23 @@ TEST_F(SdlEventsTest, TextFollowsTheModifiersOfItsKeyDown) {
   EXPECT_EQ(chars, (std::vector<uint8_t>{'b', '@'}));
 }
 
+// A character carries the key that typed it (auto-repeat too), so that the
+// game can tell a held key's characters; text after that key is up, none.
+TEST_F(SdlEventsTest, TextCarriesTheKeyThatTypedIt) {
+  Push(KeyEvent(SDLK_y, KMOD_NONE));
+  PushText("y");
+  Push(KeyEvent(SDLK_y, KMOD_NONE, true, true));
+  PushText("y");
+  Push(KeyEvent(SDLK_RETURN, KMOD_NONE));
+  Push(KeyEvent(SDLK_RETURN, KMOD_NONE, false));
+  Push(KeyEvent(SDLK_y, KMOD_NONE, false));
+  PushText("z");
+  std::vector<std::pair<uint8_t, int>> chars;
+  for (const Event& e : Pump())
+    if (e.Type == EventType::Char) chars.emplace_back(e.Char, e.Key);
+  EXPECT_EQ(chars, (std::vector<std::pair<uint8_t, int>>{{'y', 'Y'}, {'y', 'Y'}, {13, VK_RETURN}, {'z', 0}}));
+}
+
 // What desktops report when a window is minimised, hidden or put back, in
 // the orders seen: the game hears one Deactivate and one Activate, however
 // many of the reports say so.
@@ -237,7 +254,8 @@ class SdlNameEntryTest : public FormHarness {
     Event e;
     while (sdl->PollEvent(e)) form->HandleEvent(e);
   }
-  // A key press as SDL reports it, with the text it types, if any.
+  // A key press as SDL reports it, with the text it types, if any, and a
+  // tick.
   void Press(SDL_Keycode sym, uint16_t mod, const char* text = nullptr) {
     SDL_Event down = KeyEvent(sym, mod);
     SDL_PushEvent(&down);
@@ -251,6 +269,7 @@ class SdlNameEntryTest : public FormHarness {
     SDL_Event up = KeyEvent(sym, mod, false);
     SDL_PushEvent(&up);
     Deliver();
+    form->MDXTimerTimer(1);  // the tick that takes what was typed
   }
   std::unique_ptr<SdlPlatform> sdl;
 };

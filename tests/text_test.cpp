@@ -249,6 +249,27 @@ TEST_F(TextTest, OptionsWordsShowTheChosenValueActive) {
   EXPECT_EQ(TextEndX, 318);                 // the text row is drawn last: Trunc(312 + 8 - 1.5)
 }
 
+// The two text inputs measure their text where drawing it leaves the pen.
+TEST_F(TextTest, TextInputsMeasureWhereDrawingEnds) {
+  for (const std::string text : {"A", "AB C", "I I ", " ", "W\x01"}) {
+    PlayerName = text;
+    DrawNamePrompt();
+    EXPECT_EQ(NameTextEnd(), TextEndX) << '"' << text << '"';
+    GameOptions.AddText = text;
+    DrawOptionsText();
+    EXPECT_EQ(OptionsTextEnd(), TextEndX) << '"' << text << '"';
+  }
+  // Nothing to draw: the name's pen stays after the prompt, the row's at
+  // its start.
+  for (const std::string text : {"", "\x01"}) {
+    PlayerName = text;
+    DrawNamePrompt();
+    EXPECT_EQ(NameTextEnd(), TextEndX) << '"' << text << '"';
+    GameOptions.AddText = text;
+    EXPECT_EQ(OptionsTextEnd(), 294);
+  }
+}
+
 TEST_F(TextTest, HighScoreTableRows) {
   HighScores[3] = {"BOB", -50};
   Surface().Fill(0);

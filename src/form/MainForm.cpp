@@ -22,8 +22,6 @@
 namespace fusewick {
 
 namespace {
-constexpr int32_t kUpHoldTime = 100;  // ms: a longer press of Up is a hold, a shorter one a tap
-
 // The keyboard table stored with the form: one key per input state.
 void AssignKeys(TKeyboard& k) {
   k.Assigns.fill(0);
@@ -162,7 +160,6 @@ void StartRecordedGame() {
 void ShowScreenAfterPlay() {
   if (PlayingBack()) {
     EndPlayback();
-    MForm->MDXInput.States = MForm->MDXInput.OldStates;  // the devices' keys again
     ShowMainMenu(TMainMenuButton::NewGame);
   } else {
     ShowHighScores();
@@ -177,109 +174,90 @@ void StopPlayback() {
   ShowScreenAfterPlay();
 }
 
-// One tick of a recording: the watcher's P pauses and Escape stops it; else
-// the recorded events, input states and Ctrl press go in before the flags
-// are derived. False when no game tick is to run.
-bool PlaybackTick(TMForm& form, int32_t& lagCount, double& frameRate) {
-  // The devices as they are (States holds the recording's).
-  const TDXInputStates watcher = form.MDXInput.OldStates;
+}  // namespace
+
+// ---- the frame tick
+
+// The watcher's P pauses and Escape stops a recording played back, read
+// from the devices; else the recording's next tick is the tick's input.
+bool TMForm::TakePlaybackInput(TTickInput& in) {
+  const TDXInputStates watcher = MDXInput.States;
   TRecorderState& st = RecorderState;
   const bool pause = watcher.Has(isButton2) && !st.WatcherPauseHeld;
   const bool escape = watcher.Has(isButton3) && !st.WatcherEscapeHeld;
   st.WatcherPauseHeld = watcher.Has(isButton2);
   st.WatcherEscapeHeld = watcher.Has(isButton3);
+  pending_.ClearBetweenTicks();  // the recording types and closes, not the watcher
   if (escape) {
     StopPlayback();
     return false;
   }
-  if (pause) RecorderState.PlaybackPaused = !RecorderState.PlaybackPaused;
-  if (RecorderState.PlaybackPaused) return false;
-  TRecordedTick t;
-  if (!NextPlaybackTick(t)) {
+  if (pause) st.PlaybackPaused = !st.PlaybackPaused;
+  if (st.PlaybackPaused) return false;
+  if (!NextPlaybackTick(in)) {
     StopPlayback();
     return false;
   }
-  for (size_t i = 0; i + 1 < t.Events.size(); i += 2) {
-    const char value = t.Events[i + 1];
-    if (TRecordedEvent(t.Events[i]) == TRecordedEvent::Char) {
-      if (GameScreen == Game && PlayState == NameEntry) NameEntryKey(value);
-    } else if (GameScreen == Game && PlayState == Running) {
-      OpenMessageWindow(QuitConfirm);
-    }
-  }
-  if (GameScreen != Game) return false;
-  form.MDXInput.States = TDXInputStates::FromBits(t.States);
-  CtrlPressed = t.CtrlPressed;
-  lagCount = t.LagCount;
-  frameRate = t.FrameRate;
   return true;
 }
-}  // namespace
 
-// ---- the frame tick
-
-void UpdateInputFlags() {
-  const TDXInputStates& s = MForm->MDXInput.States;
-  UpHeld = s.Has(isUp);
-  auto edge = [](bool on, bool& pressed, bool& wasHeld) {
-    pressed = on && !wasHeld;
-    wasHeld = on;
-  };
-  edge(s.Has(isButton2), PausePressed, PauseWasHeld);
-  edge(s.Has(isButton3), EscapePressed, EscapeWasHeld);
-  edge(s.Has(isButton1), FirePressed, FireWasHeld);
-  LeftHeld = s.Has(isLeft);
-  RightHeld = s.Has(isRight);
-  // The up gesture: a tap (released within 100 ms) or a hold past 100 ms,
-  // each press reported once. Hold time counts nominal ticks.
-  const bool up = UpHeld;
-  UpGesture = 0;
-  if (!up) UpGestureArmed = true;
-  if (UpGestureArmed) {
-    if (up) {
-      UpHoldTime += MForm->MDXTimer.Interval();
-      if (UpHoldTime > kUpHoldTime) UpGesture = 2;
-    } else if (UpWasHeld && UpHoldTime > 0) {
-      UpGesture = 1;
-    }
-  }
-  if (UpGesture != 0) {
-    UpHoldTime = 0;
-    UpGestureArmed = false;
-  }
-  UpWasHeld = up;
+void TMForm::TakeDeviceInput(TTickInput& in, int32_t lagCount) {
+  // Characters typed for a text input that has gone meanwhile reach nothing.
+  const bool forName = GameScreen == Game && PlayState == NameEntry;
+  if (!forName && GameScreen != Options) pending_.CharCount = 0;
+  in = pending_;
+  in.LagCount = lagCount;
+  in.FrameRate = MeasuredFrameRate();
+  in.States = MDXInput.States;
+  pending_.ClearBetweenTicks();
+  enterTyped_ = false;
 }
 
 void ResetInputFlags() { ShellState.Input = {}; }
 
-void UpdateFrameRate() {
-  if (FrameRateHeld > 0) {
-    FrameRate = FrameRateHeld;
-    return;
-  }
+double MeasuredFrameRate() {
+  if (FrameRateHeld > 0) return FrameRateHeld;
   const int32_t tps = MForm->MDXTimer.TicksPerSecond();
-  FrameRate = tps != 0 ? 1000.0 / double(tps) : 1000.0 / double(MForm->MDXTimer.Interval());
+  return tps != 0 ? 1000.0 / double(tps) : 1000.0 / double(MForm->MDXTimer.Interval());
 }
 
+void UpdateFrameRate() { FrameRate = MeasuredFrameRate(); }
+
+// The one place a tick's input is made: from the devices, or from the
+// recording played back. The recorder writes it, the frames take it.
 void TMForm::MDXTimerTimer(int32_t lagCount) {
   MDXInput.Update();
-  double recordedFrameRate = 0;
-  if (GameScreen == Game && PlayingBack() && !PlaybackTick(*this, lagCount, recordedFrameRate)) return;
-  UpdateInputFlags();
-  UpdateFrameRate();
-  if (recordedFrameRate > 0) FrameRate = recordedFrameRate;
-  if (GameScreen == Game && RecordingGame()) RecordTick(lagCount, MDXInput.States.Bits(), CtrlPressed, FrameRate);
+  TTickInput& in = tick_;
+  const bool playback = GameScreen == Game && PlayingBack();
+  if (playback) {
+    if (!TakePlaybackInput(in)) return;
+  } else {
+    TakeDeviceInput(in, lagCount);
+  }
+  DeriveInputFlags(in);
+  FrameRate = in.FrameRate;
+  if (GameScreen == Game && RecordingGame()) RecordTick(in);
   switch (GameScreen) {
-    case Game: GameFrame(lagCount); break;
+    case Game:
+      // The game used the Ctrl press: it is no longer pending.
+      if (GameFrame(in) && !playback) pending_.CtrlPressed = false;
+      break;
     case MainMenu:
-      MenuFrame(lagCount);
+      MenuFrame(in);
       UpdateMenuPointer();
       break;
-    case Options: OptionsFrame(lagCount); break;
-    case HighScoreScreen: HighScoreFrame(lagCount); break;
-    case Help: MenuFrame(lagCount); break;
+    case Options: OptionsFrame(in); break;
+    case HighScoreScreen: HighScoreFrame(in); break;
+    case Help: MenuFrame(in); break;
     default: break;  // nothing is drawn; the last frame stays on the display
   }
+  NoteTypingOpen();
+}
+
+void TMForm::NoteTypingOpen() {
+  const bool open = (GameScreen == Game && PlayState == NameEntry && !PlayingBack()) || TextEditActive();
+  if (open && !typingOpen_) keysMuted_ = keysDown_;
+  typingOpen_ = open;
 }
 
 // ---- keys and mouse
@@ -288,10 +266,10 @@ void TMForm::FormKeyDown(int& key, uint8_t shift) {
   using namespace platform;
   if (key == VK_CONTROL) {
     // Auto-repeat reports nothing new and clears an unused press.
-    CtrlPressed = false;
-    if (!CtrlDown) {
-      CtrlPressed = true;
-      CtrlDown = true;
+    pending_.CtrlPressed = false;
+    if (!ctrlDown_) {
+      pending_.CtrlPressed = true;
+      ctrlDown_ = true;
     }
   }
   if ((shift & ssAlt) && key == VK_RETURN) {
@@ -348,18 +326,19 @@ void TMForm::FormKeyDown(int& key, uint8_t shift) {
 
 void TMForm::FormKeyUp(int& key, uint8_t) {
   if (key == platform::VK_CONTROL) {
-    CtrlPressed = false;
-    CtrlDown = false;
+    pending_.CtrlPressed = false;
+    ctrlDown_ = false;
   }
 }
 
+// Characters go to the open text input with the next tick: the name entry
+// (an Enter ends what it takes until then) or the Options text row.
 void TMForm::FormKeyPress(char& key) {
   if (GameScreen == Game && PlayState == NameEntry) {
-    if (PlayingBack()) return;  // the recording types
-    RecordEvent(TRecordedEvent::Char, uint8_t(key));
-    NameEntryKey(key);
+    if (PlayingBack() || enterTyped_) return;  // the recording types
+    if (pending_.AddChar(key) && key == 13) enterTyped_ = true;
   } else if (GameScreen == Options && TextEditActive()) {
-    OptionsTextKey(key);
+    pending_.AddChar(key);
   }
 }
 
@@ -471,10 +450,8 @@ void TMForm::FormCloseQuery(bool& canClose) {
     return;
   }
   if (GameScreen == Game) {
-    if (PlayState == Running) {
-      RecordEvent(TRecordedEvent::Close, 0);
-      OpenMessageWindow(QuitConfirm);
-    }
+    // The quit window opens with the next tick.
+    if (PlayState == Running) pending_.CloseRequested = true;
     return;
   }
   QuitProgram();
@@ -539,6 +516,10 @@ void StartNewGame() {
   MenuButtonCount = 0;
   ResetGameState();
   UpdateFrameRate();
+  // The Ctrl pair as the game starts, kept with its recording.
+  const auto& form = static_cast<const TMForm&>(*MForm);
+  ShellState.Input.CtrlPressed = form.PendingInput().CtrlPressed;
+  ShellState.Input.CtrlDown = form.CtrlDown();
   BeginGameRecording();  // or, for a recording played back, what it started from
   BuildGameScreen();
 }
@@ -558,18 +539,26 @@ void TerminateProgram() {
 
 void TMForm::HandleEvent(const platform::Event& e) {
   using platform::EventType;
+  NoteTypingOpen();  // a handler or a tick may have opened a text input since
   switch (e.Type) {
     case EventType::KeyDown: {
       int key = e.Key;
+      if (key > 0 && size_t(key) < keysDown_.size()) keysDown_.set(size_t(key));
       FormKeyDown(key, e.Shift);
       break;
     }
     case EventType::KeyUp: {
       int key = e.Key;
+      if (key > 0 && size_t(key) < keysDown_.size()) {
+        keysDown_.reset(size_t(key));
+        keysMuted_.reset(size_t(key));
+      }
       FormKeyUp(key, e.Shift);
       break;
     }
     case EventType::Char: {
+      // A key held since a text input opened types nothing until let go.
+      if (e.Key > 0 && size_t(e.Key) < keysMuted_.size() && keysMuted_.test(size_t(e.Key))) break;
       char c = char(e.Char);
       FormKeyPress(c);
       break;

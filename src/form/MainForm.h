@@ -2,12 +2,14 @@
 // The main form: the one window, its components, start-up, the frame tick,
 // and the translation of keys, mouse and window requests into the game's
 // flags and screen changes.
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "platform/Platform.h"
 #include "services/FormComponents.h"
+#include "services/TickInput.h"
 
 namespace fusewick {
 
@@ -35,6 +37,28 @@ class TMForm : public TFormComponents {
   void HandleEvent(const platform::Event& e);
   // A game controller's button went down (platform::PadButtonCode).
   void PadButtonDown(int button);
+
+  // What the devices gave since the last tick and the next tick's input
+  // takes: the Ctrl key's press not yet used, the typed characters, a close
+  // request during play.
+  const TTickInput& PendingInput() const { return pending_; }
+  // The Ctrl key is down (its auto-repeat reports no new press).
+  bool CtrlDown() const { return ctrlDown_; }
+
+ private:
+  // The tick's input from the devices, or from the recording played back
+  // (false when no game tick is to run: the watcher paused or stopped it).
+  void TakeDeviceInput(TTickInput& in, int32_t lagCount);
+  bool TakePlaybackInput(TTickInput& in);
+  // Keys held when a text input opens type nothing until they are let go.
+  void NoteTypingOpen();
+
+  TTickInput pending_;
+  TTickInput tick_;  // this tick's input
+  bool ctrlDown_ = false;
+  bool enterTyped_ = false;  // the name entry took an Enter: nothing more until the tick
+  bool typingOpen_ = false;
+  std::bitset<256> keysDown_, keysMuted_;
 };
 
 // Start-up step: the three archives into the image and wave lists.
@@ -44,9 +68,10 @@ void EnterWindowedMode();
 void EnterFullScreenMode();
 void ShowMouseCursor();
 void HideMouseCursor();
+// The frame rate the timer measures (or the one a test holds).
+double MeasuredFrameRate();
 void UpdateFrameRate();
 void ResetInputFlags();
-void UpdateInputFlags();
 void StartNewGame();
 // Saves, opens the exit link and ends the program: nothing runs after it.
 void QuitProgram();

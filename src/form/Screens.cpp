@@ -19,12 +19,10 @@ TMenuState MenuState;
 
 namespace {
 
-// Right limits of the pen for taking another letter (less the cursor).
-constexpr int32_t kNameTextLimit = 504;
+// Right limit of the pen for taking another letter (less the cursor).
 constexpr int32_t kOptionsTextLimit = 526;
 
 constexpr char kBackspace = 8;
-constexpr char kEnter = 13;
 
 template <size_t N>
 void MakeButtons(const ButtonRow (&rows)[N]) {
@@ -59,12 +57,6 @@ void LeaveScreen() {
     if (MenuButtons[size_t(i)]) MenuButtons[size_t(i)]->Kill();
     MenuButtons[size_t(i)] = nullptr;
   }
-}
-
-// A typed letter, made a capital; 0 for anything else.
-char UpperLetter(char key) {
-  const char up = char(std::toupper(uint8_t(key)));
-  return up >= 'A' && up <= 'Z' ? up : 0;
 }
 
 }  // namespace
@@ -199,7 +191,7 @@ void MenuScreenFrame(int32_t lagCount, void (*drawWords)()) {
 
 }  // namespace
 
-void MenuFrame(int32_t lagCount) { MenuScreenFrame(lagCount, nullptr); }
+void MenuFrame(const TTickInput& in) { MenuScreenFrame(in.LagCount, nullptr); }
 
 void UpdateMenuPointer() {
   if (!MenuPointer) return;
@@ -211,18 +203,18 @@ void UpdateMenuPointer() {
   }
 }
 
-void OptionsFrame(int32_t lagCount) {
-  MenuScreenFrame(lagCount, [] {
+void OptionsFrame(const TTickInput& in) {
+  // What was typed into the text row since the last tick.
+  for (const char c : in.Typed()) OptionsTextKey(c);
+  MenuScreenFrame(in.LagCount, [] {
     if (TextEditActive()) PlaceOptionsCursor();
     DrawOptionsText();
   });
 }
 
-void HighScoreFrame(int32_t lagCount) { MenuScreenFrame(lagCount, DrawHighScoreTable); }
+void HighScoreFrame(const TTickInput& in) { MenuScreenFrame(in.LagCount, DrawHighScoreTable); }
 
 // ---- the two text inputs
-
-std::string DeleteLastChar(const std::string& text) { return text.empty() ? text : text.substr(0, text.size() - 1); }
 
 bool TextEditActive() { return GameScreen == Options && TextCursor && TextCursor->Active; }
 
@@ -243,34 +235,10 @@ void OptionsTextKey(char key) {
   } else if (text.size() >= kMaxTextBytes) {
     // full: nothing more is taken, not even a space
   } else if (const char letter = UpperLetter(key);
-             letter && TextCursor && TextEndX < kOptionsTextLimit - TextCursor->Width) {
+             letter && TextCursor && OptionsTextEnd() < kOptionsTextLimit - TextCursor->Width) {
     text += letter;
   } else if (key == ' ') {
     text += ' ';
-  }
-}
-
-void NameEntryKey(char key) {
-  if (key == kEnter) {
-    // An empty name is taken as it is.
-    CloseMessageWindow();
-    // A recording played back leaves the player's table as it is.
-    if (!PlayingBack()) {
-      HighScores[11] = {PlayerName, Score};
-      SortHighScores();
-      SaveTableNow("Your score");  // on disk at once: a crash or a kill keeps it
-      NoteScoreEnteredTable();
-    }
-    OpenMessageWindow(SubmitPrompt);
-  } else if (key == kBackspace) {
-    PlayerName = DeleteLastChar(PlayerName);
-  } else if (PlayerName.size() >= kMaxNameBytes) {
-    // full: nothing more is taken, not even a space
-  } else if (const char letter = UpperLetter(key);
-             letter && (PlayerName.empty() || (TextCursor && TextEndX < kNameTextLimit - TextCursor->Width))) {
-    PlayerName += letter;
-  } else if (key == ' ') {
-    PlayerName += ' ';
   }
 }
 

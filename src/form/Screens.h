@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "services/TickInput.h"
+
 namespace fusewick {
 
 class TCaption;
@@ -64,11 +66,12 @@ void LeaveHelp();
 // Shows help page HelpPage.
 void ShowHelpPage();
 
-// Per-tick frames.
-void MenuFrame(int32_t lagCount);
+// Per-tick frames, with the tick's input (the Options frame takes the
+// characters typed into its text row).
+void MenuFrame(const TTickInput& in);
 void UpdateMenuPointer();
-void OptionsFrame(int32_t lagCount);
-void HighScoreFrame(int32_t lagCount);
+void OptionsFrame(const TTickInput& in);
+void HighScoreFrame(const TTickInput& in);
 
 void UpdateHover();
 void UpdateHighlights();
@@ -79,11 +82,8 @@ void SelectNext();
 bool TextEditActive();
 void StartTextEdit();
 void StopTextEdit();
-// One typed character for the Options text row / for name entry.
+// One typed character for the Options text row.
 void OptionsTextKey(char key);
-void NameEntryKey(char key);
-// The text without its last character ("" stays "").
-std::string DeleteLastChar(const std::string& text);
 
 // The menu-mode switch: music and mouse cursor once on entering the menus.
 void EnterMenuMode();

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "engine/ImageList.h"
-#include "engine/Input.h"
 #include "engine/Random.h"
 #include "game/Hud.h"
 #include "game/Level.h"
@@ -17,6 +16,7 @@
 #include "services/Recording.h"
 #include "services/SaveFiles.h"
 #include "services/Text.h"
+#include "services/TickInput.h"
 
 namespace fusewick {
 
@@ -91,7 +91,11 @@ void EndGame() {
 }
 
 namespace {
-bool KeyHeld(TDXInputState state) { return MForm->MDXInput.States.Has(state); }
+// Right limit of the pen for taking another letter into the name (less the
+// cursor).
+constexpr int32_t kNameTextLimit = 504;
+constexpr char kBackspace = 8;
+constexpr char kEnter = 13;
 
 void LeaveGame() {
   EndGame();
@@ -112,20 +116,45 @@ bool WindowTimeUp() {
 
 }  // namespace
 
-void UpdatePlayState() {
+void NameEntryKey(char key) {
+  if (key == kEnter) {
+    // An empty name is taken as it is.
+    CloseMessageWindow();
+    // A recording played back leaves the player's table as it is.
+    if (!PlayingBack()) {
+      HighScores[11] = {PlayerName, Score};
+      SortHighScores();
+      SaveTableNow("Your score");  // on disk at once: a crash or a kill keeps it
+      NoteScoreEnteredTable();
+    }
+    OpenMessageWindow(SubmitPrompt);
+  } else if (key == kBackspace) {
+    PlayerName = DeleteLastChar(PlayerName);
+  } else if (PlayerName.size() >= kMaxNameBytes) {
+    // full: nothing more is taken, not even a space
+  } else if (const char letter = UpperLetter(key);
+             letter && (PlayerName.empty() || (TextCursor && NameTextEnd() < kNameTextLimit - TextCursor->Width))) {
+    PlayerName += letter;
+  } else if (key == ' ') {
+    PlayerName += ' ';
+  }
+}
+
+void UpdatePlayState(const TTickInput& in) {
+  auto held = [&](TDXInputState s) { return in.States.Has(s); };
   switch (PlayState) {
     case LevelIntro: WindowTimeUp(); break;
     case Paused:
       if (PausePressed) CloseMessageWindow();
       break;
     case QuitConfirm:
-      if (KeyHeld(isButton4)) {
+      if (held(isButton4)) {
         CloseMessageWindow();
         if (RecordedScoreQualifies(Score))
           OpenMessageWindow(NameEntry);
         else
           LeaveGame();
-      } else if (KeyHeld(isButton5) || EscapePressed) {
+      } else if (held(isButton5) || EscapePressed) {
         CloseMessageWindow();
       }
       break;
@@ -144,8 +173,8 @@ void UpdatePlayState() {
       }
       break;
     case SubmitPrompt:
-      if (KeyHeld(isButton4)) SubmitConfirmed = true;
-      if (KeyHeld(isButton5) || EscapePressed) {
+      if (held(isButton4)) SubmitConfirmed = true;
+      if (held(isButton5) || EscapePressed) {
         CloseMessageWindow();
         LeaveGame();
       }
@@ -154,16 +183,23 @@ void UpdatePlayState() {
   }
 }
 
-void GameFrame(int32_t lagCount) {
+bool GameFrame(const TTickInput& in) {
   TFormComponents& f = *MForm;
+  // What came between the ticks: the name entry takes the typed characters
+  // while it is open (an Enter closes it), a running game opens the quit
+  // window on a close request.
+  for (const char c : in.Typed())
+    if (PlayState == NameEntry) NameEntryKey(c);
+  if (in.CloseRequested && PlayState == Running) OpenMessageWindow(QuitConfirm);
+
   if (LeftPanelY < 0) {
     ++LeftPanelY;
     if (LeftPanel) LeftPanel->Y = LeftPanelY;
   }
 
   if (PlayState != Running) {
-    UpdatePlayState();
-    if (GameScreen != Game) return;
+    UpdatePlayState(in);
+    if (GameScreen != Game) return false;
   } else {
     // Escape wins over P in the same tick: opening a window closes the other.
     if (PausePressed) {
@@ -176,6 +212,7 @@ void GameFrame(int32_t lagCount) {
     }
   }
 
+  bool ctrlUsed = false;
   if (PlayfieldActive && (Player->State == Spawning || Player->State == Playing)) {
     UpdateSpawns();
     // The level is complete once no bomb is left, but not while a jump puff
@@ -184,14 +221,15 @@ void GameFrame(int32_t lagCount) {
       Player->DropBonus();
       OpenMessageWindow(LevelComplete);
     }
-    Player->ControlStep();
+    Player->ControlStep(in.CtrlPressed);
+    ctrlUsed = true;
   }
 
   TDirectDrawSurface* surface = f.MDXDraw.Surface();
   surface->Fill(0);
   f.MDXSpriteEngine.FreeKilled();
-  if (PlayfieldActive) f.MDXSpriteEngine.Move(lagCount);
-  if (PlayState == NameEntry && TextCursor) TextCursor->Step(lagCount);
+  if (PlayfieldActive) f.MDXSpriteEngine.Move(in.LagCount);
+  if (PlayState == NameEntry && TextCursor) TextCursor->Step(in.LagCount);
   f.MDXSpriteEngine.Draw();
   DrawHud();
 
@@ -212,10 +250,12 @@ void GameFrame(int32_t lagCount) {
       if (!PlayingBack()) SubmitScore(PlayerName, Score, GameOptions.AddText, recording);
       CloseMessageWindow();
       LeaveGame();
+      return ctrlUsed;
     }
   }
   surface->ReleaseCanvas();
   f.MDXDraw.Flip();
+  return ctrlUsed;
 }
 
 }  // namespace fusewick

@@ -3,10 +3,18 @@
 // controls, the message-window states, drawing.
 #include <cstdint>
 
+#include "services/TickInput.h"
+
 namespace fusewick {
 
-void GameFrame(int32_t lagCount);
-void UpdatePlayState();
+// One tick of a game with the tick's input; true when the hero's controls
+// ran and so used the input's Ctrl press (the form then clears its pending
+// press).
+bool GameFrame(const TTickInput& in);
+void UpdatePlayState(const TTickInput& in);
+// One character typed at the name entry: a letter (made a capital) while
+// it fits on screen, a space, Backspace, or Enter, which takes the name.
+void NameEntryKey(char key);
 // A new game's state: free slots, layout rows, level 0, score 0, three
 // lives, no bonus, running.
 void ResetGameState();

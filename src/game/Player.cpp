@@ -133,7 +133,7 @@ void TPlayer::Respawn() {
 
 // ---- controls
 
-void TPlayer::ControlStep() {
+void TPlayer::ControlStep(bool ctrlPressed) {
   if (ActiveBonus != NoBonus) {
     BonusTimeLeft -= Interval();
     if (BonusTimeLeft <= 0) {
@@ -142,8 +142,7 @@ void TPlayer::ControlStep() {
     }
   }
 
-  if ((FirePressed || CtrlPressed) && ActiveBonus == GunBonus && State == Playing) Shoot();
-  CtrlPressed = false;
+  if ((FirePressed || ctrlPressed) && ActiveBonus == GunBonus && State == Playing) Shoot();
 
   if (!EngineOn) {
     const bool gesture = UpGesture == 1 || UpGesture == 2;

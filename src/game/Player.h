@@ -38,8 +38,9 @@ class TPlayer : public TImageSprite {
   void Step(int32_t moveCount) override;
   void Render() override;
 
-  // Once per tick from the game frame: bonus countdown, gun, jumps, walking.
-  void ControlStep();
+  // Once per tick from the game frame: bonus countdown, gun, jumps, walking;
+  // the tick's derived flags and its Ctrl press (which this uses up).
+  void ControlStep(bool ctrlPressed);
   void Respawn();
   void Hurt(int32_t damage);
   void Freeze();

@@ -60,7 +60,7 @@ constexpr uint32_t SC_MINIMIZE = 0xF020;
 enum class EventType {
   KeyDown,      // Key (virtual key), Shift, Repeat
   KeyUp,        // Key, Shift
-  Char,         // Char: a typed character (8 Backspace, 13 Enter included)
+  Char,         // Char: a typed character (8 Backspace, 13 Enter included); Key: the key that typed it, 0 unknown
   MouseMove,    // X, Y in display pixels (800 x 600), Shift
   Click,        // left button released over the display
   DoubleClick,  // second click of a double click

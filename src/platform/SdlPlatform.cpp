@@ -170,6 +170,7 @@ struct SdlPlatform::State {
   bool lost = false;
   WindowActivity activity;
   uint16_t lastKeyMod = 0;  // modifiers of the last key-down: the text it makes follows it
+  int lastKeyDown = 0;      // the last key that went down and is not up again: the key of the text that follows
   bool fullScreen = false;
   int cursorCount = 0;
   bool exit = false;
@@ -303,6 +304,10 @@ bool SdlPlatform::PollEvent(Event& e) {
       case SDL_KEYUP: {
         if (ev.type == SDL_KEYDOWN) s_->lastKeyMod = ev.key.keysym.mod;
         const int vk = VirtualKeyOf(ev.key.keysym.sym);
+        if (ev.type == SDL_KEYDOWN)
+          s_->lastKeyDown = vk;
+        else if (vk == s_->lastKeyDown)
+          s_->lastKeyDown = 0;
         if (vk == 0) break;
         out.Type = ev.type == SDL_KEYDOWN ? EventType::KeyDown : EventType::KeyUp;
         out.Key = vk;
@@ -313,6 +318,7 @@ bool SdlPlatform::PollEvent(Event& e) {
           Event ch;
           ch.Type = EventType::Char;
           ch.Char = *c;
+          ch.Key = vk;
           s_->pending.push_back(ch);
         }
         break;
@@ -324,6 +330,7 @@ bool SdlPlatform::PollEvent(Event& e) {
           if (c < 32 || c > 126) continue;  // plain characters only
           out.Type = EventType::Char;
           out.Char = c;
+          out.Key = s_->lastKeyDown;
           s_->pending.push_back(out);
         }
         break;

@@ -36,11 +36,15 @@ enum class TPlayState : uint8_t {
 };
 using enum TPlayState;
 
-// Input flags, computed once per tick (the Ctrl pair by the key handlers).
+// Input flags, derived once per tick from the tick's input
+// (DeriveInputFlags, services/TickInput.h).
 struct TInputFlags {
   bool UpHeld = false, LeftHeld = false, RightHeld = false;
   bool FirePressed = false, PausePressed = false, EscapePressed = false;
   bool FireWasHeld = false, PauseWasHeld = false, EscapeWasHeld = false;
+  // The keyboard's Ctrl pair as it was when the game started, a recording's
+  // start values (the form sets them); play takes the press from the tick's
+  // input.
   bool CtrlPressed = false, CtrlDown = false;
   uint8_t UpGesture = 0;  // 0 nothing, 1 tapped, 2 held past 100 ms
   bool UpWasHeld = false;
@@ -96,8 +100,6 @@ inline auto& EscapePressed = ShellState.Input.EscapePressed;
 inline auto& FireWasHeld = ShellState.Input.FireWasHeld;
 inline auto& PauseWasHeld = ShellState.Input.PauseWasHeld;
 inline auto& EscapeWasHeld = ShellState.Input.EscapeWasHeld;
-inline auto& CtrlPressed = ShellState.Input.CtrlPressed;
-inline auto& CtrlDown = ShellState.Input.CtrlDown;
 inline auto& UpGesture = ShellState.Input.UpGesture;
 inline auto& UpWasHeld = ShellState.Input.UpWasHeld;
 inline auto& UpGestureArmed = ShellState.Input.UpGestureArmed;

@@ -1,6 +1,7 @@
 #include "services/Recording.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -45,7 +46,7 @@ void ResetRecorderState() { RecorderState = {}; }
 
 namespace {
 constexpr size_t kTickRoom = size_t(256) << 10;  // a long game's ticks, reserved when the first game starts
-constexpr size_t kEventRoom = 256;
+static_assert(kMaxTickChars <= kMaxRecordedEventsPerTick, "a tick's characters fit a recorded tick");
 
 // Entries 1..10 of HighScores are the table (0 is unused, 11 takes a new result).
 constexpr int TableSize = int(std::tuple_size_v<decltype(TRecordsState::HighScores)>) - 2;
@@ -119,8 +120,6 @@ void BeginGameRecording() {
   r.Start.QualifyAbove = LowestTableScore();
   r.Start.PlayerName = PlayerName;
   st.Writer.Reset(kTickRoom);
-  st.PendingEvents.clear();
-  st.PendingEvents.reserve(kEventRoom);
   st.Tick = 0;
   st.Overflow = false;
   st.EnteredTable = false;
@@ -131,31 +130,30 @@ void RecordStartLevel(int32_t level) {
   if (RecordingGame() && RecorderState.Tick == 0) RecorderState.Current.Start.StartLevel = level;
 }
 
-void RecordEvent(TRecordedEvent kind, uint8_t value) {
-  TRecorderState& st = RecorderState;
-  if (!RecordingGame()) return;
-  if (st.PendingEvents.size() >= 2 * kMaxRecordedEventsPerTick) {
-    st.Overflow = true;
-    return;
-  }
-  st.PendingEvents += char(kind);
-  st.PendingEvents += char(value);
-}
-
-void RecordTick(int32_t lagCount, uint64_t states, bool ctrlPressed, double frameRate) {
+void RecordTick(const TTickInput& in) {
   TRecorderState& st = RecorderState;
   if (!RecordingGame() || st.Overflow) return;
+  // The tick's events, in the byte pairs of the stream.
+  std::array<char, 2 * (kMaxTickChars + 1)> events;
+  size_t n = 0;
+  for (const char c : in.Typed()) {
+    events[n++] = char(TRecordedEvent::Char);
+    events[n++] = c;
+  }
+  if (in.CloseRequested) {
+    events[n++] = char(TRecordedEvent::Close);
+    events[n++] = 0;
+  }
   TRecordedTick t;
-  t.LagCount = lagCount;
-  t.FrameRate = frameRate;
-  t.States = states;
-  t.CtrlPressed = ctrlPressed;
-  t.Events = st.PendingEvents;
+  t.LagCount = in.LagCount;
+  t.FrameRate = in.FrameRate;
+  t.States = in.States.Bits();
+  t.CtrlPressed = in.CtrlPressed;
+  t.Events = std::string_view(events.data(), n);
   // A tick that a recording cannot hold (a stall of hours, a game of days)
   // ends the recording of this game; play goes on.
-  const bool fits = lagCount >= 1 && lagCount <= kMaxRecordedLag && frameRate >= kMinRecordedFrameRate &&
-                    frameRate <= kMaxRecordedFrameRate && st.Tick < kMaxRecordingTicks && st.Writer.Add(t);
-  st.PendingEvents.clear();
+  const bool fits = in.LagCount >= 1 && in.LagCount <= kMaxRecordedLag && in.FrameRate >= kMinRecordedFrameRate &&
+                    in.FrameRate <= kMaxRecordedFrameRate && st.Tick < kMaxRecordingTicks && st.Writer.Add(t);
   if (!fits) {
     st.Overflow = true;
     return;
@@ -246,10 +244,23 @@ void BeginPlayback(TRecording r) {
   st.ResultName.clear();
 }
 
-bool NextPlaybackTick(TRecordedTick& tick) {
+bool NextPlaybackTick(TTickInput& in) {
   TRecorderState& st = RecorderState;
-  if (!PlayingBack() || !st.Reader.Next(tick)) return false;
+  TRecordedTick t;
+  if (!PlayingBack() || !st.Reader.Next(t)) return false;
   ++st.Tick;
+  in = {};
+  in.LagCount = t.LagCount;
+  in.FrameRate = t.FrameRate;
+  in.States = TDXInputStates::FromBits(t.States);
+  in.CtrlPressed = t.CtrlPressed;
+  // The reader took only known events.
+  for (size_t i = 0; i + 1 < t.Events.size(); i += 2) {
+    if (TRecordedEvent(t.Events[i]) == TRecordedEvent::Char)
+      in.AddChar(t.Events[i + 1]);
+    else
+      in.CloseRequested = true;
+  }
   return true;
 }
 

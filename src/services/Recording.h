@@ -25,6 +25,7 @@
 #include "services/Globals.h"
 #include "services/LogicVersion.h"
 #include "services/RecordingHeader.h"
+#include "services/TickInput.h"
 
 namespace fusewick {
 
@@ -53,7 +54,9 @@ class ERecordingError : public std::runtime_error {
 };
 
 // What happened between two ticks, in order: a character typed at the name
-// entry, or a request to close the window during play.
+// entry, or a request to close the window during play (a tick's input
+// holds one or the other: typing needs the name entry, a close request a
+// running game).
 enum class TRecordedEvent : uint8_t { Char = 1, Close = 2 };
 
 struct TRecordedTick {
@@ -167,7 +170,6 @@ struct TRecorderState {
 
   TRecording Current;  // being recorded, or played back
   TTickWriter Writer;
-  std::string PendingEvents;  // since the last tick
   int32_t Tick = 0;
   bool Overflow = false;  // the game outgrew a recording's bounds
   bool EnteredTable = false;
@@ -199,10 +201,8 @@ inline bool PlayingBack() { return RecorderState.Mode == TRecorderMode::Playing;
 void BeginGameRecording();
 // The runner started the game at a later level.
 void RecordStartLevel(int32_t level);
-// Between ticks.
-void RecordEvent(TRecordedEvent kind, uint8_t value);
-// At the start of a game tick, after the input is read.
-void RecordTick(int32_t lagCount, uint64_t states, bool ctrlPressed, double frameRate);
+// A game tick's input, as the form built it, before the frame runs.
+void RecordTick(const TTickInput& in);
 // The level ended with this score (the next one starts).
 void NoteLevelEnd(int32_t level, int32_t score);
 // The name entry put the score into the table.
@@ -219,8 +219,8 @@ bool RecordedScoreQualifies(int32_t score);
 // naming both logic versions when it was made by another one, or when it
 // was played with other images) and played by the next new game.
 void BeginPlayback(TRecording r);
-// The next tick to play; false at the recording's end.
-bool NextPlaybackTick(TRecordedTick& tick);
+// The next tick's input as recorded; false at the recording's end.
+bool NextPlaybackTick(TTickInput& in);
 // Playback ends: a divergence is noted when the game did not end as
 // recorded; the mode goes back to idle.
 void EndPlayback();

@@ -1,5 +1,6 @@
 #include "services/Text.h"
 
+#include <cctype>
 #include <cmath>
 #include <iterator>
 #include <string>
@@ -66,11 +67,42 @@ int32_t CursorGlyphWidth(int32_t glyph) {
 
 // ---- the game screen
 
+namespace {
+constexpr const char* kNamePrompt = "Y O U R  N A M E:";
+constexpr int32_t kNameX = 290;
+constexpr int32_t kOptionsTextX = 294;
+
+// Where the pen ends after the text in a font, as DrawText leaves it.
+PenEnd MeasureText(uint8_t font, std::string_view text, int32_t x) {
+  const bool big = font == kBigFont;
+  return WalkText(text, x, FindImage(kFontImages[font])->PatternWidth(), big, big ? WideWidths : NarrowWidths,
+                  [](int32_t, int32_t) {});
+}
+}  // namespace
+
 void DrawNamePrompt() {
   SelectFont(3);
-  DrawText("Y O U R  N A M E:", 290, 237);
-  DrawText(PlayerName, 290, 277);
+  DrawText(kNamePrompt, kNameX, 237);
+  DrawText(PlayerName, kNameX, 277);
 }
+
+int32_t NameTextEnd() {
+  // A name with nothing to draw leaves the pen after the prompt.
+  const PenEnd name = MeasureText(3, PlayerName, kNameX);
+  return name.LastCode != 0 ? name.Pen : MeasureText(3, kNamePrompt, kNameX).Pen;
+}
+
+int32_t OptionsTextEnd() {
+  const PenEnd text = MeasureText(3, GameOptions.AddText, kOptionsTextX);
+  return text.LastCode != 0 ? text.Pen : kOptionsTextX;
+}
+
+char UpperLetter(char key) {
+  const char up = char(std::toupper(uint8_t(key)));
+  return up >= 'A' && up <= 'Z' ? up : 0;
+}
+
+std::string DeleteLastChar(const std::string& text) { return text.empty() ? text : text.substr(0, text.size() - 1); }
 
 void DrawSubmitPrompt(bool pleaseWait) {
   SelectFont(3);
@@ -101,7 +133,7 @@ void DrawOptionsText() {
   choice(274, "ON", 292, 326, "OFF", 339, !GameOptions.MusicOn);
   choice(322, "ON", 292, 326, "OFF", 339, !GameOptions.SoundOn);
   SelectFont(3);
-  DrawText(GameOptions.AddText, 294, 367);
+  DrawText(GameOptions.AddText, kOptionsTextX, 367);
 }
 
 void DrawHighScoreTable() {

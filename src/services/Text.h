@@ -44,6 +44,16 @@ int32_t CursorGlyphWidth(int32_t glyph);
 
 // The name-entry window's prompt and PlayerName (drawn after the HUD).
 void DrawNamePrompt();
+// Where the pen ends after PlayerName as the name entry draws it / after
+// AddText as the Options screen draws it: the width checks of the two text
+// inputs, measured whenever a character comes (a name with nothing to draw
+// ends after its prompt, an empty AddText at its start).
+int32_t NameTextEnd();
+int32_t OptionsTextEnd();
+// A typed letter, made a capital; 0 for anything else.
+char UpperLetter(char key);
+// The text without its last character ("" stays "").
+std::string DeleteLastChar(const std::string& text);
 // The submit window's question, then "PLEASE WAIT" or "Y / N".
 void DrawSubmitPrompt(bool pleaseWait);
 void DrawOptionsText();
