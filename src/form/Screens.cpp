@@ -62,7 +62,7 @@ void LeaveScreen() {
 // A typed letter, made a capital; 0 for anything else.
 char UpperLetter(char key) {
   const char up = char(std::toupper(uint8_t(key)));
-  return up >= 'A' && up <= 'Z' ? up : 0;
+  return up >= 'A' && up <= 'Z' ? up : '\0';
 }
 
 }  // namespace
