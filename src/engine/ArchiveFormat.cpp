@@ -384,7 +384,7 @@ void ReadImageArchive(const uint8_t* data, size_t size, TImageArchive& into) {
     if (SameText(name, "List.ColorTable")) {
       auto [table, n] = r.Binary();
       if (n != 1024) InvalidFormat();
-      std::array<uint8_t, 1024> t;
+      std::array<uint8_t, 1024> t{};
       std::memcpy(t.data(), table, n);
       into.ColorTable = t;
     } else if (SameText(name, "List")) {

@@ -7,11 +7,14 @@
 
 namespace fusewick {
 
+// Name is a class name, where no parentheses can go.
+// NOLINTBEGIN(bugprone-macro-parentheses)
 #define FUSEWICK_ERROR_CLASS(Name) \
   class Name : public Exception {  \
    public:                         \
     using Exception::Exception;    \
   }
+// NOLINTEND(bugprone-macro-parentheses)
 
 FUSEWICK_ERROR_CLASS(ESpriteError);
 FUSEWICK_ERROR_CLASS(EPictureCollectionError);

@@ -287,8 +287,9 @@ void TMForm::FormKeyDown(int& key, uint8_t shift) {
     case HighScoreScreen: {
       // Clear and the world page side by side, Back below them.
       using B = THighScoreButton;
+      // Up from Back and Left from the world page both lead to Clear.
       if (key == VK_UP && MenuSelection == Button(B::Back))
-        MenuSelection = Button(B::Clear);
+        MenuSelection = Button(B::Clear);  // NOLINT(bugprone-branch-clone)
       else if (key == VK_DOWN && (MenuSelection == Button(B::Clear) || MenuSelection == Button(B::WorldPage)))
         MenuSelection = Button(B::Back);
       else if (key == VK_LEFT && MenuSelection == Button(B::WorldPage))

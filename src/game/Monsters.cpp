@@ -291,8 +291,9 @@ void TMonster::Burst() {
   PlaySound(kExplosionSound);
   State = Bursting;
   HasBurst = true;
-  Explosion = new TFire(GameImage(kExplosion), int32_t(std::floor(X - (Width - kBlastWidth) / 2)),
-                        int32_t(std::floor(Y - (Height - kBlastHeight) / 2)), Z());
+  // Centred on the monster by whole pixels (the halves round toward zero).
+  const int32_t dx = (Width - kBlastWidth) / 2, dy = (Height - kBlastHeight) / 2;
+  Explosion = new TFire(GameImage(kExplosion), int32_t(std::floor(X - dx)), int32_t(std::floor(Y - dy)), Z());
   Explosion->OneShot = true;
   Explosion->AnimRate = Interval() / 1000.0 * kBlastRate;
   for (int32_t i = 1; i <= FlameCount; ++i) Flames[size_t(i)]->Visible = false;

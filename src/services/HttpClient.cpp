@@ -67,7 +67,7 @@ class ResponseReader {
 
   TcpConnection& conn_;
   Deadline deadline_;
-  char buf_[4096];
+  char buf_[4096]{};
   size_t pos_ = 0, len_ = 0;
 };
 

@@ -99,7 +99,7 @@ int32_t OptionsTextEnd() {
 
 char UpperLetter(char key) {
   const char up = char(std::toupper(uint8_t(key)));
-  return up >= 'A' && up <= 'Z' ? up : 0;
+  return up >= 'A' && up <= 'Z' ? up : '\0';
 }
 
 std::string DeleteLastChar(const std::string& text) { return text.empty() ? text : text.substr(0, text.size() - 1); }
