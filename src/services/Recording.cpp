@@ -134,7 +134,7 @@ void RecordTick(const TTickInput& in) {
   TRecorderState& st = RecorderState;
   if (!RecordingGame() || st.Overflow) return;
   // The tick's events, in the byte pairs of the stream.
-  std::array<char, 2 * (kMaxTickChars + 1)> events;
+  std::array<char, 2 * (kMaxTickChars + 1)> events{};
   size_t n = 0;
   for (const char c : in.Typed()) {
     events[n++] = char(TRecordedEvent::Char);
