@@ -337,7 +337,7 @@ void TMForm::FormKeyUp(int& key, uint8_t) {
 void TMForm::FormKeyPress(char& key) {
   if (GameScreen == Game && PlayState == NameEntry) {
     if (PlayingBack() || enterTyped_) return;  // the recording types
-    if (pending_.AddChar(key) && key == 13) enterTyped_ = true;
+    if (pending_.AddChar(key) && key == kEnter) enterTyped_ = true;
   } else if (GameScreen == Options && TextEditActive()) {
     pending_.AddChar(key);
   }

@@ -22,8 +22,6 @@ namespace {
 // Right limit of the pen for taking another letter (less the cursor).
 constexpr int32_t kOptionsTextLimit = 526;
 
-constexpr char kBackspace = 8;
-
 template <size_t N>
 void MakeButtons(const ButtonRow (&rows)[N]) {
   for (size_t i = 0; i < N; ++i) {

@@ -94,8 +94,6 @@ namespace {
 // Right limit of the pen for taking another letter into the name (less the
 // cursor).
 constexpr int32_t kNameTextLimit = 504;
-constexpr char kBackspace = 8;
-constexpr char kEnter = 13;
 
 void LeaveGame() {
   EndGame();

@@ -50,6 +50,8 @@ void DrawNamePrompt();
 // ends after its prompt, an empty AddText at its start).
 int32_t NameTextEnd();
 int32_t OptionsTextEnd();
+// The two control characters the text inputs act on.
+constexpr char kBackspace = 8, kEnter = 13;
 // A typed letter, made a capital; 0 for anything else.
 char UpperLetter(char key);
 // The text without its last character ("" stays "").
